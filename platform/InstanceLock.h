@@ -1,0 +1,36 @@
+// Machine-wide single-instance lock: held by one process at a time, for every user, and freed
+// by the kernel when the holder dies (no stale lock files).
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Forms the lock name the programs share: "Global\<app>_<corp>".
+std::string InstanceLockName(const std::string& app, const std::string& corp);
+
+inline constexpr const char* kCorp = "Zemba";
+
+class InstanceLock {
+ public:
+  InstanceLock() = default;
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+  InstanceLock(InstanceLock&& other) noexcept;
+  InstanceLock& operator=(InstanceLock&& other) noexcept;
+
+  // True when this object now holds the name; false when another process holds it or the lock
+  // cannot be made. Holding an already held lock again returns true.
+  bool Acquire(const std::string& name);
+  void Release();
+  bool IsHeld() const { return fd_ >= 0; }
+
+  // True while some process holds the name. Never holds it itself, so it never blocks the holder.
+  static bool IsTaken(const std::string& name);
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+#include "platform/InstanceLock.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+// An abstract-namespace socket address: machine-wide and released with its process.
+socklen_t MakeAddress(const std::string& name, sockaddr_un& addr) {
+  std::memset(&addr, 0, sizeof addr);
+  addr.sun_family = AF_UNIX;
+  const std::string key = "zemba-instance:" + name;
+  size_t n = std::min(key.size(), sizeof addr.sun_path - 1);
+  std::memcpy(addr.sun_path + 1, key.data(), n);
+  return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
+}
+
+// Binds a new socket to the name; returns the descriptor, or -1 with errno set.
+int BindName(const std::string& name) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  sockaddr_un addr;
+  socklen_t len = MakeAddress(name, addr);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::string InstanceLockName(const std::string& app, const std::string& corp) {
+  return "Global\\" + app + "_" + corp;
+}
+
+InstanceLock::~InstanceLock() { Release(); }
+
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+bool InstanceLock::Acquire(const std::string& name) {
+  if (fd_ >= 0) return true;
+  fd_ = BindName(name);
+  return fd_ >= 0;
+}
+
+void InstanceLock::Release() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool InstanceLock::IsTaken(const std::string& name) {
+  int fd = BindName(name);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  // Address in use means a holder exists; any other failure counts as "running" too, as a
+  // lock that cannot be tested must not let a second updater start.
+  return true;
+}
+
+}  // namespace platform

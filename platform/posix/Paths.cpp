@@ -1,0 +1,46 @@
+#include "platform/Paths.h"
+
+#include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace platform {
+
+namespace {
+
+text::WString DirOrEmpty(const char* dir) { return dir ? text::FromUtf8(dir) : text::WString(); }
+
+}  // namespace
+
+text::WString ExecutableDir() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  std::string path(buf, static_cast<size_t>(n));
+  size_t slash = path.rfind('/');
+  return text::FromUtf8(slash == std::string::npos ? std::string() : path.substr(0, slash));
+}
+
+text::WString StagingRoot() {
+  text::WString root = DirOrEmpty(g_get_user_cache_dir());
+  if (!root.empty()) g_mkdir_with_parents(text::ToUtf8(root).c_str(), 0700);
+  return root;
+}
+
+text::WString ConfigRoot() { return DirOrEmpty(g_get_user_config_dir()); }
+
+bool CreateDirectory(text::WStringView path) {
+  std::string p = text::ToUtf8(path);
+  if (::mkdir(p.c_str(), 0755) == 0) return true;
+  return errno == EEXIST && IsDirectory(path);
+}
+
+bool IsDirectory(text::WStringView path) {
+  struct stat st;
+  return ::stat(text::ToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the benchmarks and the demo need.
+# Quick when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential g++ cmake ninja-build pkg-config
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  zlib1g-dev libminizip-dev libtinyxml-dev libcurl4-openssl-dev
+  libxml2-dev libpugixml-dev
+  libglib2.0-dev libglib2.0-bin libgtk-3-dev libcairo2-dev libpango1.0-dev
+  libwebkit2gtk-4.1-dev
+  fonts-wqy-zenhei
+  nginx-light curl unzip
+  xvfb xauth xdotool x11-apps imagemagick
+  python3 python3-cairo
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds, and runs every test: the normal build, the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the XML fuzz target for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/setup.sh
+
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-60}
+
+run_ctest() {
+  # GUI tests need a display; every test run gets its own virtual one.
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$1" -j "$jobs" --timeout 600
+}
+
+echo "== release build and tests"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+run_ctest release
+
+echo "== sanitizer build and tests"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest asan
+
+echo "== XML fuzz target (${fuzz_seconds}s)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+cp tests/fuzz/corpus/* "$corpus"/ 2>/dev/null || true
+build/fuzz/tests/fuzz/xml_fuzz -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 "$corpus"
+echo "fuzz: no finding in ${fuzz_seconds}s"

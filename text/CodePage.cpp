@@ -1,0 +1,71 @@
+#include "text/CodePage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace text {
+
+namespace {
+
+// Owns one iconv descriptor.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+}  // namespace
+
+std::optional<WString> DecodeBytes(std::string_view bytes, const char* charset) {
+  Converter conv("UTF-16LE", charset);
+  if (!conv.ok()) return std::nullopt;
+  WString out;
+  out.reserve(bytes.size());
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  char16_t buf[4096];
+  while (inLeft > 0) {
+    char* outPtr = reinterpret_cast<char*>(buf);
+    size_t outLeft = sizeof buf;
+    size_t r = iconv(conv.get(), &in, &inLeft, &outPtr, &outLeft);
+    out.append(buf, (sizeof buf - outLeft) / 2);
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      // EILSEQ or EINVAL (cut off at the end): one replacement character per bad byte.
+      out.push_back(0xFFFD);
+      ++in;
+      --inLeft;
+      iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> EncodeBytes(WStringView s, const char* charset) {
+  Converter conv(charset, "UTF-16LE");
+  if (!conv.ok()) return std::nullopt;
+  std::string out;
+  out.reserve(s.size() * 2);
+  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(s.data()));
+  size_t inLeft = s.size() * 2;
+  char buf[4096];
+  while (inLeft > 0) {
+    char* outPtr = buf;
+    size_t outLeft = sizeof buf;
+    size_t r = iconv(conv.get(), &in, &inLeft, &outPtr, &outLeft);
+    out.append(buf, sizeof buf - outLeft);
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) return std::nullopt;
+  }
+  return out;
+}
+
+}  // namespace text

@@ -1,0 +1,132 @@
+#include "text/Text.h"
+
+#include <glib.h>
+
+#include <cstdio>
+
+namespace text {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+void AppendUtf16(WString& out, uint32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+template <typename Str>
+WString FormatWith(const char* format, Str value) {
+  char buf[16];
+  int n = std::snprintf(buf, sizeof buf, format, value);
+  return WString(buf, buf + n);
+}
+
+template <typename Char>
+int32_t ParseIntImpl(std::basic_string_view<Char> s) {
+  size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || (s[i] >= 9 && s[i] <= 13))) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  uint32_t value = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) value = value * 10u + static_cast<uint32_t>(s[i] - '0');
+  return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+}  // namespace
+
+std::string ToUtf8(WStringView s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    uint32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+WString FromUtf8(std::string_view s) {
+  WString out;
+  out.reserve(s.size());
+  const char* p = s.data();
+  const char* end = p + s.size();
+  while (p < end) {
+    gunichar c = g_utf8_get_char_validated(p, end - p);
+    if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+      out.push_back(kReplacement);
+      ++p;
+      continue;
+    }
+    if (c == 0) {  // an embedded zero byte is a character like any other here
+      out.push_back(0);
+      ++p;
+      continue;
+    }
+    AppendUtf16(out, c);
+    p = g_utf8_next_char(p);
+  }
+  return out;
+}
+
+WString FormatInt(int32_t v) { return FormatWith("%d", v); }
+WString FormatUInt(uint32_t v) { return FormatWith("%u", v); }
+WString FormatHex(uint32_t v) { return FormatWith("%X", v); }
+
+int32_t ParseInt(WStringView s) { return ParseIntImpl(s); }
+int32_t ParseInt(std::string_view s) { return ParseIntImpl(s); }
+
+char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+WString AsciiLower(WStringView s) {
+  WString out(s);
+  for (auto& c : out) c = AsciiLower(c);
+  return out;
+}
+
+std::string AsciiLower(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  return out;
+}
+
+bool AsciiEqualsNoCase(WStringView a, WStringView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+WString Ascii(std::string_view s) { return WString(s.begin(), s.end()); }
+
+}  // namespace text

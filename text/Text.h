@@ -1,0 +1,38 @@
+// Text helpers shared by both programs: all text in memory is UTF-16; bytes appear only at the
+// boundaries (files, the network, paths, GTK).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace text {
+
+using WString = std::u16string;
+using WStringView = std::u16string_view;
+
+// UTF-8 <-> UTF-16. Invalid input becomes U+FFFD; nothing throws.
+std::string ToUtf8(WStringView s);
+WString FromUtf8(std::string_view s);
+
+// Decimal and hexadecimal formatting exactly as printf's "%d", "%u" and "%X" produce it.
+WString FormatInt(int32_t v);
+WString FormatUInt(uint32_t v);
+WString FormatHex(uint32_t v);
+
+// atoi/_wtoi semantics: leading whitespace, optional sign, leading digits; anything else gives 0.
+// Overflow wraps to 32 bits as the platform's conversion does, never undefined behaviour.
+int32_t ParseInt(WStringView s);
+int32_t ParseInt(std::string_view s);
+
+// ASCII-only case folding (A-Z / a-z); every other unit is left as it is.
+char16_t AsciiLower(char16_t c);
+char16_t AsciiUpper(char16_t c);
+WString AsciiLower(WStringView s);
+std::string AsciiLower(std::string_view s);
+bool AsciiEqualsNoCase(WStringView a, WStringView b);
+
+// ASCII literal to UTF-16 (for constants in code).
+WString Ascii(std::string_view s);
+
+}  // namespace text
