@@ -1,0 +1,32 @@
+// A temporary directory for one test: created empty under $TMPDIR (or /tmp), removed with
+// everything in it when the object goes away.
+#pragma once
+
+#include <string>
+
+#include "text/Text.h"
+
+namespace testsupport {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // Absolute path without a trailing "/"; empty when the directory could not be made.
+  const std::string& Path() const { return path_; }
+  text::WString WPath() const { return text::FromUtf8(path_); }
+  // Path() + "/" + relative.
+  std::string Join(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Small file helpers for tests: whole-file read and write, creating parent directories.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);  // empty when missing
+
+}  // namespace testsupport

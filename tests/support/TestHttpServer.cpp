@@ -1,0 +1,242 @@
+#include "tests/support/TestHttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/Text.h"
+
+namespace testsupport {
+namespace {
+
+// Every wait is a poll slice of this length, so Stop() is noticed quickly.
+constexpr int kSliceMs = 20;
+constexpr size_t kMaxHeaderBytes = 64 * 1024;
+
+const char* Reason(int status) {
+  switch (status) {
+    case 200: return "OK";
+    case 206: return "Partial Content";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 304: return "Not Modified";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+  }
+}
+
+bool SendAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string Trim(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t");
+  size_t e = s.find_last_not_of(" \t\r");
+  return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+HttpResponse HttpResponse::Ok(std::string body) {
+  HttpResponse r;
+  r.body = std::move(body);
+  return r;
+}
+
+HttpResponse HttpResponse::Status(int status, std::string body) {
+  HttpResponse r;
+  r.status = status;
+  r.body = std::move(body);
+  return r;
+}
+
+HttpResponse HttpResponse::Redirect(const std::string& location, int status) {
+  HttpResponse r;
+  r.status = status;
+  r.headers.emplace_back("Location", location);
+  return r;
+}
+
+std::string RecordedRequest::Header(const std::string& name) const {
+  for (const auto& [key, value] : headers) {
+    if (text::AsciiLower(key) == text::AsciiLower(name)) return value;
+  }
+  return {};
+}
+
+bool RecordedRequest::HasHeader(const std::string& name) const {
+  return std::any_of(headers.begin(), headers.end(), [&](const auto& h) {
+    return text::AsciiLower(h.first) == text::AsciiLower(name);
+  });
+}
+
+TestHttpServer::TestHttpServer() {
+  listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listenFd_ < 0) return;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || listen(listenFd_, 16) != 0 ||
+      getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    close(listenFd_);
+    listenFd_ = -1;
+    return;
+  }
+  port_ = ntohs(addr.sin_port);
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+TestHttpServer::~TestHttpServer() { Stop(); }
+
+std::string TestHttpServer::BaseUrl() const {
+  return "http://127.0.0.1:" + std::to_string(port_);
+}
+
+void TestHttpServer::Set(const std::string& path, HttpResponse response) {
+  SetSequence(path, {std::move(response)});
+}
+
+void TestHttpServer::SetSequence(const std::string& path, std::vector<HttpResponse> responses) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  scripts_[path] = Script{std::move(responses), 0};
+}
+
+std::vector<RecordedRequest> TestHttpServer::Requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+int TestHttpServer::RequestCount(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(std::count_if(requests_.begin(), requests_.end(),
+                                        [&](const RecordedRequest& r) { return r.path == path; }));
+}
+
+void TestHttpServer::Stop() {
+  if (stopping_.exchange(true)) return;
+  if (acceptor_.joinable()) acceptor_.join();
+  std::vector<std::thread> workers;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Wake workers blocked in a stalled answer or a keep-alive wait.
+    for (int fd : openFds_) shutdown(fd, SHUT_RDWR);
+    workers.swap(workers_);
+  }
+  for (auto& t : workers) t.join();
+  if (listenFd_ >= 0) close(listenFd_);
+  listenFd_ = -1;
+}
+
+void TestHttpServer::AcceptLoop() {
+  while (!stopping_) {
+    pollfd p{listenFd_, POLLIN, 0};
+    if (poll(&p, 1, kSliceMs) <= 0) continue;
+    int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    ++connections_;
+    std::lock_guard<std::mutex> lock(mutex_);
+    openFds_.push_back(fd);
+    workers_.emplace_back([this, fd] { Serve(fd); });
+  }
+}
+
+void TestHttpServer::Serve(int fd) {
+  std::string buffer;
+  bool keep = true;
+  while (keep && !stopping_) {
+    RecordedRequest request;
+    if (!ReadRequest(fd, buffer, request)) break;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      requests_.push_back(request);
+    }
+    Answer(fd, request, Pick(request.path), keep);
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  openFds_.erase(std::remove(openFds_.begin(), openFds_.end(), fd), openFds_.end());
+  close(fd);
+}
+
+bool TestHttpServer::ReadRequest(int fd, std::string& buffer, RecordedRequest& request) {
+  size_t end;
+  while ((end = buffer.find("\r\n\r\n")) == std::string::npos) {
+    if (stopping_ || buffer.size() > kMaxHeaderBytes) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, kSliceMs) <= 0) continue;
+    char chunk[4096];
+    ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+    if (n <= 0) return false;
+    buffer.append(chunk, static_cast<size_t>(n));
+  }
+  std::string head = buffer.substr(0, end);
+  buffer.erase(0, end + 4);
+  size_t lineEnd = head.find("\r\n");
+  std::string line = head.substr(0, lineEnd);
+  size_t s1 = line.find(' '), s2 = line.rfind(' ');
+  if (s1 == std::string::npos || s2 == s1) return false;
+  request.method = line.substr(0, s1);
+  request.target = line.substr(s1 + 1, s2 - s1 - 1);
+  request.version = line.substr(s2 + 1);
+  size_t q = request.target.find('?');
+  request.path = request.target.substr(0, q);
+  request.query = q == std::string::npos ? std::string() : request.target.substr(q + 1);
+  size_t pos = lineEnd == std::string::npos ? head.size() : lineEnd + 2;
+  while (pos < head.size()) {
+    size_t next = head.find("\r\n", pos);
+    if (next == std::string::npos) next = head.size();
+    std::string h = head.substr(pos, next - pos);
+    size_t colon = h.find(':');
+    if (colon != std::string::npos) request.headers.emplace_back(h.substr(0, colon), Trim(h.substr(colon + 1)));
+    pos = next + 2;
+  }
+  return true;
+}
+
+HttpResponse TestHttpServer::Pick(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = scripts_.find(path);
+  if (it == scripts_.end() || it->second.responses.empty()) return HttpResponse::Status(404, "not found");
+  Script& script = it->second;
+  HttpResponse r = script.responses[std::min(script.next, script.responses.size() - 1)];
+  ++script.next;
+  return r;
+}
+
+void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpResponse& response,
+                            bool& keep) {
+  keep = false;
+  if (response.closeWithoutAnswer) return;
+  std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + Reason(response.status) + "\r\n";
+  for (const auto& [key, value] : response.headers) head += key + ": " + value + "\r\n";
+  head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n\r\n";
+  size_t bodyBytes = response.body.size();
+  if (response.truncateAfter >= 0) bodyBytes = std::min(bodyBytes, static_cast<size_t>(response.truncateAfter));
+  else if (response.stall) bodyBytes = 0;
+  if (!SendAll(fd, head.data(), head.size())) return;
+  if (request.method != "HEAD" && !SendAll(fd, response.body.data(), bodyBytes)) return;
+  if (response.stall) return WaitForStop(fd);
+  keep = response.truncateAfter < 0 && text::AsciiLower(request.Header("Connection")) != "close";
+}
+
+void TestHttpServer::WaitForStop(int fd) {
+  char sink[256];
+  while (!stopping_) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, kSliceMs) > 0 && recv(fd, sink, sizeof sink, 0) <= 0) return;
+  }
+}
+
+}  // namespace testsupport
