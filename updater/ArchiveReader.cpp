@@ -1,0 +1,254 @@
+#include "updater/ArchiveReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unzip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace updater {
+namespace {
+
+constexpr size_t kOutputBufferSize = 16384;
+
+// Hosts whose external attributes are DOS attribute bits; every other host is taken as Unix.
+bool IsDosHost(unsigned host) { return host == 0 || host == 7 || host == 11 || host == 14; }
+
+struct ItemAttributes {
+  bool directory = false;
+  mode_t mode = 0644;
+};
+
+ItemAttributes TranslateAttributes(uLong versionMadeBy, uLong external) {
+  ItemAttributes out;
+  unsigned host = (versionMadeBy >> 8) & 0xFF;
+  if (IsDosHost(host)) {
+    out.directory = (external & 0x10) != 0;
+    // Read-only clears every write bit; hidden, system and archive have no meaning here.
+    out.mode = (external & 0x01) ? 0444 : 0644;
+    return out;
+  }
+  out.directory = (external & 0x40000000u) != 0;
+  mode_t bits = static_cast<mode_t>((external >> 16) & 0777);
+  // Some writers mark Unix but store no permissions; such an item gets the usual default.
+  out.mode = bits != 0 ? bits : 0644;
+  return out;
+}
+
+// Zip times are local calendar times, two-second resolution.
+timespec DosTimeToUtc(uLong dosDateTime) {
+  uLong date = dosDateTime >> 16;
+  uLong time = dosDateTime & 0xFFFF;
+  std::tm calendar{};
+  calendar.tm_year = static_cast<int>(1980 + ((date >> 9) & 0x7F)) - 1900;
+  calendar.tm_mon = static_cast<int>((date >> 5) & 0x0F) - 1;
+  calendar.tm_mday = static_cast<int>(date & 0x1F);
+  calendar.tm_hour = static_cast<int>((time >> 11) & 0x1F);
+  calendar.tm_min = static_cast<int>((time >> 5) & 0x3F);
+  calendar.tm_sec = static_cast<int>(2 * (time & 0x1F));
+  calendar.tm_isdst = -1;
+  return timespec{std::mktime(&calendar), 0};
+}
+
+uint32_t ReadLe32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+struct ItemTimes {
+  timespec access;
+  timespec modify;
+};
+
+// Applies the extended timestamp block ("UT") of a local extra field. Every read is bounded by
+// the block and the field: the field comes from the archive and may lie about its sizes.
+void ApplyExtendedTimestamp(const std::vector<unsigned char>& extra, ItemTimes& times) {
+  size_t pos = 0;
+  while (pos < extra.size() && extra.size() - pos > 4) {
+    size_t blockSize = size_t(extra[pos + 2]) | size_t(extra[pos + 3]) << 8;
+    if (extra[pos] != 'U' || extra[pos + 1] != 'T') {
+      pos += 4 + blockSize;
+      continue;
+    }
+    size_t end = std::min(extra.size(), pos + 4 + blockSize);
+    size_t at = pos + 4;
+    if (at >= end) return;
+    unsigned flags = extra[at++];
+    if ((flags & 1) && end - at >= 4) {
+      times.modify = timespec{static_cast<time_t>(static_cast<int32_t>(ReadLe32(&extra[at]))), 0};
+      at += 4;
+    }
+    if ((flags & 2) && end - at >= 4) {
+      times.access = timespec{static_cast<time_t>(static_cast<int32_t>(ReadLe32(&extra[at]))), 0};
+    }
+    return;  // creation time has no counterpart to set here
+  }
+}
+
+ArchiveResult FromUnzipError(int error) {
+  switch (error) {
+    case UNZ_OK: return ArchiveResult::Ok;
+    case UNZ_PARAMERROR: return ArchiveResult::BadArgument;
+    case UNZ_ERRNO: return ArchiveResult::ReadFailure;
+    default: return ArchiveResult::Corrupt;
+  }
+}
+
+// Creates every level of an absolute directory path; existing levels are skipped.
+void CreateLevels(const std::string& directory) {
+  for (size_t slash = directory.find('/', 1); ; slash = directory.find('/', slash + 1)) {
+    std::string level = directory.substr(0, slash);
+    struct stat st;
+    if (!level.empty() && ::stat(level.c_str(), &st) != 0) ::mkdir(level.c_str(), 0755);
+    if (slash == std::string::npos) return;
+  }
+}
+
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& path)
+      : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600)) {}
+  ~OutputFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+  bool Write(const char* data, size_t length) {
+    while (length > 0) {
+      ssize_t n = ::write(fd_, data, length);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      length -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  void Finish(mode_t mode, const ItemTimes& times) {
+    ::fchmod(fd_, mode);
+    timespec both[2] = {times.access, times.modify};
+    ::futimens(fd_, both);
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+struct ArchiveReader::Impl {
+  unzFile archive = nullptr;
+  uint64_t itemCount = 0;
+  bool itemOpen = false;
+  std::string root;  // current directory when opened, with a trailing "/"
+  std::vector<char> buffer;
+
+  void CloseItem() {
+    if (itemOpen) unzCloseCurrentFile(archive);  // the stored CRC is checked by the caller's own measurement
+    itemOpen = false;
+  }
+
+  std::string Resolve(text::WStringView target) const {
+    std::string path = text::ToUtf8(target);
+    return !path.empty() && path[0] == '/' ? path : root + path;
+  }
+
+  ArchiveResult PositionOn(int index, unz_file_info64& info) {
+    int error = unzGoToFirstFile(archive);
+    for (int i = 0; i < index && error == UNZ_OK; ++i) error = unzGoToNextFile(archive);
+    if (error == UNZ_OK) error = unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+    return FromUnzipError(error);
+  }
+
+  std::vector<unsigned char> LocalExtraField() {
+    int size = unzGetLocalExtrafield(archive, nullptr, 0);
+    if (size <= 0) return {};
+    std::vector<unsigned char> extra(static_cast<size_t>(size));
+    int read = unzGetLocalExtrafield(archive, extra.data(), static_cast<unsigned>(size));
+    extra.resize(read > 0 ? static_cast<size_t>(read) : 0);
+    return extra;
+  }
+
+  ArchiveResult CopyItem(OutputFile& out) {
+    if (buffer.empty()) buffer.resize(kOutputBufferSize);
+    while (true) {
+      int n = unzReadCurrentFile(archive, buffer.data(), static_cast<unsigned>(buffer.size()));
+      if (n < 0) return ArchiveResult::DecompressFailure;
+      if (n == 0) return unzeof(archive) ? ArchiveResult::Ok : ArchiveResult::DecompressFailure;
+      if (!out.Write(buffer.data(), static_cast<size_t>(n))) return ArchiveResult::WriteFailure;
+    }
+  }
+
+  ArchiveResult ExtractFile(const std::string& path, const unz_file_info64& info, const ItemAttributes& attributes) {
+    if (info.flag & 1) return ArchiveResult::PasswordRequired;
+    size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0) CreateLevels(path.substr(0, slash));
+    OutputFile out(path);
+    if (!out.IsOpen()) return ArchiveResult::CannotOpen;
+    int error = unzOpenCurrentFile(archive);
+    if (error != UNZ_OK) return FromUnzipError(error);
+    itemOpen = true;
+    ItemTimes times{DosTimeToUtc(info.dosDate), DosTimeToUtc(info.dosDate)};
+    ApplyExtendedTimestamp(LocalExtraField(), times);
+    ArchiveResult result = CopyItem(out);
+    if (result == ArchiveResult::Ok) out.Finish(attributes.mode, times);
+    return result;
+  }
+};
+
+ArchiveReader::ArchiveReader() : impl_(std::make_unique<Impl>()) {}
+
+ArchiveReader::~ArchiveReader() { CloseArchive(); }
+
+ArchiveResult ArchiveReader::OpenArchive(text::WStringView path) {
+  if (impl_->archive) return ArchiveResult::BadArgument;
+  char cwd[4096];
+  impl_->root = ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string();
+  if (impl_->root.empty() || impl_->root.back() != '/') impl_->root += '/';
+  impl_->archive = unzOpen64(text::ToUtf8(path).c_str());
+  if (!impl_->archive) return ArchiveResult::CannotOpen;
+  unz_global_info64 global{};
+  if (unzGetGlobalInfo64(impl_->archive, &global) != UNZ_OK) {
+    CloseArchive();
+    return ArchiveResult::CannotOpen;
+  }
+  impl_->itemCount = global.number_entry;
+  return ArchiveResult::Ok;
+}
+
+ArchiveResult ArchiveReader::ExtractItem(int index, text::WStringView target) {
+  if (!impl_->archive) return ArchiveResult::BadArgument;
+  impl_->CloseItem();
+  if (index < 0 || static_cast<uint64_t>(index) >= impl_->itemCount || target.empty()) return ArchiveResult::BadArgument;
+  unz_file_info64 info{};
+  ArchiveResult result = impl_->PositionOn(index, info);
+  if (result != ArchiveResult::Ok) return result;
+  ItemAttributes attributes = TranslateAttributes(info.version, info.external_fa);
+  std::string path = impl_->Resolve(target);
+  if (attributes.directory) {
+    CreateLevels(path);
+    return ArchiveResult::Ok;
+  }
+  result = impl_->ExtractFile(path, info, attributes);
+  impl_->CloseItem();
+  return result;
+}
+
+ArchiveResult ArchiveReader::CloseArchive() {
+  if (!impl_->archive) return ArchiveResult::BadArgument;
+  impl_->CloseItem();
+  unzClose(impl_->archive);
+  impl_->archive = nullptr;
+  impl_->itemCount = 0;
+  return ArchiveResult::Ok;
+}
+
+}  // namespace updater
