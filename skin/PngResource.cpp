@@ -1,0 +1,54 @@
+#include "skin/PngResource.h"
+
+#include <gio/gio.h>
+
+#include <cstring>
+#include <string>
+
+#include "text/Text.h"
+
+namespace skin {
+namespace {
+
+struct ByteReader {
+  const unsigned char* data;
+  size_t size;
+  size_t pos;
+};
+
+cairo_status_t ReadBytes(void* closure, unsigned char* out, unsigned int length) {
+  auto* reader = static_cast<ByteReader*>(closure);
+  if (reader->size - reader->pos < length) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(out, reader->data + reader->pos, length);
+  reader->pos += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+// Callers test for null only, so a failed decode is reported as no image.
+SurfacePtr NullIfFailed(cairo_surface_t* surface) {
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  return SurfacePtr(surface);
+}
+
+}  // namespace
+
+SurfacePtr LoadPngResource(unsigned id, std::string_view type) {
+  const std::string path = "/zemba/" + text::AsciiLower(type) + "/" + std::to_string(id) + ".png";
+  GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+  if (!bytes) return nullptr;
+  gsize size = 0;
+  ByteReader reader{static_cast<const unsigned char*>(g_bytes_get_data(bytes, &size)), 0, 0};
+  reader.size = size;
+  SurfacePtr image = NullIfFailed(cairo_image_surface_create_from_png_stream(ReadBytes, &reader));
+  g_bytes_unref(bytes);
+  return image;
+}
+
+SurfacePtr LoadPngFile(const char* path) {
+  return NullIfFailed(cairo_image_surface_create_from_png(path));
+}
+
+}  // namespace skin

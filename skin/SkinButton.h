@@ -1,0 +1,72 @@
+// An image button with four looks taken from one strip: 1 normal, 2 hovered, 3 pressed,
+// 4 disabled. It paints over a copy of its owner's background, so its transparent pixels show
+// the owner's artwork. The state and painting work without a window, which tests rely on.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <optional>
+
+#include "skin/Cairo.h"
+#include "skin/ImageStrip.h"
+
+namespace skin {
+
+class CSkinButton {
+ public:
+  enum State : unsigned { kNormal = 1, kHovered = 2, kPressed = 3, kDisabled = 4 };
+
+  CSkinButton() = default;
+  ~CSkinButton();
+  CSkinButton(const CSkinButton&) = delete;
+  CSkinButton& operator=(const CSkinButton&) = delete;
+
+  // Creates the button's window inside the owner's fixed container at (x, y).
+  GtkWidget* Create(GtkFixed* parent, int x, int y);
+  GtkWidget* Widget() const { return widget_; }
+
+  // The first image becomes the strip (4 frames side by side) and fixes the size; later calls
+  // keep the first strip and only apply the size again. Always true.
+  bool SetImage(SurfacePtr image);
+  // The owner's composed background (not owned; must outlive the painting) and where the
+  // button sits in it.
+  void SetBackground(const ImageStrip* background, int x, int y);
+  void OnClicked(std::function<void()> handler) { clicked_ = std::move(handler); }
+
+  void SetEnabled(bool enabled);
+  void SetHovered(bool hovered);
+  void SetPressed(bool pressed);
+  bool IsHovered() const { return hovered_; }
+  State CurrentState() const;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  const std::optional<ImageStrip>& Strip() const { return strip_; }
+
+  // Paints the current frame at (0, 0) of the context, over the copied background region.
+  void Paint(cairo_t* cr) const;
+
+  // Called by the window's events.
+  void Release(bool inside);
+
+ private:
+  void Invalidate();
+
+  std::optional<ImageStrip> strip_;
+  const ImageStrip* background_ = nullptr;
+  int backgroundX_ = 0;
+  int backgroundY_ = 0;
+  int width_ = 10;
+  int height_ = 10;
+  bool enabled_ = true;
+  bool hovered_ = false;
+  bool pressed_ = false;
+  std::function<void()> clicked_;
+  GtkWidget* widget_ = nullptr;
+};
+
+// The look of a button: disabled wins over pressed, pressed over hovered; focus is not shown.
+CSkinButton::State ButtonState(bool enabled, bool pressed, bool hovered);
+
+}  // namespace skin

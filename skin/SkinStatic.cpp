@@ -1,0 +1,119 @@
+#include "skin/SkinStatic.h"
+
+#include <pango/pangocairo.h>
+
+#include "skin/SkinWidget.h"
+
+namespace skin {
+namespace {
+
+gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
+  static_cast<const CSkinStatic*>(self)->Paint(cr);
+  return TRUE;
+}
+
+PangoAlignment PangoAlign(Align a) {
+  switch (a) {
+    case Align::kNear: return PANGO_ALIGN_LEFT;
+    case Align::kCenter: return PANGO_ALIGN_CENTER;
+    case Align::kFar: return PANGO_ALIGN_RIGHT;
+  }
+  return PANGO_ALIGN_LEFT;
+}
+
+double VerticalOffset(Align a, double boxHeight, double textHeight) {
+  switch (a) {
+    case Align::kNear: return 0;
+    case Align::kCenter: return (boxHeight - textHeight) / 2;
+    case Align::kFar: return boxHeight - textHeight;
+  }
+  return 0;
+}
+
+void SetArgbSource(cairo_t* cr, uint32_t argb) {
+  cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
+                        (argb & 0xFF) / 255.0, ((argb >> 24) & 0xFF) / 255.0);
+}
+
+}  // namespace
+
+CSkinStatic::~CSkinStatic() { detail::ReleaseWidget(widget_, this); }
+
+GtkWidget* CSkinStatic::Create(GtkFixed* parent, int x, int y) {
+  if (widget_) return widget_;
+  widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, nullptr);
+  g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);
+  return widget_;
+}
+
+void CSkinStatic::SetBackground(const ImageStrip* background, int x, int y) {
+  background_ = background;
+  backgroundX_ = x;
+  backgroundY_ = y;
+  Invalidate();
+}
+
+void CSkinStatic::SetText(text::WString text) {
+  text_ = std::move(text);
+  Invalidate();
+}
+
+void CSkinStatic::SetFont(const PangoFontDescription* font) {
+  font_.reset(font ? pango_font_description_copy(font) : nullptr);
+  Invalidate();
+}
+
+void CSkinStatic::SetTextColor(uint32_t argb) {
+  colour_ = argb;
+  Invalidate();
+}
+
+void CSkinStatic::SetLayout(int width, int height, LayoutRect box, Align horizontal,
+                            Align vertical) {
+  width_ = width;
+  height_ = height;
+  box_ = box;
+  horizontal_ = horizontal;
+  vertical_ = vertical;
+  if (widget_) gtk_widget_set_size_request(widget_, width_, height_);
+  Invalidate();
+}
+
+void CSkinStatic::Paint(cairo_t* cr) const {
+  if (width_ <= 0 || height_ <= 0) return;
+  SurfacePtr bitmap = MakeArgbSurface(width_, height_);
+  ContextPtr off(cairo_create(bitmap.get()));
+  if (background_) CopyRegion(off.get(), *background_, backgroundX_, backgroundY_);
+  PaintText(off.get());
+  off.reset();
+  cairo_set_source_surface(cr, bitmap.get(), 0, 0);
+  cairo_paint(cr);
+}
+
+void CSkinStatic::PaintText(cairo_t* cr) const {
+  if (!font_ || !colour_ || text_.empty()) return;
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  const std::string utf8 = text::ToUtf8(text_);
+  pango_layout_set_text(layout, utf8.c_str(), static_cast<int>(utf8.size()));
+  pango_layout_set_font_description(layout, font_.get());
+  pango_layout_set_width(layout, static_cast<int>(box_.width * PANGO_SCALE));
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  pango_layout_set_alignment(layout, PangoAlign(horizontal_));
+  int textWidth = 0;
+  int textHeight = 0;
+  pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+  cairo_save(cr);
+  cairo_rectangle(cr, box_.x, box_.y, box_.width, box_.height);
+  cairo_clip(cr);  // text never spills out of its box
+  cairo_move_to(cr, box_.x, box_.y + VerticalOffset(vertical_, box_.height, textHeight));
+  SetArgbSource(cr, *colour_);
+  pango_cairo_show_layout(cr, layout);
+  cairo_restore(cr);
+  g_object_unref(layout);
+}
+
+void CSkinStatic::Invalidate() {
+  if (widget_) gtk_widget_queue_draw(widget_);
+}
+
+}  // namespace skin
