@@ -1,0 +1,88 @@
+// The lobby's settings: "Config.cfg" beside the executable, the remembered account data of the
+// per-user profile, and the machine tag.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lobby/config/UserTag.h"
+#include "text/Text.h"
+
+namespace xml {
+class XmlDocument;
+}
+
+namespace lobby {
+
+struct ServerEntry {
+  int32_t Port = 0;
+  text::WString AutoDns;
+  text::WString TelDns;
+  text::WString UniDns;
+};
+
+class ClientConfig {
+ public:
+  // The program's store: MainPath is the executable's directory, the profile lives under
+  // $XDG_CONFIG_HOME/Zemba/<executable name>.ini. Created on first use, never freed.
+  static ClientConfig& Instance();
+
+  // A store over any directory and profile file (tests, tools).
+  ClientConfig(text::WString mainPath, std::string profilePath);
+
+  // Reads MainPath/Config.cfg; on full success also loads the login data. False when the file
+  // is missing, malformed or incomplete; what was read before the failure stays.
+  bool LoadConfig();
+  // Reads the remembered values and checks or renews the machine tag.
+  void LoadLoginData();
+  // Writes the remembered values. Refuses (false) when they were never loaded, so that a run
+  // with a broken Config.cfg cannot wipe the account data of earlier runs.
+  bool SaveLoginData();
+  // Fills the tag from the first usable Ethernet address, else randomly; returns 6.
+  static int MakeUserTag(UserTagBytes& tag);
+
+  text::WString GetMainPath() const { return mainPath_; }
+  text::WString GetUpdateUrl() const { return updateUrl_; }
+  text::WString GetCorp() const { return corp_; }
+  text::WString GetTitle() const { return title_; }
+  text::WString GetLogoPath() const { return logoPath_; }
+  text::WString GetMoviePath() const { return moviePath_; }
+  text::WString GetUserName() const { return UserName; }
+  text::WString GetServiceUrl() const { return serviceUrl_; }
+  text::WString GetProposalUrl() const { return proposalUrl_; }
+  const std::string& ProfilePath() const { return profilePath_; }
+
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t SaveAccount = 0;
+  text::WString UserName;
+  int32_t ProxyId = 0;
+  int32_t LoginMode = 1;
+  int32_t NetMode = 0;
+  int32_t LoginNode = 0;
+  uint32_t UserMac = 0;
+  UserTagBytes UserTag{};
+  std::vector<ServerEntry> Servers;
+
+ private:
+  void ReadServers(xml::XmlDocument& doc);
+  bool ReadWindow(xml::XmlDocument& doc);
+  bool ReadDomainAndUrls(xml::XmlDocument& doc);
+
+  text::WString mainPath_;
+  std::string profilePath_;
+  text::WString updateUrl_;
+  text::WString corp_;
+  text::WString title_;
+  text::WString logoPath_;
+  text::WString moviePath_;
+  text::WString serviceUrl_;
+  text::WString proposalUrl_;
+  bool loginDataLoaded_ = false;
+};
+
+// Default base URL of the update server.
+inline constexpr const char* kDefaultUpdateUrl = "http://update.zemba.com";
+
+}  // namespace lobby

@@ -1,0 +1,97 @@
+#include "lobby/update/UpdateTask.h"
+
+#include <ctime>
+
+#include "lobby/config/ClientConfig.h"
+#include "platform/InstanceLock.h"
+#include "platform/LaunchDetached.h"
+#include "platform/Paths.h"
+#include "text/CodePage.h"
+#include "xml/XmlDocument.h"
+
+namespace lobby {
+
+namespace {
+
+using text::WString;
+
+// Finds the root's first "Software" child; its text must name the program exactly.
+bool FindSoftware(xml::XmlDocument& doc) { return doc.FindChildElement(u"Software"); }
+
+WString TimeQuery() {
+  auto now = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
+  return u"?a=" + text::FormatInt(now);
+}
+
+}  // namespace
+
+UpdateTask::UpdateTask(WString name, WString programDir)
+    : UpdateTask(std::move(name), std::move(programDir), ClientConfig::Instance(),
+                 platform::StagingRoot()) {}
+
+UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& config,
+                       const WString& stagingRoot)
+    : Corp(config.GetCorp()),
+      ProgramDir(std::move(programDir)),
+      Name(std::move(name)),
+      PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
+      mainPath_(config.GetMainPath()) {
+  DownloadDir = stagingRoot + u"/" + Corp;
+  platform::CreateDirectory(DownloadDir);
+  DownloadDir += u"/" + Name;
+  platform::CreateDirectory(DownloadDir);
+}
+
+bool UpdateTask::ReadInstalledVersion() {
+  if (!platform::IsDirectory(ProgramDir)) return false;
+  xml::XmlDocument doc;
+  if (!doc.LoadFile(ProgramDir + u"/Update.cfg")) return false;
+  if (!FindSoftware(doc)) return false;
+  Version = doc.GetChildAttribute(u"version");
+  return doc.GetChildData() == Name;
+}
+
+int UpdateTask::CheckLatestVersion() {
+  std::string url = text::ToUtf8(PackageUrl + u"/UpdateVersion.xml" + TimeQuery());
+  auto body = FetchHead(url, limits_);
+  if (!body) return kNoAnswer;
+  // Stop at the first zero byte, as a C string buffer would.
+  body->resize(std::min(body->size(), body->find('\0')));
+  xml::XmlDocument doc(text::DecodeAnsi(*body).value_or(WString()));
+  if (!FindSoftware(doc) || doc.GetChildData() != Name) return kNoAnswer;
+  WString latest = doc.GetChildAttribute(u"version");
+  if (!VersionSortsBefore(Version, latest)) return kUpToDate;
+  Version = latest;
+  return kNewer;
+}
+
+std::string UpdateTask::UpdaterPath() const {
+  return text::ToUtf8(mainPath_) + "/Vendrel" + platform::kExeSuffix;
+}
+
+std::vector<std::string> UpdateTask::UpdaterArguments(bool reboot) const {
+  std::vector<std::string> argv{std::string("Vendrel") + platform::kExeSuffix,
+                                "-name", text::ToUtf8(Name),
+                                "-number", text::ToUtf8(Version),
+                                "-prog", text::ToUtf8(ProgramDir),
+                                "-down", text::ToUtf8(DownloadDir),
+                                "-http", text::ToUtf8(PackageUrl)};
+  if (reboot) argv.push_back("-reboot");
+  return argv;
+}
+
+bool UpdateTask::LaunchUpdater(bool reboot) {
+  platform::CreateDirectory(ProgramDir);
+  platform::LaunchDetached(UpdaterPath(), UpdaterArguments(reboot));
+  return true;
+}
+
+bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
+
+bool IsUpdaterRunning() {
+  return IsUpdaterRunning(platform::InstanceLockName("Vendrel", platform::kCorp));
+}
+
+bool IsUpdaterRunning(const std::string& lockName) { return platform::InstanceLock::IsTaken(lockName); }
+
+}  // namespace lobby

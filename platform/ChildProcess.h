@@ -1,0 +1,38 @@
+// A started program that the starter watches until it ends (a game run by the lobby).
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ChildProcess {
+ public:
+  // Starts `path` with `argv` (argv[0] included, each value its own argument) in `workDir`.
+  // Nothing when the program cannot be started.
+  static std::optional<ChildProcess> Start(const std::string& path,
+                                           const std::vector<std::string>& argv,
+                                           const std::string& workDir);
+
+  ~ChildProcess();
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Non-blocking: true once the process has ended (it is then reaped).
+  bool HasEnded();
+  pid_t Pid() const { return pid_; }
+
+ private:
+  ChildProcess(pid_t pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}
+
+  pid_t pid_ = -1;
+  int pidfd_ = -1;  // keeps the process identity pinned while we watch it
+  bool ended_ = false;
+};
+
+}  // namespace platform

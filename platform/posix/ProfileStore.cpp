@@ -1,0 +1,128 @@
+#include "platform/ProfileStore.h"
+
+#include <glib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+
+GKeyFile* AsKeyFile(const std::unique_ptr<void, ProfileStore::KeyFileDeleter>& p) {
+  return static_cast<GKeyFile*>(p.get());
+}
+
+// Hand-written parse so that values out of the 32-bit range or with trailing junk count as
+// damaged instead of being clamped.
+std::optional<uint32_t> ParseDword(const std::string& s) {
+  if (s.empty() || s.size() > 16) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(s.c_str(), &end, 10);
+  if (errno != 0 || end == s.c_str() || *end != '\0') return std::nullopt;
+  if (v < INT32_MIN || v > static_cast<long long>(UINT32_MAX)) return std::nullopt;
+  return static_cast<uint32_t>(v);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<std::string> DecodeHex(const std::string& hex) {
+  if (hex.size() % 2 != 0) return std::nullopt;
+  std::string out;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out.push_back(static_cast<char>(hi * 16 + lo));
+  }
+  return out;
+}
+
+std::string EncodeHex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : bytes) {
+    out.push_back(kDigits[b >> 4]);
+    out.push_back(kDigits[b & 15]);
+  }
+  return out;
+}
+
+}  // namespace
+
+void ProfileStore::KeyFileDeleter::operator()(void* file) const {
+  if (file) g_key_file_free(static_cast<GKeyFile*>(file));
+}
+
+ProfileStore::ProfileStore(std::string path, std::string group)
+    : path_(std::move(path)), group_(std::move(group)), file_(g_key_file_new()) {}
+
+ProfileStore::~ProfileStore() = default;
+
+ProfileStore::FileState ProfileStore::Load() {
+  file_.reset(g_key_file_new());
+  GError* error = nullptr;
+  if (g_key_file_load_from_file(AsKeyFile(file_), path_.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
+    state_ = FileState::kLoaded;
+    return state_;
+  }
+  bool missing = g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT);
+  g_error_free(error);
+  file_.reset(g_key_file_new());  // a half-read file must not leak partial values
+  state_ = missing ? FileState::kMissing : FileState::kDamaged;
+  return state_;
+}
+
+std::optional<std::string> ProfileStore::RawValue(const char* key) const {
+  gchar* value = g_key_file_get_string(AsKeyFile(file_), group_.c_str(), key, nullptr);
+  if (!value) return std::nullopt;
+  std::string out(value);
+  g_free(value);
+  return out;
+}
+
+std::optional<uint32_t> ProfileStore::GetDword(const char* key) const {
+  auto raw = RawValue(key);
+  return raw ? ParseDword(*raw) : std::nullopt;
+}
+
+std::optional<std::string> ProfileStore::GetString(const char* key) const { return RawValue(key); }
+
+std::optional<std::string> ProfileStore::GetBinary(const char* key) const {
+  auto raw = RawValue(key);
+  return raw ? DecodeHex(*raw) : std::nullopt;
+}
+
+void ProfileStore::SetDword(const char* key, uint32_t value) {
+  g_key_file_set_uint64(AsKeyFile(file_), group_.c_str(), key, value);
+}
+
+void ProfileStore::SetString(const char* key, const std::string& value) {
+  g_key_file_set_string(AsKeyFile(file_), group_.c_str(), key, value.c_str());
+}
+
+void ProfileStore::SetBinary(const char* key, const std::string& bytes) {
+  g_key_file_set_string(AsKeyFile(file_), group_.c_str(), key, EncodeHex(bytes).c_str());
+}
+
+bool ProfileStore::Save() {
+  gchar* dir = g_path_get_dirname(path_.c_str());
+  g_mkdir_with_parents(dir, 0700);
+  g_free(dir);
+  if (state_ == FileState::kDamaged) {
+    std::string aside = path_ + ".damaged";
+    if (std::rename(path_.c_str(), aside.c_str()) != 0 && errno != ENOENT) return false;
+  }
+  // g_key_file_save_to_file writes a temporary file and renames it over the old one.
+  if (!g_key_file_save_to_file(AsKeyFile(file_), path_.c_str(), nullptr)) return false;
+  state_ = FileState::kLoaded;
+  return true;
+}
+
+}  // namespace platform
