@@ -1,0 +1,58 @@
+// The lobby's artwork bundle is linked into this test program.
+#include "skin/PngResource.h"
+
+#include <gtest/gtest.h>
+
+#include "skin/ImageStrip.h"
+
+namespace {
+
+using skin::LoadPngResource;
+
+struct Expected {
+  unsigned id;
+  int width;
+  int height;
+};
+
+TEST(PngResource, EveryLobbyImageHasItsFixedSize) {
+  const Expected all[] = {{130, 96, 24}, {131, 224, 35}, {132, 224, 35},  {133, 96, 24},
+                          {134, 5, 35},  {135, 320, 35}, {136, 1, 35},    {138, 380, 193},
+                          {139, 376, 36}};
+  for (const Expected& e : all) {
+    skin::SurfacePtr image = LoadPngResource(e.id);
+    ASSERT_NE(image, nullptr) << e.id;
+    EXPECT_EQ(skin::SurfaceWidth(image.get()), e.width) << e.id;
+    EXPECT_EQ(skin::SurfaceHeight(image.get()), e.height) << e.id;
+    EXPECT_EQ(cairo_image_surface_get_format(image.get()), CAIRO_FORMAT_ARGB32) << e.id;
+  }
+}
+
+TEST(PngResource, TypeNameMatchesWithoutRegardToCase) {
+  EXPECT_NE(LoadPngResource(131, "png"), nullptr);
+  EXPECT_NE(LoadPngResource(131, "Png"), nullptr);
+}
+
+TEST(PngResource, MissingIdOrTypeGivesNull) {
+  EXPECT_EQ(LoadPngResource(137), nullptr);
+  EXPECT_EQ(LoadPngResource(131, "GIF"), nullptr);
+}
+
+TEST(PngResource, IconIsItsOwnType) {
+  EXPECT_NE(LoadPngResource(128, "icon"), nullptr);
+  EXPECT_EQ(LoadPngResource(128), nullptr);
+}
+
+TEST(PngResource, FileThatIsNotAPngGivesNull) {
+  EXPECT_EQ(skin::LoadPngFile(ZEMBA_SOURCE_DIR "/resources/draw_artwork.py"), nullptr);
+  EXPECT_EQ(skin::LoadPngFile("/nonexistent/logo.png"), nullptr);
+}
+
+TEST(PngResource, ButtonStripFromResourceGivesQuarterWidthFrames) {
+  skin::ImageStrip strip(LoadPngResource(139));
+  strip.SetGrid(4, 1, 4);
+  EXPECT_EQ(strip.FrameRect(2).x, 94);
+  EXPECT_EQ(strip.FrameRect(2).width, 94);
+}
+
+}  // namespace
