@@ -1,0 +1,426 @@
+// Reading a text file of any encoding into an XmlDocument, and the encoding a document declares.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "xml/XmlDocument.h"
+#include "xml/XmlEncoding.h"
+#include "xml/detail/Report.h"
+#include "xml/detail/Scanner.h"
+
+namespace xml {
+
+namespace {
+
+using text::WString;
+using text::WStringView;
+
+// The start of the file is read once to find a byte order mark or a declaration.
+constexpr size_t kHeadSize = 1024;
+// System messages are cut to this many code units.
+constexpr size_t kMaxMessageLength = 100;
+
+struct ByteOrderMark {
+  std::string_view bytes;
+  const char16_t* encoding;
+  bool wide;          // UTF-16: read as 16-bit units
+  bool littleEndian;  // byte order of the 16-bit units
+};
+
+// Tried in this order; the first full match wins.
+constexpr ByteOrderMark kMarks[] = {
+    {"\xEF\xBB\xBF", u"UTF-8", false, false},
+    {"\xFF\xFE", u"UTF-16LE", true, true},
+    {"\xFE\xFF", u"UTF-16BE", true, false},
+};
+
+// The system's text for an error number: one line, at most kMaxMessageLength units.
+WString SystemMessage(int error) {
+  char buffer[256];
+  WString message = text::FromUtf8(strerror_r(error, buffer, sizeof buffer));
+  message = message.substr(0, message.find_first_of(u"\r\n"));
+  if (message.size() > kMaxMessageLength) message.resize(kMaxMessageLength);
+  return message;
+}
+
+void AddFileError(WString& report, int error) {
+  detail::AddReportEntry(report, u"file_error", WStringView(SystemMessage(error)),
+                         detail::kReportMsg | detail::kReportN, error, -1);
+}
+
+void AddMark(WString& report, WStringView word) {
+  detail::AddReportEntry(report, word, std::nullopt, 0, -1, -1);
+}
+
+// A 16-bit or 32-bit encoding cannot be what a declaration read as 8-bit text says: the file
+// has no mark and its declaration was readable byte by byte, so its bytes are UTF-8 at most.
+bool IsWideCodePage(int32_t codePage) {
+  return codePage == 1200 || codePage == 1201 || codePage == 12000 || codePage == 12001;
+}
+
+// Owns one file descriptor opened for reading.
+class InputFile {
+ public:
+  explicit InputFile(const std::string& path)
+      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+  ~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // The size of a regular file; otherwise nullopt with errno set (a directory, a pipe or a
+  // device has no size to read up to, and a pipe would block).
+  std::optional<int64_t> RegularFileSize() const {
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) return std::nullopt;
+    if (S_ISREG(info.st_mode)) return static_cast<int64_t>(info.st_size);
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return std::nullopt;
+  }
+
+  // Reads up to `size` bytes at `offset`. The count read, short only at the end of the file,
+  // or -1 with errno set.
+  int64_t ReadAt(void* buffer, size_t size, int64_t offset) const {
+    size_t done = 0;
+    while (done < size) {
+      ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return -1;
+      if (n == 0) break;
+      done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+  }
+
+  // False with errno set when the system reports a failure.
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// One ReadTextFile call: the open file, what was found about its encoding, and the report.
+class TextFile {
+ public:
+  TextFile(InputFile& file, int64_t size, WString& report)
+      : file_(file), size_(size), report_(report) {}
+
+  // Finds a byte order mark or the declared encoding in the first bytes.
+  bool ReadHead() {
+    if (size_ == 0) return true;
+    std::string head(static_cast<size_t>(std::min<int64_t>(size_, kHeadSize)), '\0');
+    int64_t got = file_.ReadAt(head.data(), head.size(), 0);
+    if (got < 0) return Fail();
+    head.resize(static_cast<size_t>(got));
+    for (const ByteOrderMark& mark : kMarks) {
+      if (head.starts_with(mark.bytes)) {
+        mark_ = &mark;
+        encoding_ = mark.encoding;
+        consumed_ = static_cast<int64_t>(mark.bytes.size());
+        AddMark(report_, u"bom");
+        return true;
+      }
+    }
+    encoding_ = XmlDocument::DetectDeclaredEncoding(text::FromUtf8(head));
+    if (IsWideCodePage(CodePageFromName(encoding_))) encoding_ = u"UTF-8";
+    if (encoding_.empty() && !head.empty() && head[0] == '<') encoding_ = u"UTF-8";
+    return true;
+  }
+
+  // Reads the rest of the file into `out` as UTF-16.
+  bool ReadBody(WString& out) {
+    if (mark_ != nullptr && mark_->wide) return ReadWide(out);
+    return ReadBytes(out);
+  }
+
+ private:
+  bool Fail() {
+    AddFileError(report_, errno);
+    return false;
+  }
+
+  size_t Remaining() const { return static_cast<size_t>(size_ - consumed_); }
+
+  void AddRead(size_t units) {
+    detail::AddReportEntry(report_, u"read", WStringView(encoding_),
+                           detail::kReportEncoding | detail::kReportLength,
+                           static_cast<int32_t>(units), -1);
+  }
+
+  void AddNullsRemoved(size_t count) {
+    if (count == 0) return;
+    detail::AddReportEntry(report_, u"nulls_removed", std::nullopt, detail::kReportCount,
+                           static_cast<int32_t>(count), -1);
+  }
+
+  // UTF-16 with a mark goes straight into the text, swapped if its byte order is not ours.
+  bool ReadWide(WString& out) {
+    out.resize(Remaining() / 2);
+    int64_t got = file_.ReadAt(out.data(), out.size() * 2, consumed_);
+    if (got < 0) {
+      out.clear();
+      return Fail();
+    }
+    out.resize(static_cast<size_t>(got) / 2);
+    AddRead(out.size());
+    AddNullsRemoved(std::erase(out, u'\0'));
+    bool nativeLittle = std::endian::native == std::endian::little;
+    if (mark_->littleEndian != nativeLittle) {
+      for (char16_t& unit : out) unit = static_cast<char16_t>((unit << 8) | (unit >> 8));
+    }
+    if (!mark_->littleEndian) AddMark(report_, u"endian_swap");
+    return true;
+  }
+
+  // 8-bit text: bytes read whole, checked for UTF-8 when nothing named the encoding, then
+  // converted. The byte buffer is gone before the caller parses.
+  bool ReadBytes(WString& out) {
+    std::string bytes(Remaining(), '\0');
+    int64_t got = file_.ReadAt(bytes.data(), bytes.size(), consumed_);
+    if (got < 0) return Fail();
+    bytes.resize(static_cast<size_t>(got));
+    AddRead(bytes.size());
+    if (bytes.empty()) return true;
+    AddNullsRemoved(std::erase(bytes, '\0'));
+    if (encoding_.empty()) DetectUtf8(bytes);
+    out = ConvertText(bytes, encoding_);
+    detail::AddReportEntry(report_, u"converted_to", WStringView(u"UTF-16"),
+                           detail::kReportEncoding | detail::kReportLength,
+                           static_cast<int32_t>(out.size()), -1);
+    return true;
+  }
+
+  void DetectUtf8(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) {
+      encoding_ = u"UTF-8";
+      detail::AddReportEntry(report_, u"read", WStringView(encoding_),
+                             detail::kReportUpdate | detail::kReportEncoding, -1, -1);
+    }
+    AddMark(report_, u"utf8_detection");
+  }
+
+  InputFile& file_;
+  int64_t size_;
+  WString& report_;
+  const ByteOrderMark* mark_ = nullptr;
+  WString encoding_;
+  int64_t consumed_ = 0;
+};
+
+// Reads the file; the report gets every entry except a failure to close.
+bool ReadOpenFile(InputFile& file, WString& out, WString& report) {
+  std::optional<int64_t> size = file.RegularFileSize();
+  if (!size) {
+    AddFileError(report, errno);
+    return false;
+  }
+  // Offsets in the document are 32-bit, so a larger file could never be indexed.
+  if (*size > INT32_MAX) {
+    AddFileError(report, EFBIG);
+    return false;
+  }
+  TextFile textFile(file, *size, report);
+  return textFile.ReadHead() && textFile.ReadBody(out);
+}
+
+// One token of a tag: a quoted value, a bare word, or a single punctuation character.
+struct TagToken {
+  WStringView text;
+  bool quoted = false;
+
+  bool Is(char16_t c) const { return !quoted && text.size() == 1 && text[0] == c; }
+};
+
+// Splits the inside of a start tag or processing instruction into tokens. A bare value (after
+// "=") runs to whitespace or ">"; a name also stops at "/", "=" and "?".
+class TagTokenizer {
+ public:
+  explicit TagTokenizer(WStringView source) : source_(source) {}
+
+  std::optional<TagToken> Next(bool value) {
+    while (pos_ < source_.size() && detail::IsWhitespace(source_[pos_])) ++pos_;
+    if (pos_ >= source_.size()) return std::nullopt;
+    char16_t c = source_[pos_];
+    if (c == u'"' || c == u'\'') return Quoted(c);
+    size_t start = pos_;
+    while (pos_ < source_.size() && !EndsToken(source_[pos_], value)) ++pos_;
+    if (pos_ == start) ++pos_;
+    return TagToken{source_.substr(start, pos_ - start)};
+  }
+
+ private:
+  static bool EndsToken(char16_t c, bool value) {
+    if (detail::IsWhitespace(c) || c == u'>') return true;
+    return !value && (c == u'/' || c == u'=' || c == u'?');
+  }
+
+  TagToken Quoted(char16_t quote) {
+    size_t start = pos_ + 1;
+    size_t end = std::min(source_.find(quote, start), source_.size());
+    pos_ = std::min(end + 1, source_.size());
+    return TagToken{source_.substr(start, end - start), true};
+  }
+
+  WStringView source_;
+  size_t pos_ = 0;
+};
+
+// The raw value of the attribute `name` (any letter case) in the tag text after the tag name;
+// nullopt when it is missing or written without a value.
+std::optional<WStringView> FindTagAttribute(WStringView tag, WStringView name) {
+  TagTokenizer tokens(tag);
+  bool value = false;
+  bool wanted = false;
+  while (std::optional<TagToken> token = tokens.Next(value)) {
+    if (value) {
+      if (token->Is(u'>')) break;
+      if (wanted) return token->text;
+      value = false;
+    } else if (token->Is(u'=')) {
+      value = true;
+    } else if (token->Is(u'>') || token->Is(u'/') || token->Is(u'?')) {
+      break;
+    } else {
+      wanted = !token->quoted && text::AsciiEqualsNoCase(token->text, name);
+    }
+  }
+  return std::nullopt;
+}
+
+bool IsCharsetDelimiter(char16_t c) {
+  return std::u16string_view(u"!/;<=>?\\").find(c) != std::u16string_view::npos;
+}
+
+// The charset named in a Content-Type value such as "text/html; charset=GBK", or empty.
+WString CharsetOfContentType(WStringView content) {
+  // Whitespace and quotes only separate; the other delimiters are tokens of their own.
+  std::vector<WStringView> tokens;
+  size_t i = 0;
+  while (i < content.size()) {
+    char16_t c = content[i];
+    if (detail::IsWhitespace(c) || c == u'"' || c == u'\'') {
+      ++i;
+    } else if (IsCharsetDelimiter(c)) {
+      tokens.push_back(content.substr(i++, 1));
+    } else {
+      size_t start = i;
+      while (i < content.size() && !detail::IsWhitespace(content[i]) && content[i] != u'"' &&
+             content[i] != u'\'' && !IsCharsetDelimiter(content[i])) {
+        ++i;
+      }
+      tokens.push_back(content.substr(start, i - start));
+    }
+  }
+  for (size_t t = 0; t + 2 < tokens.size(); ++t) {
+    bool isWord = !(tokens[t + 2].size() == 1 && IsCharsetDelimiter(tokens[t + 2][0]));
+    if (text::AsciiEqualsNoCase(tokens[t], u"charset") && tokens[t + 1] == u"=" && isWord) {
+      return WString(tokens[t + 2]);
+    }
+  }
+  return {};
+}
+
+// What a node says about the encoding: a result (possibly empty) ends the scan.
+class DeclarationScan {
+ public:
+  explicit DeclarationScan(WStringView source) : source_(source), state_(source) {}
+
+  WString Run() {
+    for (;;) {
+      detail::NodeKind kind = detail::NextNode(state_);
+      std::optional<WString> result = Visit(kind);
+      if (result) return *result;
+    }
+  }
+
+ private:
+  std::optional<WString> Visit(detail::NodeKind kind) {
+    using detail::NodeKind;
+    switch (kind) {
+      case NodeKind::kProcessingInstruction:
+        if (state_.nodeStart != 0 || !NameIs(u"xml")) return std::nullopt;
+        return WString(Attribute(u"encoding").value_or(WStringView()));
+      case NodeKind::kStartTag:
+        return VisitStartTag();
+      case NodeKind::kEndTag:
+        if (NameIs(u"head")) return WString();
+        return std::nullopt;
+      case NodeKind::kSyntaxError:
+      case NodeKind::kEndOfText:
+        return WString();
+      default:
+        return std::nullopt;
+    }
+  }
+
+  std::optional<WString> VisitStartTag() {
+    if (!sawStartTag_) {
+      sawStartTag_ = true;
+      if (!NameIs(u"html")) return WString();
+      return std::nullopt;
+    }
+    if (!NameIs(u"meta")) return std::nullopt;
+    std::optional<WStringView> equiv = Attribute(u"http-equiv");
+    if (!equiv || !text::AsciiEqualsNoCase(*equiv, u"Content-Type")) return std::nullopt;
+    std::optional<WStringView> content = Attribute(u"content");
+    return content ? CharsetOfContentType(*content) : WString();
+  }
+
+  bool NameIs(WStringView name) const {
+    return text::AsciiEqualsNoCase(source_.substr(state_.nameStart, state_.nameLength), name);
+  }
+
+  std::optional<WStringView> Attribute(WStringView name) const {
+    size_t afterName = static_cast<size_t>(state_.nameStart + state_.nameLength);
+    size_t end = static_cast<size_t>(state_.nodeStart + state_.nodeLength);
+    return FindTagAttribute(source_.substr(afterName, end - afterName), name);
+  }
+
+  WStringView source_;
+  detail::ScanState state_;
+  bool sawStartTag_ = false;
+};
+
+}  // namespace
+
+bool XmlDocument::ReadTextFile(WStringView path, WString& text, WString& report) {
+  report.clear();
+  InputFile file(text::ToUtf8(path));
+  text.clear();
+  if (!file.IsOpen()) {
+    AddFileError(report, errno);
+    return false;
+  }
+  bool ok = ReadOpenFile(file, text, report);
+  if (!file.Close()) AddFileError(report, errno);
+  return ok;
+}
+
+bool XmlDocument::LoadFile(WStringView path) {
+  bool read = ReadTextFile(path, text_, report_);
+  // Parsed even after a failure, so the index and cursor never outlive the text they describe.
+  bool wellFormed = ParseLoadedText();
+  return read && wellFormed;
+}
+
+WString XmlDocument::DetectDeclaredEncoding(WStringView text) {
+  return DeclarationScan(text).Run();
+}
+
+}  // namespace xml
