@@ -1,0 +1,58 @@
+// The movie's game commands (save account data, check, update and start games) and the two
+// wait timers that finish an update and a game run.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "lobby/flash/MovieBridge.h"
+#include "lobby/games/GameProcess.h"
+#include "lobby/update/UpdateTask.h"
+
+namespace lobby {
+
+class ClientConfig;
+class IMovieHost;
+
+class GameCommands : public IGameCommands {
+ public:
+  enum GameStatus { kCurrent = 0, kNoAnswer = 1, kNewer = 2, kNotInstalled = 3 };
+
+  GameCommands(IMovieHost& host, ClientConfig& config);
+  ~GameCommands() override;
+
+  void SaveServer(const text::WString& arguments) override;
+  void CheckGame(const text::WString& arguments) override;
+  void UpdateGame(const text::WString& arguments) override;
+  void PlayGame(const text::WString& arguments) override;
+
+  // One tick of kTimerUpdateWait or kTimerGameWait; other ids are not ours.
+  void OnTimer(int id);
+
+  // Where game downloads are staged (default: the per-user staging root).
+  void SetStagingRoot(text::WString root) { stagingRoot_ = std::move(root); }
+  // The lock name that tells an updater is running (default: the updater's own).
+  void SetUpdaterLockName(std::string name) { updaterLock_ = std::move(name); }
+  void SetFetchLimits(const FetchLimits& limits) { limits_ = limits; }
+
+  const UpdateTask* PendingUpdate() const { return pendingUpdate_.get(); }
+  const GameProcess* RunningGame() const { return runningGame_.get(); }
+
+ private:
+  std::unique_ptr<UpdateTask> MakeTask(const text::WString& gameName) const;
+  int StatusOf(UpdateTask& task) const;
+  void SendGameResult(const char16_t* name, const text::WString& gameName, int result,
+                      const text::WString& gameParam);
+  void OnUpdateWaitTick();
+  void OnGameWaitTick();
+
+  IMovieHost& host_;
+  ClientConfig& config_;
+  text::WString stagingRoot_;
+  std::string updaterLock_;
+  FetchLimits limits_;
+  std::unique_ptr<UpdateTask> pendingUpdate_;
+  std::unique_ptr<GameProcess> runningGame_;
+};
+
+}  // namespace lobby
