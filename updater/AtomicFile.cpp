@@ -1,0 +1,108 @@
+#include "updater/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace updater {
+namespace {
+
+// Closes a descriptor on every path out.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool FlushFile(const std::string& path) {
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.get() >= 0 && fsync(fd.get()) == 0;
+}
+
+bool CopyContent(int from, int to, off_t size) {
+  off_t offset = 0;
+  while (offset < size) {
+    ssize_t n = copy_file_range(from, &offset, to, nullptr, static_cast<size_t>(size - offset), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+      n = sendfile(to, from, &offset, static_cast<size_t>(size - offset));
+      if (n < 0 && errno == EINTR) continue;
+    }
+    if (n <= 0) return false;
+  }
+  return true;
+}
+
+// A new file at `temp` with the content and mode of `source`, flushed.
+bool MakeCopy(const std::string& source, const std::string& temp) {
+  Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st;
+  if (in.get() < 0 || fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  Fd out(open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (out.get() < 0) return false;
+  bool ok = CopyContent(in.get(), out.get(), st.st_size) && fchmod(out.get(), st.st_mode & 07777) == 0;
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  futimens(out.get(), times);  // keeping the times is a courtesy; content and mode are what count
+  ok = ok && fsync(out.get()) == 0;
+  return out.Close() && ok;
+}
+
+// The cheap way when both names are on one file system: a second name for the same data,
+// which only needs flushing. Safe because the source is never written in place again.
+bool MakeLink(const std::string& source, const std::string& temp) {
+  struct stat st;
+  if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return link(source.c_str(), temp.c_str()) == 0 && FlushFile(temp);
+}
+
+}  // namespace
+
+std::string TemporaryNameFor(const std::string& target) {
+  size_t slash = target.rfind('/');
+  size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return target.substr(0, start) + "." + target.substr(start) + ".vendrel-part";
+}
+
+bool ReplaceWithCopy(const std::string& source, const std::string& target) {
+  const std::string temp = TemporaryNameFor(target);
+  unlink(temp.c_str());  // left over from an interrupted run
+  if (!MakeLink(source, temp)) {
+    unlink(temp.c_str());
+    if (!MakeCopy(source, temp)) {
+      unlink(temp.c_str());
+      return false;
+    }
+  }
+  if (rename(temp.c_str(), target.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WriteAtomically(const std::string& target, const std::function<bool(const std::string&)>& write) {
+  const std::string temp = TemporaryNameFor(target);
+  if (!write(temp) || !FlushFile(temp) || rename(temp.c_str(), target.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace updater

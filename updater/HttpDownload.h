@@ -1,0 +1,70 @@
+// One HTTP GET into a file, with the fixed request settings both programs use. The easy handle
+// is kept between calls so consecutive downloads reuse one keep-alive connection.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "text/Text.h"
+
+typedef void CURL;
+struct curl_slist;
+
+namespace updater {
+
+struct DownloadTimeouts {
+  long connectMs = 15000;  // no answer to the connect: the attempt fails
+  long stallSeconds = 30;  // no body byte for this long: the attempt fails
+};
+
+// What a transfer reports while it runs; both are called on the downloading thread.
+struct DownloadHooks {
+  std::function<bool()> keepGoing;                    // false cancels the transfer
+  std::function<void(uint32_t received)> onChunk;    // after each chunk of at most kChunkBytes
+};
+
+class HttpDownload {
+ public:
+  static constexpr size_t kChunkBytes = 5120;
+
+  HttpDownload();
+  ~HttpDownload();
+  HttpDownload(const HttpDownload&) = delete;
+  HttpDownload& operator=(const HttpDownload&) = delete;
+
+  void SetTimeouts(const DownloadTimeouts& timeouts) { timeouts_ = timeouts; }
+
+  // GETs `url` (already escaped, query included) into `target`. True only for a 200 or 206
+  // answer whose body arrived completely and was written. The target is created only once the
+  // status is known to be good, so a refused request leaves an existing file untouched.
+  // onChunk sees the running total after every chunk and once more at the end of a good body
+  // (so an empty body reports 0 once).
+  bool Get(const std::string& url, const std::string& target, const DownloadHooks& hooks);
+
+  // The handle of the transfer; valid for the object's life.
+  CURL* Handle() const { return curl_; }
+
+ private:
+  CURL* curl_ = nullptr;
+  DownloadTimeouts timeouts_;
+};
+
+// Applies the request settings shared with the lobby's version check: agent "Vendrel", no proxy,
+// no caching, "Accept: */*", HTTP/1.1, redirects followed, connect and stall time-outs.
+// `headers` receives the header list, which must outlive the transfer (free it with
+// curl_slist_free_all).
+void ApplyRequestSettings(CURL* curl, const DownloadTimeouts& timeouts, curl_slist** headers);
+
+// The request URL: backslashes become "/", bytes a URL cannot carry (spaces, controls,
+// non-ASCII as UTF-8, quotes, braces...) are percent-encoded, then "?a=<seconds>" is appended
+// as a cache-buster (after any query already there).
+std::string RequestUrl(text::WStringView url, uint32_t seconds);
+
+// Percent-encodes a name or relative path of the list ("\" separates levels) for a URL: every
+// level completely ("%", "?" and "#" included, so a file name reaches the server as itself),
+// levels joined with "/".
+text::WString EscapeListPath(text::WStringView path);
+
+}  // namespace updater

@@ -1,0 +1,332 @@
+#include "updater/LiveThread.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <thread>
+
+#include "platform/DebugLog.h"
+#include "platform/Paths.h"
+#include "platform/SpawnDetached.h"
+#include "updater/AtomicFile.h"
+#include "updater/FileChecker.h"
+#include "updater/ListPaths.h"
+#include "updater/PathDirectories.h"
+#include "updater/UpdateList.h"
+
+namespace updater {
+namespace {
+
+using text::WString;
+using text::WStringView;
+
+constexpr auto kRetryPause = std::chrono::milliseconds(10);
+// During a long download the log is brought up to date this often, so an interrupted run
+// resumes close to where it stopped without rewriting the log after every file.
+constexpr auto kLogInterval = std::chrono::seconds(1);
+
+std::string Utf8(WStringView s) { return text::ToUtf8(s); }
+
+WString PathIn(WStringView dir, WStringView relative, WStringView name) {
+  WString path(dir);
+  if (!relative.empty()) path += u"/" + LocalRelativePath(relative);
+  return path + u"/" + WString(name);
+}
+
+// The texts keep their "%d"/"%s" form in one place each.
+WString RemainingText(int32_t remaining, WStringView fileName) {
+  return u"剩余" + text::FormatInt(remaining) + u"个文件需要下载/正在下载:" + WString(fileName);
+}
+
+WString CheckLine(WStringView kind, WStringView path, uint32_t measured, int32_t expected,
+                  WStringView expectedCrc, WStringView measuredCrc, WStringView outcome) {
+  return WString(kind) + u":" + WString(path) + u" Size:" + text::FormatInt(static_cast<int32_t>(measured)) +
+         u"(" + text::FormatInt(expected) + u") CRC:" + WString(expectedCrc) + u"(" + WString(measuredCrc) +
+         u") " + WString(outcome);
+}
+
+bool Matches(const FileChecker& checker, int32_t size, WStringView crc) {
+  return checker.Size() == static_cast<uint32_t>(size) && checker.CrcText() == crc;
+}
+
+}  // namespace
+
+struct CLiveThread::Names {
+  WString installed;
+  WString archiveUrl;
+  WString archive;
+  WString unpacked;
+};
+
+CLiveThread::CLiveThread(WorkerSettings settings)
+    : settings_(std::move(settings)),
+      logPath_(settings_.downloadDir + u"/UpdateLog.xml"),
+      debug_([](WStringView line) { platform::DebugLine(line); }) {}
+
+CLiveThread::~CLiveThread() {
+  SetActive(false);
+  Join();
+}
+
+UpdateList& CLiveThread::List() {
+  if (!list_) list_ = std::make_unique<UpdateList>();
+  return *list_;
+}
+
+bool CLiveThread::OnInit() {
+  checker_ = std::make_unique<FileChecker>();
+  return true;
+}
+
+void CLiveThread::OnUninit() {
+  checker_.reset();
+  owner_ = nullptr;
+}
+
+// Whatever escaped the procedure, the window must still learn that the run is over.
+void CLiveThread::OnException(uint32_t) { Post(WM_UPDATE_FAILED, 0, 0); }
+
+void CLiveThread::Post(uint32_t id, uint32_t wParam, uint32_t lParam, std::unique_ptr<WString> text) {
+  if (owner_) owner_->Post(ProgressMessage{id, wParam, lParam, std::move(text)});
+}
+
+void CLiveThread::PostStep(uint32_t step, WString status) {
+  Post(WM_UPDATE_STEP, step, 0, std::make_unique<WString>(std::move(status)));
+}
+
+void CLiveThread::Debug(WStringView line) {
+  if (debug_) debug_(line);
+}
+
+void CLiveThread::Run() {
+  if (!checker_) checker_ = std::make_unique<FileChecker>();  // Run called without Start
+  baseUrl_ = settings_.serverUrl + u"/" + settings_.versionKey;
+  if (!CheckUpdate()) return Post(WM_UPDATE_FAILED, 0, 0);
+  if (!DownloadUpdate()) {
+    Debug(u"Vendrel DownloadUpdate Failed!");
+    if (!List().Save(settings_.downloadDir + u"/UpdateLogError.xml")) Debug(u"Vendrel DownloadUpdate Back File Failed!");
+    return Post(WM_UPDATE_FAILED, 0, 0);
+  }
+  if (!InstallUpdate()) {
+    Debug(u"Vendrel InstallUpdate Failed!");
+    return Post(WM_UPDATE_FAILED, 0, 0);
+  }
+  if (restart_) Restart();
+  Post(WM_UPDATE_DONE, 0, 0);
+}
+
+void CLiveThread::Restart() {
+  const WString target = settings_.programDir + u"/" + settings_.programName + text::FromUtf8(platform::kExeSuffix);
+  Debug(u"Vendrel ShellExecute!");
+  Debug(target);
+  platform::SpawnDetached(Utf8(target));  // like the shell's start, its outcome changes nothing
+}
+
+// --- check ---------------------------------------------------------------------------------
+
+bool CLiveThread::CheckUpdate() {
+  UpdateList& list = List();
+  PostStep(0, u"正在检查新的版本...");
+  if (list.Load(logPath_) && list.Version() == settings_.version) return ListIsSafe();
+  PostStep(1, u"正在下载更新列表...");
+  if (!FetchList()) return false;
+  list.Clear();
+  if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSafe()) return false;
+  PostStep(2, u"正在准备更新包...");
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const WString installed = NamesOf(*entry).installed;
+    if (checker_->MeasureFile(installed) && Matches(*checker_, entry->FileLen(), entry->FileCrc())) {
+      list.Remove(entry);
+    } else {
+      entry->SetStatus(0);
+    }
+  }
+  if (list.Count() == 0) return false;
+  // A version the log cannot hold could never be resumed: refuse it rather than loop.
+  if (!list.SetVersion(settings_.version)) return false;
+  SaveLog();
+  return true;
+}
+
+bool CLiveThread::FetchList() {
+  const WString archive = settings_.downloadDir + u"/UpdateList.xml.zip";
+  return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0) &&
+         checker_->MeasureFile(archive) && checker_->UnpackMeasured();
+}
+
+// The list comes from the network or from a log on disk: no name in it may lead outside the
+// program or download directory, whoever wrote it.
+bool CLiveThread::ListIsSafe() {
+  UpdateList& list = List();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    if (!IsSafeFileName(entry->FileName()) || !IsSafeFilePath(entry->FilePath())) {
+      list.Clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CLiveThread::SaveLog() {
+  return WriteAtomically(Utf8(logPath_), [this](const std::string& temp) { return List().Save(text::FromUtf8(temp)); });
+}
+
+CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
+  const WString name = entry.FileName();
+  const WString path = entry.FilePath();
+  WString url = baseUrl_ + u"/";
+  if (!path.empty()) url += EscapeListPath(path) + u"/";
+  url += EscapeListPath(name) + u"." + settings_.versionKey;
+  return Names{PathIn(settings_.programDir, path, name), url, PathIn(settings_.downloadDir, path, name + u".zip"),
+               PathIn(settings_.downloadDir, path, name)};
+}
+
+// --- download ------------------------------------------------------------------------------
+
+bool CLiveThread::DownloadUpdate() {
+  UpdateList& list = List();
+  int32_t remaining = static_cast<int32_t>(list.Count());
+  const int64_t total = list.TotalArchiveSize();
+  int64_t done = 0;
+  auto lastSave = std::chrono::steady_clock::now();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    --remaining;
+    if (entry->Status() != 0) {
+      done += entry->CompressLen();
+      continue;
+    }
+    const int64_t step = total > 0 ? 3 + (62 * done) / total : 3;
+    PostStep(static_cast<uint32_t>(step), RemainingText(remaining, entry->FileName()));
+    Post(WM_UPDATE_BYTES, 0, static_cast<uint32_t>(entry->CompressLen()));
+    if (!FetchEntry(*entry)) {
+      SaveLog();
+      return false;
+    }
+    done += entry->CompressLen();
+    if (std::chrono::steady_clock::now() - lastSave >= kLogInterval) {
+      SaveLog();
+      lastSave = std::chrono::steady_clock::now();
+    }
+  }
+  SaveLog();
+  return true;
+}
+
+bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
+  const Names names = NamesOf(entry);
+  if (!entry.FilePath().empty()) CreatePathDirectories(entry.FilePath(), settings_.downloadDir);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(kRetryPause);
+    if (TryEntry(entry, names)) {
+      entry.SetStatus(1);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
+  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()))) return false;
+  FileChecker& c = *checker_;
+  const bool measured = c.MeasureFile(names.archive);
+  if (!measured || !Matches(c, entry.CompressLen(), entry.CompressCrc()) || !c.UnpackMeasured()) {
+    Debug(CheckLine(u"CompressFile", names.archive, measured ? c.Size() : 0, entry.CompressLen(),
+                    entry.CompressCrc(), c.CrcText(), u"Decompress Failed!"));
+    return false;
+  }
+  if (!c.MeasureFile(names.unpacked) || !Matches(c, entry.FileLen(), entry.FileCrc())) {
+    Debug(CheckLine(u"DecompressFile", names.unpacked, c.Size(), entry.FileLen(), entry.FileCrc(), c.CrcText(),
+                    u"Check Failed!"));
+    return false;
+  }
+  return true;
+}
+
+bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected) {
+  if (!IsActive()) return false;
+  const std::string request = RequestUrl(url, static_cast<uint32_t>(std::time(nullptr)));
+  DownloadHooks hooks;
+  hooks.keepGoing = [this] { return IsActive(); };
+  if (expected != 0) {
+    hooks.onChunk = [this, expected](uint32_t received) { Post(WM_UPDATE_BYTES, received, expected); };
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    transferSlot_ = download_.Handle();
+  }
+  const bool ok = download_.Get(request, Utf8(target), hooks);
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    transferSlot_ = nullptr;
+  }
+  return ok;
+}
+
+// --- install -------------------------------------------------------------------------------
+
+bool CLiveThread::InstallUpdate() {
+  PostStep(65, u"正在安装更新包");
+  Post(WM_UPDATE_BYTES, 0, 0);
+  UpdateList& list = List();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    if (!InstallEntry(*entry)) return false;
+  }
+  RemoveDownloadDirectory();
+  return true;
+}
+
+bool CLiveThread::InstallEntry(const UpdateFileEntry& entry) {
+  if (!entry.FilePath().empty()) CreatePathDirectories(entry.FilePath(), settings_.programDir);
+  const Names names = NamesOf(entry);
+  const std::string source = Utf8(names.unpacked);
+  const std::string target = Utf8(names.installed);
+  if (ReplaceWithCopy(source, target)) return true;
+  // Whatever stands in the way (a directory of that name, say) is moved aside, not destroyed.
+  rename(target.c_str(), (target + ".bak").c_str());
+  return ReplaceWithCopy(source, target);
+}
+
+void CLiveThread::RemoveDownloadDirectory() {
+  const std::filesystem::path down(Utf8(settings_.downloadDir));
+  const std::filesystem::path prog(Utf8(settings_.programDir));
+  std::error_code ec;
+  // Never remove a directory that holds the program or is the root itself.
+  const auto downAbs = std::filesystem::weakly_canonical(down, ec);
+  const auto progAbs = std::filesystem::weakly_canonical(prog, ec);
+  if (ec || downAbs == downAbs.root_path()) return;
+  auto rel = std::filesystem::relative(progAbs, downAbs, ec);
+  if (!ec && !rel.empty() && *rel.begin() != "..") return;
+  // The log goes first, so an interruption below leaves no log that points at removed files.
+  unlink(Utf8(logPath_).c_str());
+  std::filesystem::remove_all(downAbs, ec);
+}
+
+// --- creation ------------------------------------------------------------------------------
+
+WorkerSettings SettingsFromOptions(const UpdaterOptions& options) {
+  return WorkerSettings{options.programName, options.version,     options.versionKey,
+                        options.programDir,  options.downloadDir, options.serverUrl};
+}
+
+std::unique_ptr<CLiveThread> CreateWorker(const UpdaterOptions& options) {
+  platform::CreateDirectory(options.programDir);
+  platform::CreateDirectory(options.downloadDir);
+  return std::make_unique<CLiveThread>(SettingsFromOptions(options));
+}
+
+bool StartWorker(CLiveThread& worker, IProgressWindow* window, bool restart) {
+  if (worker.Owner() || worker.IsActive() || !window) return false;
+  worker.SetActive(true);
+  worker.SetOwner(window);
+  worker.SetRestart(restart);
+  if (worker.Start()) return true;
+  worker.SetActive(false);
+  worker.SetOwner(nullptr);
+  worker.SetRestart(false);
+  return false;
+}
+
+}  // namespace updater

@@ -1,0 +1,108 @@
+// The updater's worker: on its own thread it checks which files of a program are out of date,
+// downloads and verifies their archives, installs them and optionally restarts the program,
+// telling the progress window about every step.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "text/Text.h"
+#include "updater/CommandLine.h"
+#include "updater/HttpDownload.h"
+#include "updater/Messages.h"
+#include "updater/Thread.h"
+
+namespace updater {
+
+class FileChecker;
+class UpdateFileEntry;
+class UpdateList;
+
+// What the worker is told before it starts.
+struct WorkerSettings {
+  text::WString programName;
+  text::WString version;
+  text::WString versionKey;
+  text::WString programDir;
+  text::WString downloadDir;
+  text::WString serverUrl;  // the version directory is appended by Run
+};
+
+class CLiveThread : public Basalt::IThread {
+ public:
+  explicit CLiveThread(WorkerSettings settings);
+  ~CLiveThread() override;  // cancels a running transfer and waits for the thread
+
+  // Set by the window before Start(); the worker only reads them.
+  void SetOwner(IProgressWindow* owner) { owner_ = owner; }
+  IProgressWindow* Owner() const { return owner_; }
+  void SetActive(bool active) { active_ = active ? 1 : 0; }  // also cancels transfers when cleared
+  bool IsActive() const { return active_ != 0; }
+  void SetRestart(bool restart) { restart_ = restart; }
+
+  void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
+  // Where diagnostic lines go; standard error unless replaced.
+  void SetDebugSink(std::function<void(text::WStringView)> sink) { debug_ = std::move(sink); }
+
+  const text::WString& LogPath() const { return logPath_; }
+  UpdateList& List();
+
+  // The whole procedure; ends by posting exactly one of WM_UPDATE_FAILED or WM_UPDATE_DONE.
+  void Run() override;
+  bool CheckUpdate();
+  bool DownloadUpdate();
+  bool InstallUpdate();
+  // GETs url + "?a=<time>" into target; posts byte progress when expected is not 0.
+  bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected);
+
+ protected:
+  bool OnInit() override;
+  void OnUninit() override;
+  void OnException(uint32_t error) override;
+
+ private:
+  struct Names;
+  Names NamesOf(const UpdateFileEntry& entry) const;
+  bool FetchList();
+  bool ListIsSafe();
+  bool SaveLog();
+  bool FetchEntry(UpdateFileEntry& entry);
+  bool TryEntry(UpdateFileEntry& entry, const Names& names);
+  bool InstallEntry(const UpdateFileEntry& entry);
+  void RemoveDownloadDirectory();
+  void Restart();
+  void Post(uint32_t id, uint32_t wParam, uint32_t lParam, std::unique_ptr<text::WString> text = nullptr);
+  void PostStep(uint32_t step, text::WString status);
+  void Debug(text::WStringView line);
+
+  WorkerSettings settings_;
+  text::WString logPath_;
+  text::WString baseUrl_;  // server URL + "/" + version key, set by Run
+  IProgressWindow* owner_ = nullptr;
+  std::unique_ptr<UpdateList> list_;
+  std::unique_ptr<FileChecker> checker_;
+  std::atomic<uint32_t> active_{0};
+  bool restart_ = false;
+  std::mutex lock_;        // guards transferSlot_
+  CURL* transferSlot_ = nullptr;  // the handle of the running transfer, null between transfers
+  HttpDownload download_;
+  std::function<void(text::WStringView)> debug_;
+};
+
+// Settings for the worker from parsed options.
+WorkerSettings SettingsFromOptions(const UpdaterOptions& options);
+
+// Creates the worker and the program and download directories (one level each; failures show
+// up later as failed steps).
+std::unique_ptr<CLiveThread> CreateWorker(const UpdaterOptions& options);
+
+// What the window does once it exists: marks the worker active, gives it the window and the
+// restart flag, and starts it. False when it was started before by someone else or cannot
+// start; the worker's owner, active and restart flags are then reset.
+bool StartWorker(CLiveThread& worker, IProgressWindow* window, bool restart);
+
+}  // namespace updater
