@@ -88,9 +88,12 @@ class XmlDocument {
   // file load can put its parse entries after its file entries.
   bool ParseLoadedText();
 
-  // Internals shared by the implementation files.
-  friend class XmlEditor;
-  friend class XmlNavigator;
+  // Editing steps: placing new markup at a level and replacing an element's content.
+  int32_t InsertMarkup(Position parent, Position after, text::WStringView markup, bool noLineBreak);
+  int32_t Insert(Position parent, Position e, int32_t at, text::WStringView insert);
+  int32_t InsertIntoEmpty(Position parent, text::WStringView markup, text::WStringView crlf);
+  int32_t ReplaceContent(Position e, text::WStringView name, text::WStringView markup);
+  void AdoptChildren(Position e, Position holder, int32_t contentStart);
 
   text::WString text_;
   text::WString report_;

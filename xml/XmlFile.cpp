@@ -383,7 +383,10 @@ class DeclarationScan {
   }
 
   bool NameIs(WStringView name) const {
-    return text::AsciiEqualsNoCase(source_.substr(state_.nameStart, state_.nameLength), name);
+    WStringView found = source_.substr(state_.nameStart, state_.nameLength);
+    // A target written right against its "?>" ("<?xml?>") keeps the "?" in the scanned name.
+    if (found.ends_with(u'?')) found.remove_suffix(1);
+    return text::AsciiEqualsNoCase(found, name);
   }
 
   std::optional<WStringView> Attribute(WStringView name) const {

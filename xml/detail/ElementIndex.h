@@ -74,7 +74,7 @@ class ElementIndex {
   void ReleaseRecord(Position pos);
 
  private:
-  void GrowTo(int32_t records);
+  void GrowTo(int32_t records, bool oneBlockAtMost);
   void ResizeBlock(size_t block, int32_t records);
 
   std::vector<std::unique_ptr<ElementRecord[]>> blocks_;

@@ -1,0 +1,227 @@
+#include "xml/detail/Entities.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace xml::detail {
+
+namespace {
+
+struct Named {
+  std::string_view name;
+  uint16_t codePoint;
+};
+
+// The named references of HTML 4.01 plus "apos".
+constexpr Named kNamed[] = {
+    {"quot", 34}, {"amp", 38}, {"apos", 39}, {"lt", 60}, {"gt", 62},
+    {"nbsp", 160}, {"iexcl", 161}, {"cent", 162}, {"pound", 163}, {"curren", 164},
+    {"yen", 165}, {"brvbar", 166}, {"sect", 167}, {"uml", 168}, {"copy", 169},
+    {"ordf", 170}, {"laquo", 171}, {"not", 172}, {"shy", 173}, {"reg", 174},
+    {"macr", 175}, {"deg", 176}, {"plusmn", 177}, {"sup2", 178}, {"sup3", 179},
+    {"acute", 180}, {"micro", 181}, {"para", 182}, {"middot", 183}, {"cedil", 184},
+    {"sup1", 185}, {"ordm", 186}, {"raquo", 187}, {"frac14", 188}, {"frac12", 189},
+    {"frac34", 190}, {"iquest", 191}, {"Agrave", 192}, {"Aacute", 193}, {"Acirc", 194},
+    {"Atilde", 195}, {"Auml", 196}, {"Aring", 197}, {"AElig", 198}, {"Ccedil", 199},
+    {"Egrave", 200}, {"Eacute", 201}, {"Ecirc", 202}, {"Euml", 203}, {"Igrave", 204},
+    {"Iacute", 205}, {"Icirc", 206}, {"Iuml", 207}, {"ETH", 208}, {"Ntilde", 209},
+    {"Ograve", 210}, {"Oacute", 211}, {"Ocirc", 212}, {"Otilde", 213}, {"Ouml", 214},
+    {"times", 215}, {"Oslash", 216}, {"Ugrave", 217}, {"Uacute", 218}, {"Ucirc", 219},
+    {"Uuml", 220}, {"Yacute", 221}, {"THORN", 222}, {"szlig", 223}, {"agrave", 224},
+    {"aacute", 225}, {"acirc", 226}, {"atilde", 227}, {"auml", 228}, {"aring", 229},
+    {"aelig", 230}, {"ccedil", 231}, {"egrave", 232}, {"eacute", 233}, {"ecirc", 234},
+    {"euml", 235}, {"igrave", 236}, {"iacute", 237}, {"icirc", 238}, {"iuml", 239},
+    {"eth", 240}, {"ntilde", 241}, {"ograve", 242}, {"oacute", 243}, {"ocirc", 244},
+    {"otilde", 245}, {"ouml", 246}, {"divide", 247}, {"oslash", 248}, {"ugrave", 249},
+    {"uacute", 250}, {"ucirc", 251}, {"uuml", 252}, {"yacute", 253}, {"thorn", 254},
+    {"yuml", 255}, {"OElig", 338}, {"oelig", 339}, {"Scaron", 352}, {"scaron", 353},
+    {"Yuml", 376}, {"fnof", 402}, {"circ", 710}, {"tilde", 732},
+    {"Alpha", 913}, {"Beta", 914}, {"Gamma", 915}, {"Delta", 916}, {"Epsilon", 917},
+    {"Zeta", 918}, {"Eta", 919}, {"Theta", 920}, {"Iota", 921}, {"Kappa", 922},
+    {"Lambda", 923}, {"Mu", 924}, {"Nu", 925}, {"Xi", 926}, {"Omicron", 927},
+    {"Pi", 928}, {"Rho", 929}, {"Sigma", 931}, {"Tau", 932}, {"Upsilon", 933},
+    {"Phi", 934}, {"Chi", 935}, {"Psi", 936}, {"Omega", 937},
+    {"alpha", 945}, {"beta", 946}, {"gamma", 947}, {"delta", 948}, {"epsilon", 949},
+    {"zeta", 950}, {"eta", 951}, {"theta", 952}, {"iota", 953}, {"kappa", 954},
+    {"lambda", 955}, {"mu", 956}, {"nu", 957}, {"xi", 958}, {"omicron", 959},
+    {"pi", 960}, {"rho", 961}, {"sigmaf", 962}, {"sigma", 963}, {"tau", 964},
+    {"upsilon", 965}, {"phi", 966}, {"chi", 967}, {"psi", 968}, {"omega", 969},
+    {"thetasym", 977}, {"upsih", 978}, {"piv", 982},
+    {"ensp", 8194}, {"emsp", 8195}, {"thinsp", 8201}, {"zwnj", 8204}, {"zwj", 8205},
+    {"lrm", 8206}, {"rlm", 8207}, {"ndash", 8211}, {"mdash", 8212}, {"lsquo", 8216},
+    {"rsquo", 8217}, {"sbquo", 8218}, {"ldquo", 8220}, {"rdquo", 8221}, {"bdquo", 8222},
+    {"dagger", 8224}, {"Dagger", 8225}, {"bull", 8226}, {"hellip", 8230}, {"permil", 8240},
+    {"prime", 8242}, {"Prime", 8243}, {"lsaquo", 8249}, {"rsaquo", 8250}, {"oline", 8254},
+    {"frasl", 8260}, {"euro", 8364}, {"image", 8465}, {"weierp", 8472}, {"real", 8476},
+    {"trade", 8482}, {"alefsym", 8501}, {"larr", 8592}, {"uarr", 8593}, {"rarr", 8594},
+    {"darr", 8595}, {"harr", 8596}, {"crarr", 8629}, {"lArr", 8656}, {"uArr", 8657},
+    {"rArr", 8658}, {"dArr", 8659}, {"hArr", 8660}, {"forall", 8704}, {"part", 8706},
+    {"exist", 8707}, {"empty", 8709}, {"nabla", 8711}, {"isin", 8712}, {"notin", 8713},
+    {"ni", 8715}, {"prod", 8719}, {"sum", 8721}, {"minus", 8722}, {"lowast", 8727},
+    {"radic", 8730}, {"prop", 8733}, {"infin", 8734}, {"ang", 8736}, {"and", 8743},
+    {"or", 8744}, {"cap", 8745}, {"cup", 8746}, {"int", 8747}, {"there4", 8756},
+    {"sim", 8764}, {"cong", 8773}, {"asymp", 8776}, {"ne", 8800}, {"equiv", 8801},
+    {"le", 8804}, {"ge", 8805}, {"sub", 8834}, {"sup", 8835}, {"nsub", 8836},
+    {"sube", 8838}, {"supe", 8839}, {"oplus", 8853}, {"otimes", 8855}, {"perp", 8869},
+    {"sdot", 8901}, {"lceil", 8968}, {"rceil", 8969}, {"lfloor", 8970}, {"rfloor", 8971},
+    {"lang", 9001}, {"rang", 9002}, {"loz", 9674}, {"spades", 9824}, {"clubs", 9827},
+    {"hearts", 9829}, {"diams", 9830},
+};
+static_assert(std::size(kNamed) == 253);
+
+constexpr int kMaxNameLength = 9;
+
+// One lower-case name with the code points of its capitalised and its lower-case spelling
+// (the same for names without a case pair).
+struct Folded {
+  std::string lower;
+  uint16_t capitalised;
+  uint16_t plain;
+};
+
+bool HasCapital(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+std::vector<Folded> BuildFolded() {
+  std::vector<Folded> table;
+  for (const Named& named : kNamed) {
+    std::string lower = text::AsciiLower(named.name);
+    auto it = std::find_if(table.begin(), table.end(),
+                           [&](const Folded& f) { return f.lower == lower; });
+    if (it == table.end()) {
+      table.push_back({lower, named.codePoint, named.codePoint});
+    } else if (HasCapital(named.name)) {
+      it->capitalised = named.codePoint;
+    } else {
+      it->plain = named.codePoint;
+    }
+  }
+  std::sort(table.begin(), table.end(),
+            [](const Folded& a, const Folded& b) { return a.lower < b.lower; });
+  return table;
+}
+
+const std::vector<Folded>& FoldedTable() {
+  static const std::vector<Folded> table = BuildFolded();
+  return table;
+}
+
+int DigitValue(char16_t c, int base) {
+  int v = c >= u'0' && c <= u'9' ? c - u'0'
+          : c >= u'a' && c <= u'f' ? c - u'a' + 10
+          : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                   : 99;
+  return v < base ? v : -1;
+}
+
+// "#65" or "#x41"; 0 when not a readable number or beyond the last code point.
+uint32_t NumericReference(text::WStringView ref) {
+  int base = 10;
+  size_t i = 1;
+  if (ref.size() > 1 && (ref[1] == u'x' || ref[1] == u'X')) {
+    base = 16;
+    i = 2;
+  }
+  if (i >= ref.size()) return 0;
+  uint32_t value = 0;
+  for (; i < ref.size(); ++i) {
+    int digit = DigitValue(ref[i], base);
+    if (digit < 0) return 0;
+    value = value * base + digit;
+    if (value > 0x10FFFF) return 0;
+  }
+  return value;
+}
+
+void AppendCodePoint(text::WString& out, uint32_t cp) {
+  if (cp <= 0xFFFF) {
+    out.push_back(static_cast<char16_t>(cp));
+    return;
+  }
+  cp -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+// Length of the reference name after `&` at `amp` (up to the `;`), or -1 when there is no `;`
+// within reach or a non-ASCII unit comes first.
+int32_t ReferenceLength(const char16_t* t, int32_t amp, int32_t end) {
+  int32_t limit = std::min(end, amp + 1 + kMaxNameLength + 1);
+  for (int32_t i = amp + 1; i < limit; ++i) {
+    if (t[i] == u';') return i - amp - 1;
+    if (t[i] > 0x7F) return -1;
+  }
+  return -1;
+}
+
+}  // namespace
+
+uint32_t NamedReference(text::WStringView name) {
+  if (name.empty() || name.size() > kMaxNameLength) return 0;
+  std::string lower;
+  bool capital = false;
+  for (char16_t c : name) {
+    if (c > 0x7F) return 0;
+    capital = capital || (c >= u'A' && c <= u'Z');
+    lower.push_back(static_cast<char>(text::AsciiLower(c)));
+  }
+  const auto& table = FoldedTable();
+  auto it = std::lower_bound(table.begin(), table.end(), lower,
+                             [](const Folded& f, const std::string& key) { return f.lower < key; });
+  if (it == table.end() || it->lower != lower) return 0;
+  return capital ? it->capitalised : it->plain;
+}
+
+void AppendEscaped(text::WString& out, text::WStringView value, bool attributeMode) {
+  for (char16_t c : value) {
+    switch (c) {
+      case u'<': out.append(u"&lt;"); break;
+      case u'&': out.append(u"&amp;"); break;
+      case u'>': out.append(u"&gt;"); break;
+      case u'"':
+        if (attributeMode) out.append(u"&quot;"); else out.push_back(c);
+        break;
+      case u'\'':
+        if (attributeMode) out.append(u"&apos;"); else out.push_back(c);
+        break;
+      default: out.push_back(c);
+    }
+  }
+}
+
+text::WString EscapeText(text::WStringView value, bool attributeMode) {
+  text::WString out;
+  out.reserve(value.size());
+  AppendEscaped(out, value, attributeMode);
+  return out;
+}
+
+text::WString UnescapeText(text::WStringView source, int32_t start, int32_t count) {
+  const char16_t* t = source.data();
+  const int32_t end = start + count;
+  text::WString out;
+  out.reserve(count);
+  for (int32_t i = start; i < end; ++i) {
+    if (t[i] != u'&') {
+      out.push_back(t[i]);
+      continue;
+    }
+    int32_t length = ReferenceLength(t, i, end);
+    uint32_t cp = 0;
+    if (length > 0) {
+      text::WStringView ref(t + i + 1, length);
+      cp = ref[0] == u'#' ? NumericReference(ref) : NamedReference(ref);
+    }
+    if (cp == 0) {
+      out.push_back(u'&');
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += length + 1;
+  }
+  return out;
+}
+
+}  // namespace xml::detail

@@ -1,0 +1,234 @@
+#include "xml/detail/IndexBuilder.h"
+
+#include <vector>
+
+#include "xml/detail/Report.h"
+
+namespace xml::detail {
+
+namespace {
+
+// An open start tag. Elements that cannot be indexed (too deep, start tag too long) stay on the
+// stack with position -1 so that their end tags still pair up.
+struct OpenTag {
+  int32_t nameStart;
+  int32_t nameLength;
+  Position pos;
+  Position outer;  // the element that was current when this one opened
+};
+
+class Builder {
+ public:
+  Builder(ElementIndex& index, Position holder, int32_t topLevel, ScanState& scan,
+          text::WString& report)
+      : index_(index), holder_(holder), topLevel_(topLevel), scan_(scan), report_(report),
+        current_(holder) {
+    stack_.reserve(7);
+  }
+
+  Position Run();
+
+ private:
+  void OnStartTag();
+  void OnEndTag();
+  void OnSyntaxError();
+  void Skip(const char16_t* word);
+  void LinkLastChild(Position pos);
+  int32_t FindOpen() const;
+  void Unend(size_t from, int32_t offset2);
+  void MoveChildrenAfter(Position pos);
+  void MarkError() {
+    index_[holder_].flags |= kFlagParseError;
+    index_[current_].flags |= kFlagInnerError;
+  }
+  int32_t LevelUnder(Position parent) const {
+    return parent == holder_ ? topLevel_ : index_[parent].Level() + 1;
+  }
+  text::WStringView Name(int32_t start, int32_t length) const {
+    return scan_.text.substr(start, length);
+  }
+
+  ElementIndex& index_;
+  Position holder_;
+  int32_t topLevel_;
+  ScanState& scan_;
+  text::WString& report_;
+  Position current_;
+  Position first_ = 0;
+  std::vector<OpenTag> stack_;
+};
+
+Position Builder::Run() {
+  for (;;) {
+    switch (NextNode(scan_)) {
+      case NodeKind::kStartTag: OnStartTag(); break;
+      case NodeKind::kEndTag: OnEndTag(); break;
+      case NodeKind::kSyntaxError: OnSyntaxError(); break;
+      case NodeKind::kEndOfText:
+        Unend(0, static_cast<int32_t>(scan_.text.size()));
+        return first_;
+      default: break;
+    }
+  }
+}
+
+void Builder::Skip(const char16_t* word) {
+  MarkError();
+  AddReportEntry(report_, word, Name(scan_.nameStart, scan_.nameLength), 0, scan_.nodeStart, -1);
+  if (!scan_.emptyElement) stack_.push_back({scan_.nameStart, scan_.nameLength, -1, current_});
+}
+
+void Builder::OnStartTag() {
+  int32_t level = LevelUnder(current_);
+  if (scan_.nodeLength > kMaxStartTagLength) return Skip(u"start_tag_too_long");
+  if (level > kMaxLevel) return Skip(u"nesting_too_deep");
+  Position pos = index_.Take();
+  if (pos < 0) return Skip(u"too_many_elements");
+  ElementRecord& rec = index_[pos];
+  rec.parent = current_;
+  rec.start = scan_.nodeStart;
+  rec.length = scan_.nodeLength;
+  rec.SetTagLengths(scan_.nodeLength, 0);
+  rec.flags = static_cast<uint32_t>(level);
+  LinkLastChild(pos);
+  if (first_ == 0) first_ = pos;
+  if (scan_.emptyElement) return;
+  stack_.push_back({scan_.nameStart, scan_.nameLength, pos, current_});
+  current_ = pos;
+}
+
+void Builder::LinkLastChild(Position pos) {
+  ElementRecord& parent = index_[current_];
+  ElementRecord& rec = index_[pos];
+  if (parent.firstChild == 0) {
+    parent.firstChild = pos;
+    rec.prev = pos;
+    rec.flags |= kFlagFirstChild;
+    return;
+  }
+  ElementRecord& first = index_[parent.firstChild];
+  index_[first.prev].next = pos;
+  rec.prev = first.prev;
+  first.prev = pos;
+}
+
+int32_t Builder::FindOpen() const {
+  text::WStringView name = Name(scan_.nameStart, scan_.nameLength);
+  for (int32_t k = static_cast<int32_t>(stack_.size()) - 1; k >= 0; --k) {
+    if (Name(stack_[k].nameStart, stack_[k].nameLength) == name) return k;
+  }
+  return -1;
+}
+
+void Builder::OnEndTag() {
+  if (scan_.nodeLength > kMaxEndTagLength) {
+    // The record has no room for the end tag: it closes nothing.
+    MarkError();
+    AddReportEntry(report_, u"end_tag_too_long", Name(scan_.nameStart, scan_.nameLength), 0,
+                   scan_.nodeStart, -1);
+    return;
+  }
+  int32_t k = FindOpen();
+  if (k < 0) {
+    MarkError();
+    AddReportEntry(report_, u"lone_end_tag", Name(scan_.nameStart, scan_.nameLength), 0,
+                   scan_.nodeStart, -1);
+    return;
+  }
+  Unend(static_cast<size_t>(k) + 1, scan_.nodeStart + 1);
+  OpenTag closed = stack_.back();
+  stack_.pop_back();
+  if (closed.pos >= 0) {
+    ElementRecord& rec = index_[closed.pos];
+    rec.length = scan_.nodeStart + scan_.nodeLength - rec.start;
+    rec.SetTagLengths(rec.StartTagLength(), scan_.nodeLength);
+  }
+  current_ = closed.outer;
+}
+
+void Builder::OnSyntaxError() {
+  MarkError();
+  for (const ScanError& e : scan_.errors) {
+    if (e.type) {
+      AddReportEntry(report_, e.word, text::WStringView(e.type), kReportType, e.offset, -1);
+    } else {
+      AddReportEntry(report_, e.word, std::nullopt, 0, e.offset, -1);
+    }
+  }
+}
+
+// Every open element from stack index `from` up is unended. Working outermost first moves
+// each record at most once: an open element is always the last child of the one below it.
+void Builder::Unend(size_t from, int32_t offset2) {
+  if (from >= stack_.size()) return;
+  bool innerError = false;
+  Position firstMoved = 0;
+  for (size_t j = from; j < stack_.size(); ++j) {
+    Position pos = stack_[j].pos;
+    if (pos < 0) continue;
+    if (firstMoved == 0) firstMoved = pos;
+    ElementRecord& rec = index_[pos];
+    innerError = innerError || (rec.flags & kFlagInnerError);
+    rec.flags = (rec.flags | kFlagUnended) & ~kFlagInnerError;
+    rec.length = rec.StartTagLength();
+    rec.SetTagLengths(rec.StartTagLength(), 0);
+    MoveChildrenAfter(pos);
+  }
+  for (size_t j = stack_.size(); j-- > from;) {
+    if (stack_[j].pos < 0) continue;
+    AddReportEntry(report_, u"unended_start_tag", Name(stack_[j].nameStart, stack_[j].nameLength),
+                   0, index_[stack_[j].pos].start, offset2);
+  }
+  current_ = stack_[from].outer;
+  // Everything moved now follows the outermost unended element under current_.
+  int32_t level = LevelUnder(current_);
+  for (Position c = firstMoved; c != 0; c = index_[c].next) Relevel(index_, c, level);
+  if (innerError) index_[current_].flags |= kFlagInnerError;
+  index_[holder_].flags |= kFlagParseError;
+  stack_.resize(from);
+}
+
+// The children of `pos` become its following siblings, in order (pos is its parent's last
+// child); the caller corrects their levels.
+void Builder::MoveChildrenAfter(Position pos) {
+  ElementRecord& rec = index_[pos];
+  Position first = rec.firstChild;
+  if (first == 0) return;
+  Position parent = rec.parent;
+  Position last = index_[first].prev;
+  for (Position c = first; c != 0; c = index_[c].next) {
+    index_[c].parent = parent;
+    index_[c].flags &= ~kFlagFirstChild;
+  }
+  index_[first].prev = pos;
+  index_[last].next = rec.next;
+  rec.next = first;
+  rec.firstChild = 0;
+  index_[index_[parent].firstChild].prev = last;
+}
+
+}  // namespace
+
+void Relevel(ElementIndex& index, Position root, int32_t rootLevel) {
+  if (index[root].Level() == rootLevel) return;
+  index[root].SetLevel(rootLevel);
+  Position pos = root;
+  for (;;) {
+    Position child = index[pos].firstChild;
+    if (child == 0) {
+      while (pos != root && index[pos].next == 0) pos = index[pos].parent;
+      if (pos == root) return;
+      pos = index[pos].next;
+    } else {
+      pos = child;
+    }
+    index[pos].SetLevel(index[index[pos].parent].Level() + 1);
+  }
+}
+
+Position ParseElements(ElementIndex& index, Position holder, int32_t topLevel, ScanState& scan,
+                       text::WString& report) {
+  return Builder(index, holder, topLevel, scan, report).Run();
+}
+
+}  // namespace xml::detail
