@@ -1,0 +1,254 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+#include "updater/Crc32.h"
+#include "updater/FileChecker.h"
+#include "updater/ListPaths.h"
+#include "updater/UpdateList.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
+
+namespace {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+RunResult RunPublisher(const std::vector<std::string>& args, const std::string& scratch) {
+  std::string outPath = scratch + "/stdout", errPath = scratch + "/stderr";
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char*> argv{const_cast<char*>(ZEMBA_PUBLISH_EXE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(ZEMBA_PUBLISH_EXE, argv.data());
+    _exit(127);
+  }
+  RunResult result;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  result.out = ReadFileBytes(outPath);
+  result.err = ReadFileBytes(errPath);
+  return result;
+}
+
+// Every file below a directory, by relative path, with its bytes.
+std::map<std::string, std::string> Tree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) tree[fs::relative(entry.path(), root).string()] = ReadFileBytes(entry.path().string());
+  }
+  return tree;
+}
+
+std::string Crc(const std::string& bytes) { return text::ToUtf8(updater::CrcText(updater::Crc32(bytes.data(), bytes.size()))); }
+
+const std::string kVersionDocument =
+    "<?xml version=\"1.0\" encoding=\"gbk\" standalone=\"yes\" ?>\n"
+    "<UpdateConfig version=\"1.0\">\n"
+    "    <Software version=\"1.0.2\">Game</Software>\n"
+    "</UpdateConfig>\n";
+
+class PublisherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(dir_.Path().empty());
+    ASSERT_TRUE(WriteFileBytes(Program("Game"), "#!/bin/sh\necho game\n"));
+    ASSERT_EQ(chmod(Program("Game").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteFileBytes(Program("data/maps/first.map"), std::string(5000, 'm')));
+    ASSERT_TRUE(WriteFileBytes(Program("游戏.dat"), "中文内容"));
+    ASSERT_TRUE(WriteFileBytes(Program("empty.txt"), ""));
+    fs::create_directories(dir_.Join("srv"));
+  }
+
+  std::string Program(const std::string& relative) const { return dir_.Join("prog/" + relative); }
+  std::string VersionDir() const { return dir_.Join("srv/zemba/game/102"); }
+
+  RunResult Publish(const std::string& root = "srv", const std::string& name = "Game") {
+    return RunPublisher({"--name", name, "--version", "1.0.2", "--program", dir_.Join("prog"), "--root", dir_.Join(root)},
+                        dir_.Path());
+  }
+
+  // Unpacks the published list the way the updater does and loads it.
+  bool LoadPublishedList(updater::UpdateList& list) {
+    std::string zipped = dir_.Join("UpdateList.xml.zip");
+    fs::copy_file(VersionDir() + "/UpdateList.xml.102", zipped, fs::copy_options::overwrite_existing);
+    updater::FileChecker checker;
+    return checker.MeasureFile(text::FromUtf8(zipped)) && checker.UnpackMeasured() &&
+           list.Load(text::FromUtf8(dir_.Join("UpdateList.xml")));
+  }
+
+  testsupport::TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(PublisherTest, WritesTheServerLayoutWithOneArchivePerFile) {
+  RunResult run = Publish();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::set<std::string> names;
+  for (const auto& [path, bytes] : Tree(dir_.Join("srv"))) names.insert(path);
+  EXPECT_EQ(names, (std::set<std::string>{"zemba/game/UpdateVersion.xml", "zemba/game/102/UpdateList.xml.102",
+                                          "zemba/game/102/Game.102", "zemba/game/102/Update.cfg.102",
+                                          "zemba/game/102/empty.txt.102", "zemba/game/102/游戏.dat.102",
+                                          "zemba/game/102/data/maps/first.map.102"}));
+}
+
+TEST_F(PublisherTest, PrintsAOneLineSummary) {
+  RunResult run = Publish();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out.find("published Game 1.0.2: 5 files, "), 0u) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+}
+
+TEST_F(PublisherTest, VersionFileAndUpdateCfgNameTheProgramAndVersion) {
+  ASSERT_EQ(Publish().exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(dir_.Join("srv/zemba/game/UpdateVersion.xml")), kVersionDocument);
+  EXPECT_EQ(ReadFileBytes(Program("Update.cfg")), kVersionDocument);
+}
+
+TEST_F(PublisherTest, BrandWordAndNameAreLowerCaseOnTheServer) {
+  RunResult run = RunPublisher({"--name", "Game", "--version", "1.0.2", "--program", dir_.Join("prog"), "--root",
+                                dir_.Join("srv"), "--corp", "Acme"},
+                               dir_.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(fs::exists(dir_.Join("srv/acme/game/UpdateVersion.xml")));
+  EXPECT_TRUE(fs::exists(dir_.Join("srv/acme/game/102/Game.102")));
+}
+
+TEST_F(PublisherTest, ListNamesEveryFileWithItsSizeAndCrc) {
+  ASSERT_EQ(Publish().exitCode, 0);
+  updater::UpdateList list;
+  ASSERT_TRUE(LoadPublishedList(list));
+  EXPECT_EQ(list.Version(), u"1.0.2");
+  EXPECT_EQ(list.Name(), u"Game");
+  std::map<std::string, std::pair<std::string, int32_t>> listed;  // local path -> CRC, size
+  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
+    text::WString local = e->FilePath().empty() ? e->FileName() : updater::LocalRelativePath(e->FilePath()) + u"/" + e->FileName();
+    listed[text::ToUtf8(local)] = {text::ToUtf8(e->FileCrc()), e->FileLen()};
+    EXPECT_TRUE(e->IsZip());
+  }
+  ASSERT_EQ(listed.size(), 5u);
+  for (const char* file : {"Game", "Update.cfg", "data/maps/first.map", "empty.txt", "游戏.dat"}) {
+    std::string bytes = ReadFileBytes(Program(file));
+    EXPECT_EQ(listed[file], std::make_pair(Crc(bytes), int32_t(bytes.size()))) << file;
+  }
+  EXPECT_EQ(listed["empty.txt"].first, "0");
+}
+
+TEST_F(PublisherTest, SubdirectoryBecomesABackslashFilePath) {
+  ASSERT_EQ(Publish().exitCode, 0);
+  updater::UpdateList list;
+  ASSERT_TRUE(LoadPublishedList(list));
+  std::vector<text::WString> paths;
+  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
+    if (e->FileName() == u"first.map") paths.push_back(e->FilePath());
+  }
+  EXPECT_EQ(paths, std::vector<text::WString>{u"data\\maps"});
+}
+
+TEST_F(PublisherTest, EveryArchiveMatchesItsListValuesAndUnpacksToTheOriginal) {
+  ASSERT_EQ(Publish().exitCode, 0);
+  updater::UpdateList list;
+  ASSERT_TRUE(LoadPublishedList(list));
+  updater::FileChecker checker;
+  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
+    text::WString dir = text::FromUtf8(VersionDir()) + (e->FilePath().empty() ? u"" : u"/" + updater::LocalRelativePath(e->FilePath()));
+    std::string original = ReadFileBytes(Program(text::ToUtf8(e->FilePath().empty() ? e->FileName() : updater::LocalRelativePath(e->FilePath()) + u"/" + e->FileName())));
+    // The updater downloads to "<name>.zip" and unpacks beside it.
+    std::string zipped = dir_.Join("unpack/" + text::ToUtf8(e->FileName()) + ".zip");
+    fs::create_directories(dir_.Join("unpack"));
+    fs::copy_file(text::ToUtf8(dir + u"/" + e->FileName() + u".102"), zipped, fs::copy_options::overwrite_existing);
+    ASSERT_TRUE(checker.MeasureFile(text::FromUtf8(zipped)));
+    EXPECT_EQ(checker.Size(), uint32_t(e->CompressLen()));
+    EXPECT_EQ(checker.CrcText(), e->CompressCrc());
+    ASSERT_TRUE(checker.UnpackMeasured());
+    std::string unpacked = dir_.Join("unpack/" + text::ToUtf8(e->FileName()));
+    EXPECT_EQ(ReadFileBytes(unpacked), original) << text::ToUtf8(e->FileName());
+    ASSERT_TRUE(checker.MeasureFile(text::FromUtf8(unpacked)));
+    EXPECT_EQ(checker.CrcText(), e->FileCrc());
+  }
+}
+
+TEST_F(PublisherTest, ExecutableStaysExecutableAfterUnpacking) {
+  ASSERT_EQ(Publish().exitCode, 0);
+  std::string zipped = dir_.Join("Game.zip");
+  fs::copy_file(VersionDir() + "/Game.102", zipped);
+  updater::FileChecker checker;
+  ASSERT_TRUE(checker.MeasureFile(text::FromUtf8(zipped)));
+  ASSERT_TRUE(checker.UnpackMeasured());
+  struct stat st {};
+  ASSERT_EQ(stat(dir_.Join("Game").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0755u);
+}
+
+TEST_F(PublisherTest, PublishingTheSameInputTwiceGivesTheSameBytes) {
+  ASSERT_EQ(Publish("first").exitCode, 0);
+  ASSERT_EQ(Publish("second").exitCode, 0);
+  std::map<std::string, std::string> first = Tree(dir_.Join("first"));
+  EXPECT_EQ(first.size(), 7u);
+  EXPECT_EQ(first, Tree(dir_.Join("second")));
+}
+
+TEST_F(PublisherTest, FileNameOutsideCodePage936IsRefusedBeforeAnythingIsWritten) {
+  ASSERT_TRUE(WriteFileBytes(Program("icon😀.png"), "png"));
+  RunResult run = Publish();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("icon😀.png"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("code page 936"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_empty(dir_.Join("srv")));
+  EXPECT_FALSE(fs::exists(Program("Update.cfg")));
+}
+
+TEST_F(PublisherTest, ProgramNameOutsideCodePage936IsRefused) {
+  RunResult run = Publish("srv", "Game😀");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("code page 936"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_empty(dir_.Join("srv")));
+}
+
+TEST_F(PublisherTest, FileThatWouldClashWithTheListArchiveIsRefused) {
+  ASSERT_TRUE(WriteFileBytes(Program("UpdateList.xml"), "<x/>"));
+  RunResult run = Publish();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("UpdateList.xml"), std::string::npos) << run.err;
+}
+
+TEST_F(PublisherTest, FileNameTheListWouldAlterIsRefused) {
+  ASSERT_TRUE(WriteFileBytes(Program("two  spaces.txt"), "x"));
+  RunResult run = Publish();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("two  spaces.txt"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_empty(dir_.Join("srv")));
+}
+
+TEST_F(PublisherTest, MissingArgumentsAreAUsageError) {
+  RunResult run = RunPublisher({"--name", "Game", "--version", "1.0.2"}, dir_.Path());
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("usage:"), std::string::npos);
+  EXPECT_EQ(RunPublisher({"--bogus", "x"}, dir_.Path()).exitCode, 2);
+}
+
+TEST_F(PublisherTest, MissingProgramDirectoryIsRefused) {
+  RunResult run = RunPublisher({"--name", "Game", "--version", "1", "--program", dir_.Join("nope"), "--root", dir_.Join("srv")},
+                               dir_.Path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("no program directory"), std::string::npos) << run.err;
+}

@@ -1,0 +1,73 @@
+#include "tools/publisher/PublishedList.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "updater/UpdateList.h"
+
+namespace publisher {
+namespace {
+
+// A scratch file that is removed with the object.
+class ScratchFile {
+ public:
+  ScratchFile() {
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/zemba-publish-XXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd >= 0) {
+      ::close(fd);
+      path_ = pattern;
+    }
+  }
+  ~ScratchFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Index of the first entry whose names came back different, or the count when all match.
+size_t FirstAltered(updater::UpdateList& loaded, const std::vector<ListedFile>& files) {
+  size_t index = 0;
+  for (updater::UpdateFileEntry* e = loaded.First(); e && index < files.size(); e = loaded.Next(), ++index) {
+    const updater::FileRecord& want = files[index].record;
+    if (e->Record().fileName != want.fileName || e->Record().filePath != want.filePath) return index;
+  }
+  return index;
+}
+
+}  // namespace
+
+std::optional<text::WString> BuildListDocument(text::WStringView name, text::WStringView version,
+                                               const std::vector<ListedFile>& files, std::string& document) {
+  updater::UpdateList list;
+  if (!list.SetName(name) || !list.SetVersion(version)) return u"program name or version does not fit the list";
+  for (const ListedFile& file : files) {
+    if (!list.Add(file.record)) return u"file \"" + file.shownName + u"\" cannot be carried by the update list";
+  }
+  ScratchFile scratch;
+  text::WString path = text::FromUtf8(scratch.Path());
+  if (scratch.Path().empty() || !list.Save(path)) return u"cannot write a scratch file for the update list";
+  updater::UpdateList loaded;
+  if (!loaded.Load(path)) return u"the update list does not read back";
+  size_t altered = FirstAltered(loaded, files);
+  if (altered < files.size())
+    return u"file \"" + files[altered].shownName + u"\" has a name the update list would alter";
+  document = ReadAll(scratch.Path());
+  return std::nullopt;
+}
+
+}  // namespace publisher

@@ -1,0 +1,260 @@
+#include "tools/publisher/Publisher.h"
+
+#include <sys/stat.h>
+#include <tinyxml.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+#include "text/CodePage.h"
+#include "tools/publisher/ProgramFiles.h"
+#include "tools/publisher/PublishedList.h"
+#include "tools/publisher/SingleFileZip.h"
+#include "updater/Crc32.h"
+#include "updater/ListPaths.h"
+#include "updater/UpdateList.h"
+
+namespace publisher {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kConfigName[] = u"Update.cfg";
+constexpr char16_t kListName[] = u"UpdateList.xml";
+constexpr size_t kVersionFileLimit = 1024;  // the lobby reads no more than this
+constexpr time_t kGeneratedFileTime = 946684800;  // 2000-01-01 UTC: generated files get a fixed time
+
+struct Paths {
+  fs::path program;
+  fs::path product;  // <root>/<corp>/<name>
+  fs::path version;  // product/<key>
+  text::WString key;
+};
+
+struct PlannedFile {
+  ProgramFile source;
+  updater::FileRecord record;  // names encoded; sizes and CRCs filled in while packing
+};
+
+PublishResult Failure(text::WString message) {
+  PublishResult result;
+  result.message = std::move(message);
+  return result;
+}
+
+fs::path Local(text::WStringView path) { return fs::path(text::ToUtf8(path)); }
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+// Replaces the file in one step, so a server reading it never sees half a file.
+bool ReplaceFile(const fs::path& path, const std::string& bytes) {
+  fs::path temporary = path;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out.flush()) return false;
+  }
+  std::error_code ec;
+  fs::rename(temporary, path, ec);
+  return !ec;
+}
+
+// "<Root><Software version="v">name</Software></Root>" in code page 936 with a "gbk" declaration.
+std::string SoftwareDocument(const std::string& name, const std::string& version) {
+  TiXmlDocument document;
+  document.LinkEndChild(new TiXmlDeclaration("1.0", "gbk", "yes"));
+  auto* root = new TiXmlElement("UpdateConfig");
+  root->SetAttribute("version", "1.0");
+  auto* software = new TiXmlElement("Software");
+  software->SetAttribute("version", version.c_str());
+  software->LinkEndChild(new TiXmlText(name));
+  root->LinkEndChild(software);
+  document.LinkEndChild(root);
+  TiXmlPrinter printer;
+  document.Accept(&printer);
+  return printer.Str();
+}
+
+text::WString Quoted(text::WStringView s) { return u"\"" + text::WString(s) + u"\""; }
+
+std::optional<text::WString> CheckOptions(const PublishOptions& o, std::string& name, std::string& version) {
+  if (o.name.empty() || o.version.empty() || o.programDir.empty() || o.serverRoot.empty() || o.corp.empty())
+    return u"name, version, program directory and server root are all required";
+  std::optional<std::string> encodedName = text::EncodeAnsi(o.name);
+  std::optional<std::string> encodedVersion = text::EncodeAnsi(o.version);
+  if (!encodedName) return u"program name " + Quoted(o.name) + u" cannot be written in code page 936 (GBK)";
+  if (!encodedVersion) return u"version " + Quoted(o.version) + u" cannot be written in code page 936 (GBK)";
+  if (encodedName->size() > updater::kVersionLimit || encodedVersion->size() > updater::kVersionLimit)
+    return u"program name and version are limited to 32 bytes in code page 936";
+  if (!updater::IsSafeFileName(o.name) || !updater::IsSafeFileName(o.corp))
+    return u"program name and brand word must be plain directory names";
+  text::WString key = VersionKey(o.version);
+  if (!updater::IsSafeFileName(key)) return u"version " + Quoted(o.version) + u" gives no usable directory name";
+  if (!fs::is_directory(Local(o.programDir))) return u"no program directory " + Quoted(o.programDir);
+  name = std::move(*encodedName);
+  version = std::move(*encodedVersion);
+  return std::nullopt;
+}
+
+// Every file must survive the trip through the list: encodable, within the field limits, a
+// plain name, and not clashing with the list's own archive.
+text::WString ShownName(const ProgramFile& file) {
+  return file.localDir.empty() ? file.name : file.localDir + u"/" + file.name;
+}
+
+std::optional<text::WString> PlanFile(const ProgramFile& file, const text::WString& key, PlannedFile& planned) {
+  text::WString shown = ShownName(file);
+  std::optional<std::string> name = text::EncodeAnsi(file.name);
+  std::optional<std::string> path = text::EncodeAnsi(file.listPath);
+  if (!name || !path) return u"file " + Quoted(shown) + u" has a name that cannot be written in code page 936 (GBK)";
+  if (!updater::IsSafeFileName(file.name) || !updater::IsSafeFilePath(file.listPath))
+    return u"file " + Quoted(shown) + u" has a name the update list cannot carry";
+  if (file.listPath.empty() && file.name == kListName)
+    return u"file " + Quoted(shown) + u" would clash with the archive of the file list";
+  planned.source = file;
+  planned.record.fileName = *name;
+  planned.record.filePath = *path;
+  planned.record.compressName = *name + "." + text::ToUtf8(key);
+  planned.record.compressPath = *path;
+  planned.record.fileCrc = planned.record.compressCrc = "0";
+  if (planned.record.compressName.size() > updater::kNameFieldLimit || path->size() > updater::kNameFieldLimit)
+    return u"file " + Quoted(shown) + u" has a name longer than the update list allows";
+  return std::nullopt;
+}
+
+std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFile>& planned) {
+  std::vector<ProgramFile> files;
+  text::WString error;
+  if (!ListProgramFiles(paths.program.string(), files, error)) return error;
+  // Update.cfg is written after the checks, but belongs to the set in any case.
+  bool hasConfig = false;
+  for (const ProgramFile& f : files) hasConfig = hasConfig || (f.listPath.empty() && f.name == kConfigName);
+  if (!hasConfig) {
+    files.insert(files.begin(), ProgramFile{(paths.program / "Update.cfg").string(), kConfigName, u"", u""});
+    std::stable_sort(files.begin(), files.end(), [](const ProgramFile& a, const ProgramFile& b) {
+      return Local(a.localDir) / Local(a.name) < Local(b.localDir) / Local(b.name);
+    });
+  }
+  for (const ProgramFile& file : files) {
+    PlannedFile plan;
+    if (std::optional<text::WString> problem = PlanFile(file, paths.key, plan)) return problem;
+    planned.push_back(std::move(plan));
+  }
+  return std::nullopt;
+}
+
+bool WriteConfigIfChanged(const fs::path& program, const std::string& document) {
+  fs::path config = program / "Update.cfg";
+  std::optional<std::string> existing = ReadWholeFile(config.string());
+  // Unchanged content keeps its time stamp, so publishing the same input twice gives the same zip.
+  if (existing && *existing == document) return true;
+  return ReplaceFile(config, document);
+}
+
+bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::FileRecord& record) {
+  std::error_code ec;
+  fs::create_directories(archive.parent_path(), ec);
+  fs::path temporary = archive;
+  temporary += ".tmp";
+  if (!WriteSingleFileZip(temporary.string(), item)) return false;
+  fs::rename(temporary, archive, ec);
+  std::optional<std::string> zipped = ReadWholeFile(archive.string());
+  if (ec || !zipped || zipped->size() > size_t(INT32_MAX)) return false;
+  record.compressLen = int32_t(zipped->size());
+  record.compressCrc = text::ToUtf8(updater::CrcText(updater::Crc32(zipped->data(), zipped->size())));
+  return true;
+}
+
+std::optional<text::WString> PackFile(const Paths& paths, PlannedFile& file, PublishResult& result) {
+  const std::string& source = file.source.localPath;
+  std::optional<std::string> data = ReadWholeFile(source);
+  struct stat st;
+  if (!data || ::stat(source.c_str(), &st) != 0) return u"cannot read " + text::FromUtf8(source);
+  if (data->size() > size_t(INT32_MAX)) return u"file " + text::FromUtf8(source) + u" is larger than 2 GiB";
+  file.record.fileLen = int32_t(data->size());
+  file.record.fileCrc = text::ToUtf8(updater::CrcText(updater::Crc32(data->data(), data->size())));
+  ZipItemSource item{file.record.fileName, std::move(*data), st.st_mtime, mode_t(st.st_mode & 0777)};
+  fs::path archive = paths.version / Local(file.source.localDir) / Local(file.source.name + u"." + paths.key);
+  if (!PackArchive(archive, item, file.record)) return u"cannot write " + text::FromUtf8(archive.string());
+  result.fileBytes += file.record.fileLen;
+  result.archiveBytes += file.record.compressLen;
+  return std::nullopt;
+}
+
+std::vector<ListedFile> Listed(const std::vector<PlannedFile>& files) {
+  std::vector<ListedFile> listed;
+  for (const PlannedFile& file : files) listed.push_back({ShownName(file.source), file.record});
+  return listed;
+}
+
+std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions& options,
+                                       const std::vector<PlannedFile>& files) {
+  std::string document;
+  if (auto problem = BuildListDocument(options.name, options.version, Listed(files), document)) return problem;
+  fs::path archive = paths.version / text::ToUtf8(text::WString(kListName) + u"." + paths.key);
+  updater::FileRecord unused;
+  ZipItemSource item{text::ToUtf8(kListName), std::move(document), kGeneratedFileTime, 0644};
+  if (!PackArchive(archive, item, unused)) return u"cannot write " + text::FromUtf8(archive.string());
+  return std::nullopt;
+}
+
+}  // namespace
+
+text::WString VersionKey(text::WStringView version) {
+  text::WString key;
+  for (char16_t c : version) {
+    if (c != u'.') key += c;
+  }
+  return key;
+}
+
+PublishResult Publish(const PublishOptions& options) {
+  std::string name, version;
+  if (std::optional<text::WString> problem = CheckOptions(options, name, version)) return Failure(*problem);
+  Paths paths;
+  paths.program = Local(options.programDir);
+  paths.key = VersionKey(options.version);
+  paths.product = Local(options.serverRoot) / Local(text::AsciiLower(options.corp)) / Local(text::AsciiLower(options.name));
+  paths.version = paths.product / Local(paths.key);
+
+  std::vector<PlannedFile> files;
+  if (std::optional<text::WString> problem = PlanFiles(paths, files)) return Failure(*problem);
+  std::string listCheck;
+  if (auto problem = BuildListDocument(options.name, options.version, Listed(files), listCheck)) return Failure(*problem);
+  std::string document = SoftwareDocument(name, version);
+  if (document.size() > kVersionFileLimit) return Failure(u"the version file would exceed 1024 bytes");
+  if (!WriteConfigIfChanged(paths.program, document)) return Failure(u"cannot write Update.cfg into the program directory");
+
+  PublishResult result;
+  std::error_code ec;
+  fs::create_directories(paths.version, ec);
+  for (PlannedFile& file : files) {
+    if (std::optional<text::WString> problem = PackFile(paths, file, result)) return Failure(*problem);
+  }
+  if (std::optional<text::WString> problem = WriteList(paths, options, files)) return Failure(*problem);
+  // Last: the lobby learns of the version only once every archive is in place.
+  if (!ReplaceFile(paths.product / "UpdateVersion.xml", document)) return Failure(u"cannot write UpdateVersion.xml");
+
+  result.ok = true;
+  result.files = uint32_t(files.size());
+  result.versionDir = text::FromUtf8(paths.version.string());
+  result.message = u"published " + options.name + u" " + options.version + u": " + text::FormatUInt(result.files) +
+                   u" files, " + text::FromUtf8(std::to_string(result.fileBytes)) + u" bytes (" +
+                   text::FromUtf8(std::to_string(result.archiveBytes)) + u" zipped) in " + result.versionDir;
+  return result;
+}
+
+}  // namespace publisher

@@ -1,0 +1,37 @@
+// Turns a program directory into the update server's tree for one version:
+//   <root>/<corp>/<name>/UpdateVersion.xml               what the lobby asks for
+//   <root>/<corp>/<name>/<key>/UpdateList.xml.<key>     the zipped file list
+//   <root>/<corp>/<name>/<key>/<path>/<file>.<key>      one zip per file
+// where <corp> and <name> are lower case and <key> is the version without its dots.
+#pragma once
+
+#include <cstdint>
+
+#include "text/Text.h"
+
+namespace publisher {
+
+struct PublishOptions {
+  text::WString name;        // program name, as the lobby and the updater know it
+  text::WString version;
+  text::WString programDir;  // the files to publish; receives the program's Update.cfg
+  text::WString serverRoot;  // the directory the update server serves
+  text::WString corp = u"Zemba";
+};
+
+struct PublishResult {
+  bool ok = false;
+  text::WString message;  // the error, or the one-line summary
+  uint32_t files = 0;
+  int64_t fileBytes = 0;
+  int64_t archiveBytes = 0;
+  text::WString versionDir;
+};
+
+// Checks everything (names, sizes, encodability) before writing anything to the server root.
+PublishResult Publish(const PublishOptions& options);
+
+// The directory name the version's files live in: the version without its dots.
+text::WString VersionKey(text::WStringView version);
+
+}  // namespace publisher
