@@ -31,6 +31,23 @@ struct ListDeleter {
   void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
+// Bytes a URL cannot carry as they are (non-ASCII, blanks, controls) become %XX escapes, so
+// names in any script reach the server in the form it publishes them.
+std::string EscapeUrl(const std::string& url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : url) {
+    if (c <= 0x20 || c >= 0x7F) {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 curl_slist* RequestHeaders() {
   curl_slist* list = nullptr;
   for (const char* h : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
@@ -46,7 +63,7 @@ curl_slist* RequestHeaders() {
 
 void ApplySettings(CURL* h, const std::string& url, const FetchLimits& limits, curl_slist* headers,
                    Sink* sink) {
-  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(h, CURLOPT_URL, url.c_str());  // escaped by the caller
   curl_easy_setopt(h, CURLOPT_USERAGENT, "Vendrel");
   curl_easy_setopt(h, CURLOPT_PROXY, "");  // direct, whatever the environment says
   curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
@@ -70,7 +87,8 @@ std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& 
   if (!h || !headers) return std::nullopt;
   Sink sink;
   sink.maxBytes = limits.maxBytes;
-  ApplySettings(h.get(), url, limits, headers.get(), &sink);
+  std::string escaped = EscapeUrl(url);
+  ApplySettings(h.get(), escaped, limits, headers.get(), &sink);
   CURLcode rc = curl_easy_perform(h.get());
   if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && sink.full)) return std::nullopt;
   long status = 0;

@@ -1,0 +1,268 @@
+// The game commands end to end: real version server, real updater and game processes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "LobbyTestSupport.h"
+#include "lobby/config/ClientConfig.h"
+#include "lobby/flash/MovieMessages.h"
+#include "lobby/games/GameCommands.h"
+#include "platform/InstanceLock.h"
+#include "platform/Paths.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestHttpServer.h"
+
+namespace {
+
+using lobby::GameCommands;
+using lobbytest::RecordingHost;
+using testsupport::HttpResponse;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::TestHttpServer;
+using testsupport::WriteFileBytes;
+
+std::string Software(const std::string& name, const std::string& version) {
+  return "<Root><Software version=\"" + version + "\">" + name + "</Software></Root>";
+}
+
+std::string Request(const std::string& name, const std::string& object) {
+  return "<invoke name=\"" + name + "\" returntype=\"xml\"><arguments>" + object + "</arguments></invoke>";
+}
+
+std::string GameObject(const std::string& game, const std::string& param) {
+  return "<object><property id=\"GameName\"><string>" + game + "</string></property>"
+         "<property id=\"GameParam\">" + param + "</property></object>";
+}
+
+std::string Result(const std::string& message, const std::string& game, int result, const std::string& param) {
+  return text::ToUtf8(lobby::GameResultMessage(text::FromUtf8(message), text::FromUtf8(game), result,
+                                               text::FromUtf8(param)));
+}
+
+class GameCommandsTest : public ::testing::Test {
+ protected:
+  GameCommandsTest() {
+    WriteFileBytes(dir_.Join("Config.cfg"), lobbytest::ConfigText(server_.BaseUrl(), "Zemba"));
+    EXPECT_TRUE(config_.LoadConfig());
+    commands_.SetStagingRoot(cache_.WPath());
+    commands_.SetUpdaterLockName(updaterLock_);
+    commands_.SetFetchLimits({500, 1500, 1024});
+  }
+
+  void Install(const std::string& game, const std::string& version) {
+    WriteFileBytes(dir_.Join(game + "/Update.cfg"), Software(game, version));
+  }
+  void Serve(const std::string& game, const std::string& version) {
+    server_.Set("/zemba/" + text::AsciiLower(game) + "/UpdateVersion.xml",
+                HttpResponse::Ok(Software(game, version)));
+  }
+  void Call(const std::string& name, const std::string& object) {
+    bridge_.OnFlashCall(text::FromUtf8(Request(name, object)));
+  }
+  // Ticks the timer until `done` holds; a bounded number of ticks.
+  template <typename Done>
+  bool TickUntil(int timer, Done done) {
+    for (int i = 0; i < 500 && !done(); ++i) {
+      commands_.OnTimer(timer);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+  }
+
+  TempDir dir_;
+  TempDir cache_;
+  TestHttpServer server_;
+  std::string updaterLock_ = "Global\\LobbyGamesTest_" + std::to_string(::getpid());
+  RecordingHost host_;
+  lobby::ClientConfig config_{dir_.WPath(), dir_.Join("profile.ini")};
+  GameCommands commands_{host_, config_};
+  lobby::MovieBridge bridge_{host_, config_, commands_};
+};
+
+TEST_F(GameCommandsTest, CheckGameReportsCurrentNewerUnreachableAndMissing) {
+  Install("Chess", "1.0");
+  Serve("Chess", "1.0");
+  Call("CheckGame", GameObject("Chess", "<number>7</number>"));
+  Serve("Chess", "1.1");
+  Call("CheckGame", GameObject("Chess", "<number>7</number>"));
+  Call("CheckGame", GameObject("Nothing", "<string>x</string>"));
+  server_.Stop();
+  Call("CheckGame", GameObject("Chess", "<number>7</number>"));
+  EXPECT_EQ(host_.calls, (std::vector<std::string>{Result("CheckGameResult", "Chess", 0, "<number>7</number>"),
+                                                   Result("CheckGameResult", "Chess", 2, "<number>7</number>"),
+                                                   Result("CheckGameResult", "Nothing", 3, "<string>x</string>"),
+                                                   Result("CheckGameResult", "Chess", 1, "<number>7</number>")}));
+}
+
+TEST_F(GameCommandsTest, CheckGameRefusesNamesOutsideTheLobby) {
+  Call("CheckGame", GameObject("../escape", "<number>1</number>"));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("CheckGameResult", "../escape", 3, "<number>1</number>")});
+  EXPECT_FALSE(std::filesystem::exists(cache_.Join("escape")));
+  EXPECT_EQ(server_.Requests().size(), 0u);
+}
+
+TEST_F(GameCommandsTest, UpdateGameForACurrentGameAnswersOneAtOnce) {
+  Install("Chess", "1.0");
+  Serve("Chess", "1.0");
+  Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>")});
+  EXPECT_EQ(commands_.PendingUpdate(), nullptr);
+  EXPECT_TRUE(host_.started.empty());
+}
+
+TEST_F(GameCommandsTest, UpdateGameWithTheServerDownAnswersOne) {
+  Install("Chess", "1.0");
+  server_.Stop();
+  Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>")});
+  EXPECT_EQ(commands_.PendingUpdate(), nullptr);
+}
+
+TEST_F(GameCommandsTest, UpdateGameRunsTheUpdaterAndAnswersWhenItHasEnded) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("Vendrel")));
+  Install("Chess", "1.0");
+  Serve("Chess", "1.1");
+  Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+  EXPECT_TRUE(host_.calls.empty());
+  EXPECT_EQ(host_.started, std::vector<int>{lobby::kTimerUpdateWait});
+  EXPECT_EQ(host_.period, 1000u);
+  EXPECT_EQ(host_.shows, std::vector<bool>{false});
+  auto record = lobbytest::WaitForRecord(dir_.Join("Vendrel"));
+  ASSERT_GE(record.size(), 5u);
+  EXPECT_EQ(record[4], "1.1");  // -number carries the server's version
+
+  platform::InstanceLock updater;  // the updater is still running
+  ASSERT_TRUE(updater.Acquire(updaterLock_));
+  Call("UpdateGame", GameObject("Chess", "<number>5</number>"));  // dropped: one at a time
+  commands_.OnTimer(lobby::kTimerUpdateWait);
+  EXPECT_TRUE(host_.calls.empty());
+  EXPECT_TRUE(host_.stopped.empty());
+
+  updater.Release();
+  commands_.OnTimer(lobby::kTimerUpdateWait);
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>")});
+  EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerUpdateWait});
+  EXPECT_EQ(host_.shows, (std::vector<bool>{false, true}));
+  EXPECT_EQ(commands_.PendingUpdate(), nullptr);
+}
+
+TEST_F(GameCommandsTest, UpdateGameInstallsAGameThatIsNotThereYet) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("Vendrel")));
+  Serve("Chess", "1.0");
+  Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+  ASSERT_NE(commands_.PendingUpdate(), nullptr);
+  EXPECT_EQ(commands_.PendingUpdate()->Version, u"1.0");
+  EXPECT_TRUE(platform::IsDirectory(dir_.WPath() + u"/Chess"));
+  auto record = lobbytest::WaitForRecord(dir_.Join("Vendrel"));
+  ASSERT_GE(record.size(), 3u);
+  EXPECT_EQ(record[2], "-name");
+}
+
+TEST_F(GameCommandsTest, UpdateWaitTimerWithoutAnUpdateStops) {
+  commands_.OnTimer(lobby::kTimerUpdateWait);
+  EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerUpdateWait});
+  EXPECT_TRUE(host_.calls.empty());
+}
+
+TEST_F(GameCommandsTest, PlayGameStartsTheGameInItsDirectoryWithItsArguments) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("G/G")));
+  WriteFileBytes(dir_.Join("G/G.hold"), "");
+  Call("PlayGame", GameObject("G",
+                              "<object><property id=\"GameIp\"><number>16777343</number></property>"
+                              "<property id=\"GamePort\"><number>36895</number></property>"
+                              "<property id=\"GameUid\"><string>1001</string></property>"
+                              "<property id=\"GameMode\"><string>2</string></property>"
+                              "<property id=\"GameChannel\"><string>9</string></property>"
+                              "<property id=\"GameModex\"><string>x</string></property></object>"));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{text::ToUtf8(lobby::LoginGameMessage())});
+  EXPECT_EQ(host_.started, std::vector<int>{lobby::kTimerGameWait});
+  EXPECT_EQ(host_.shows, std::vector<bool>{false});
+  ASSERT_NE(commands_.RunningGame(), nullptr);
+  EXPECT_EQ(commands_.RunningGame()->Arguments(),
+            u" -ip \"127.0.0.1\" -port \"8080\" -uid \"1001\" -type \"2\" -key \"\" -cid \"9\" -mode \"x\"");
+
+  auto record = lobbytest::WaitForRecord(dir_.Join("G/G"));
+  EXPECT_EQ(record, (std::vector<std::string>{dir_.Join("G"), "G", "-ip", "127.0.0.1", "-port", "8080", "-uid",
+                                              "1001", "-type", "2", "-key", "", "-cid", "9", "-mode", "x"}));
+
+  commands_.OnTimer(lobby::kTimerGameWait);  // still running
+  EXPECT_EQ(host_.calls.size(), 1u);
+  EXPECT_TRUE(host_.stopped.empty());
+
+  std::filesystem::remove(dir_.Join("G/G.hold"));
+  ASSERT_TRUE(TickUntil(lobby::kTimerGameWait, [&] { return commands_.RunningGame() == nullptr; }));
+  EXPECT_EQ(host_.calls.back(), text::ToUtf8(lobby::LogoutGameMessage()));
+  EXPECT_EQ(host_.shows, (std::vector<bool>{false, true}));
+  EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerGameWait});
+}
+
+TEST_F(GameCommandsTest, SecondPlayGameWhileOneRunsIsDropped) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("G/G")));
+  WriteFileBytes(dir_.Join("G/G.hold"), "");
+  Call("PlayGame", GameObject("G", "<object/>"));
+  Call("PlayGame", GameObject("G", "<object/>"));
+  EXPECT_EQ(host_.calls.size(), 1u);
+  EXPECT_EQ(host_.started.size(), 1u);
+  lobbytest::WaitForRecord(dir_.Join("G/G"));
+  std::filesystem::remove(dir_.Join("G/G.hold"));
+  EXPECT_TRUE(TickUntil(lobby::kTimerGameWait, [&] { return commands_.RunningGame() == nullptr; }));
+}
+
+TEST_F(GameCommandsTest, PlayGameWithoutGameParamPassesNoArguments) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("G/G")));
+  Call("PlayGame", "<object><property id=\"GameName\"><string>G</string></property></object>");
+  EXPECT_EQ(commands_.RunningGame()->Arguments(), u"");
+  EXPECT_EQ(lobbytest::WaitForRecord(dir_.Join("G/G")), (std::vector<std::string>{dir_.Join("G"), "G"}));
+}
+
+TEST_F(GameCommandsTest, GameThatCannotStartEndsAtTheFirstTick) {
+  Call("PlayGame", GameObject("Missing", "<object/>"));
+  commands_.OnTimer(lobby::kTimerGameWait);
+  EXPECT_EQ(host_.calls, (std::vector<std::string>{text::ToUtf8(lobby::LoginGameMessage()),
+                                                   text::ToUtf8(lobby::LogoutGameMessage())}));
+  EXPECT_EQ(host_.shows, (std::vector<bool>{false, true}));
+  EXPECT_EQ(commands_.RunningGame(), nullptr);
+}
+
+TEST_F(GameCommandsTest, PlayGameRefusesNamesOutsideTheLobby) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("x/x")));
+  Call("PlayGame", GameObject("../" + std::filesystem::path(dir_.Path()).filename().string() + "/x", "<object/>"));
+  commands_.OnTimer(lobby::kTimerGameWait);
+  EXPECT_EQ(host_.calls.back(), text::ToUtf8(lobby::LogoutGameMessage()));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Join("x/x.record")));
+}
+
+TEST_F(GameCommandsTest, SaveServerStoresTheAccountChoices) {
+  Call("SaveServer",
+       "<object><property id=\"UserName\"><string>李四</string></property>"
+       "<property id=\"SaveAccount\"><number>1</number></property>"
+       "<property id=\"NetMode\"><number>2</number></property>"
+       "<property id=\"LoginNode\"><number>0</number></property></object>");
+  EXPECT_TRUE(host_.calls.empty());
+  lobby::ClientConfig again(dir_.WPath(), dir_.Join("profile.ini"));
+  ASSERT_TRUE(again.LoadConfig());
+  EXPECT_EQ(again.UserName, u"李四");
+  EXPECT_EQ(again.SaveAccount, 1);
+  EXPECT_EQ(again.NetMode, 2);
+  EXPECT_EQ(again.UserTag, config_.UserTag);
+}
+
+TEST_F(GameCommandsTest, SaveServerWithOnlyNetModeRewritesEveryValue) {
+  config_.UserName = u"kept";
+  Call("SaveServer", "<object><property id=\"NetMode\"><number>1</number></property></object>");
+  std::string file = ReadFileBytes(dir_.Join("profile.ini"));
+  for (const char* line : {"LoginMode=1\n", "LoginNode=0\n", "SaveAccount=0\n", "UserName=kept\n", "UserMac=",
+                           "UserTag="}) {
+    EXPECT_NE(file.find(line), std::string::npos) << line;
+  }
+}
+
+TEST_F(GameCommandsTest, GameWaitTimerWithoutAGameStops) {
+  commands_.OnTimer(lobby::kTimerGameWait);
+  EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerGameWait});
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+#include "LobbyTestSupport.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace lobbytest {
+
+bool InstallRecorder(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  return std::filesystem::copy_file(LOBBY_RECORDER, path,
+                                    std::filesystem::copy_options::overwrite_existing, ec);
+}
+
+std::vector<std::string> WaitForRecord(const std::string& path) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 500 && !std::filesystem::exists(path + ".record"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::ifstream in(path + ".record");
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace lobbytest
+
+namespace lobbytest {
+
+std::string ConfigText(const std::string& updateUrl, const std::string& corp) {
+  return "<Config><LoginServer/><Windows width=\"800\" height=\"600\">m.html</Windows>"
+         "<Domain id=\"1\" corp=\"" + corp + "\"/><UpdateUrl>" + updateUrl + "</UpdateUrl>"
+         "<WebUrl><Proposal>p</Proposal><Service>s</Service></WebUrl></Config>";
+}
+
+}  // namespace lobbytest

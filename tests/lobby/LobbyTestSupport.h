@@ -1,0 +1,47 @@
+// Helpers shared by the lobby tests: a window stand-in that records what the core asks of it,
+// and the recorder program that stands in for games and the updater.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lobby/flash/IMovieHost.h"
+#include "text/Text.h"
+
+namespace lobbytest {
+
+class RecordingHost : public lobby::IMovieHost {
+ public:
+  void CallFunction(const text::WString& request) override { calls.push_back(text::ToUtf8(request)); }
+  void ShowWindow(bool visible) override { shows.push_back(visible); }
+  void StartTimer(int id, unsigned periodMs) override {
+    started.push_back(id);
+    period = periodMs;
+  }
+  void StopTimer(int id) override { stopped.push_back(id); }
+  void EndDialog() override { ++ended; }
+  void OpenWebAddress(const std::string& uri) override { opened.push_back(uri); }
+
+  std::vector<std::string> calls;  // UTF-8 copies of every message to the movie
+  std::vector<bool> shows;
+  std::vector<int> started;
+  std::vector<int> stopped;
+  unsigned period = 0;
+  int ended = 0;
+  std::vector<std::string> opened;
+};
+
+// Copies the recorder program to `path` (executable).
+bool InstallRecorder(const std::string& path);
+// Lines of "<path>.record": working directory, then argv[0], argv[1], ...; empty when the
+// program has not written it within about five seconds.
+std::vector<std::string> WaitForRecord(const std::string& path);
+
+}  // namespace lobbytest
+
+namespace lobbytest {
+
+// A complete Config.cfg with the given update server and brand word.
+std::string ConfigText(const std::string& updateUrl, const std::string& corp);
+
+}  // namespace lobbytest

@@ -1,0 +1,240 @@
+// The update gate: installed version, the server's version file, the hand-over to the updater.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "LobbyTestSupport.h"
+#include "lobby/config/ClientConfig.h"
+#include "lobby/update/UpdateTask.h"
+#include "platform/InstanceLock.h"
+#include "platform/Paths.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestHttpServer.h"
+#include "text/CodePage.h"
+
+namespace {
+
+using lobby::ClientConfig;
+using lobby::UpdateTask;
+using testsupport::HttpResponse;
+using testsupport::TempDir;
+using testsupport::TestHttpServer;
+using testsupport::WriteFileBytes;
+
+const char* const kVersionPath = "/files/acme/mygame/UpdateVersion.xml";
+
+std::string VersionFile(const std::string& name, const std::string& version) {
+  return "<?xml version=\"1.0\"?><Update><Software version=\"" + version + "\">" + name +
+         "</Software></Update>";
+}
+
+class UpdateTaskTest : public ::testing::Test {
+ protected:
+  UpdateTaskTest() {
+    WriteFileBytes(dir_.Join("Config.cfg"), lobbytest::ConfigText(server_.BaseUrl() + "/Files", "Acme"));
+    EXPECT_TRUE(config_.LoadConfig());
+  }
+
+  UpdateTask Task() {
+    UpdateTask task(u"MyGame", dir_.WPath() + u"/MyGame", config_, cache_.WPath());
+    task.SetFetchLimits({1000, 2000, 1024});
+    return task;
+  }
+  void Install(const std::string& version, const std::string& name = "MyGame") {
+    WriteFileBytes(dir_.Join("MyGame/Update.cfg"), VersionFile(name, version));
+  }
+  int Check(const std::string& installed, const std::string& served, std::string* after = nullptr) {
+    server_.Set(kVersionPath, HttpResponse::Ok(VersionFile("MyGame", served)));
+    UpdateTask task = Task();
+    task.Version = text::FromUtf8(installed);
+    int r = task.CheckLatestVersion();
+    if (after) *after = text::ToUtf8(task.Version);
+    return r;
+  }
+
+  TempDir dir_;
+  TempDir cache_;
+  TestHttpServer server_;
+  ClientConfig config_{dir_.WPath(), dir_.Join("p.ini")};
+};
+
+TEST_F(UpdateTaskTest, PackageUrlIsLowerCaseAndDownloadDirKeepsCase) {
+  UpdateTask t = Task();
+  EXPECT_EQ(text::ToUtf8(t.PackageUrl), server_.BaseUrl() + "/files/acme/mygame");
+  EXPECT_EQ(t.DownloadDir, cache_.WPath() + u"/Acme/MyGame");
+  EXPECT_TRUE(platform::IsDirectory(t.DownloadDir));
+  EXPECT_EQ(t.Version, u"0");
+  EXPECT_EQ(t.Corp, u"Acme");
+  EXPECT_EQ(t.Param, u"");
+}
+
+TEST_F(UpdateTaskTest, InstalledVersionIsReadFromUpdateCfg) {
+  Install("1.2.3");
+  UpdateTask t = Task();
+  EXPECT_TRUE(t.ReadInstalledVersion());
+  EXPECT_EQ(t.Version, u"1.2.3");
+}
+
+TEST_F(UpdateTaskTest, MissingDirectoryIsNotInstalled) {
+  UpdateTask t = Task();
+  EXPECT_FALSE(t.ReadInstalledVersion());
+  EXPECT_EQ(t.Version, u"0");
+}
+
+TEST_F(UpdateTaskTest, UpdateCfgOfAnotherProgramStillSetsTheVersion) {
+  Install("9.9", "Other");
+  UpdateTask t = Task();
+  EXPECT_FALSE(t.ReadInstalledVersion());
+  EXPECT_EQ(t.Version, u"9.9");
+}
+
+TEST_F(UpdateTaskTest, UpdateCfgThatIsNotXmlIsNotInstalled) {
+  WriteFileBytes(dir_.Join("MyGame/Update.cfg"), "version=1.0\n");
+  UpdateTask t = Task();
+  EXPECT_FALSE(t.ReadInstalledVersion());
+  EXPECT_EQ(t.Version, u"0");
+}
+
+TEST_F(UpdateTaskTest, VersionsCompareAsText) {
+  std::string after;
+  EXPECT_EQ(Check("1.0.9", "1.0.10"), UpdateTask::kUpToDate);
+  EXPECT_EQ(Check("1.0.10", "1.0.9", &after), UpdateTask::kNewer);
+  EXPECT_EQ(after, "1.0.9");
+  EXPECT_EQ(Check("1.0.8", "1.0.9"), UpdateTask::kNewer);
+  EXPECT_EQ(Check("1.0.9", "1.0.9"), UpdateTask::kUpToDate);
+  EXPECT_EQ(Check("1.2", "1.2.0"), UpdateTask::kNewer);
+  EXPECT_EQ(Check("1.0", ""), UpdateTask::kUpToDate);
+}
+
+TEST_F(UpdateTaskTest, RequestCarriesTheUpdateClientSettings) {
+  Check("1", "1");
+  auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const auto& r = requests[0];
+  EXPECT_EQ(r.method, "GET");
+  EXPECT_EQ(r.version, "HTTP/1.1");
+  EXPECT_EQ(r.path, kVersionPath);
+  ASSERT_EQ(r.query.substr(0, 2), "a=");
+  std::string number = r.query.substr(2);
+  ASSERT_FALSE(number.empty());
+  EXPECT_EQ(number.find_first_not_of("-0123456789"), std::string::npos);
+  EXPECT_EQ(r.Header("User-Agent"), "Vendrel");
+  EXPECT_EQ(r.Header("Accept"), "*/*");
+  EXPECT_EQ(r.Header("Pragma"), "no-cache");
+  EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+}
+
+TEST_F(UpdateTaskTest, Status206CountsLike200) {
+  HttpResponse partial = HttpResponse::Status(206, VersionFile("MyGame", "2.0"));
+  server_.Set(kVersionPath, partial);
+  UpdateTask t = Task();
+  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  EXPECT_EQ(t.Version, u"2.0");
+}
+
+TEST_F(UpdateTaskTest, OtherStatusesGiveNoAnswer) {
+  for (int status : {304, 404, 500}) {
+    server_.Set(kVersionPath, HttpResponse::Status(status, VersionFile("MyGame", "2.0")));
+    UpdateTask t = Task();
+    EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNoAnswer) << status;
+    EXPECT_EQ(t.Version, u"0") << status;
+  }
+}
+
+TEST_F(UpdateTaskTest, OnlyTheFirst1024BytesAreRead) {
+  std::string padding = "<!--" + std::string(1100, 'x') + "-->";
+  server_.Set(kVersionPath,
+              HttpResponse::Ok("<Update>" + padding + "<Software version=\"2\">MyGame</Software></Update>"));
+  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+}
+
+TEST_F(UpdateTaskTest, SoftwareWithinTheFirst1024BytesOfALongFileCounts) {
+  std::string tail = "<!--" + std::string(3000, 'x') + "-->";
+  server_.Set(kVersionPath,
+              HttpResponse::Ok("<Update><Software version=\"2\">MyGame</Software>" + tail + "</Update>"));
+  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNewer);
+}
+
+TEST_F(UpdateTaskTest, NameDifferingInCaseGivesNoAnswer) {
+  server_.Set(kVersionPath, HttpResponse::Ok(VersionFile("mygame", "2.0")));
+  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+}
+
+TEST_F(UpdateTaskTest, BodyThatIsNotXmlGivesNoAnswer) {
+  server_.Set(kVersionPath, HttpResponse::Ok("MyGame 2.0"));
+  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+}
+
+TEST_F(UpdateTaskTest, GbkVersionFileIsDecoded) {
+  std::u16string name = u"象棋";
+  auto body = text::EncodeAnsi(u"<Update><Software version=\"3\">" + name + u"</Software></Update>");
+  ASSERT_TRUE(body);
+  server_.Set("/files/acme/%E8%B1%A1%E6%A3%8B/UpdateVersion.xml", HttpResponse::Ok(*body));
+  UpdateTask t(name, dir_.WPath() + u"/" + name, config_, cache_.WPath());
+  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  EXPECT_EQ(t.Version, u"3");
+}
+
+TEST_F(UpdateTaskTest, ServerNotListeningGivesNoAnswer) {
+  server_.Stop();
+  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+}
+
+TEST_F(UpdateTaskTest, StalledServerGivesNoAnswerAfterTheTimeOut) {
+  HttpResponse stalled = HttpResponse::Ok(VersionFile("MyGame", "2.0"));
+  stalled.truncateAfter = 10;
+  stalled.stall = true;
+  server_.Set(kVersionPath, stalled);
+  UpdateTask t = Task();
+  t.SetFetchLimits({200, 400, 1024});
+  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNoAnswer);
+}
+
+TEST_F(UpdateTaskTest, UpdaterGetsEachOptionAsItsOwnArgument) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("Vendrel")));
+  UpdateTask t = Task();
+  t.Version = u"1.0.2";
+  EXPECT_TRUE(t.LaunchUpdater(false));
+  auto record = lobbytest::WaitForRecord(dir_.Join("Vendrel"));
+  std::vector<std::string> expected{"Vendrel",
+                                    "-name", "MyGame",
+                                    "-number", "1.0.2",
+                                    "-prog", dir_.Join("MyGame"),
+                                    "-down", cache_.Join("Acme/MyGame"),
+                                    "-http", server_.BaseUrl() + "/files/acme/mygame"};
+  ASSERT_FALSE(record.empty());
+  EXPECT_EQ(std::vector<std::string>(record.begin() + 1, record.end()), expected);
+  EXPECT_TRUE(platform::IsDirectory(dir_.WPath() + u"/MyGame"));  // created for a new game
+}
+
+TEST_F(UpdateTaskTest, RebootIsTheLastArgument) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("Vendrel")));
+  UpdateTask t(u"Quorvane", dir_.WPath(), config_, cache_.WPath());
+  EXPECT_TRUE(t.LaunchUpdater(true));
+  auto record = lobbytest::WaitForRecord(dir_.Join("Vendrel"));
+  std::vector<std::string> expected{"Vendrel",
+                                    "-name", "Quorvane",
+                                    "-number", "0",
+                                    "-prog", dir_.Path(),
+                                    "-down", cache_.Join("Acme/Quorvane"),
+                                    "-http", server_.BaseUrl() + "/files/acme/quorvane",
+                                    "-reboot"};
+  ASSERT_FALSE(record.empty());
+  EXPECT_EQ(std::vector<std::string>(record.begin() + 1, record.end()), expected);
+}
+
+TEST_F(UpdateTaskTest, MissingUpdaterIsNotAnError) {
+  EXPECT_TRUE(Task().LaunchUpdater(false));
+}
+
+TEST(UpdaterRunningTest, FollowsTheUpdatersLock) {
+  std::string name = "Global\\LobbyTest_" + std::to_string(::getpid());
+  EXPECT_FALSE(lobby::IsUpdaterRunning(name));
+  {
+    platform::InstanceLock lock;
+    ASSERT_TRUE(lock.Acquire(name));
+    EXPECT_TRUE(lobby::IsUpdaterRunning(name));
+  }
+  EXPECT_FALSE(lobby::IsUpdaterRunning(name));
+}
+
+}  // namespace
