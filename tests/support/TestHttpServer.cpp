@@ -47,6 +47,27 @@ std::string Trim(const std::string& s) {
   return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "%XX" escapes decoded, as a file server maps a path to a file name.
+std::string PercentDecode(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 HttpResponse HttpResponse::Ok(std::string body) {
@@ -191,7 +212,7 @@ bool TestHttpServer::ReadRequest(int fd, std::string& buffer, RecordedRequest& r
   request.target = line.substr(s1 + 1, s2 - s1 - 1);
   request.version = line.substr(s2 + 1);
   size_t q = request.target.find('?');
-  request.path = request.target.substr(0, q);
+  request.path = PercentDecode(request.target.substr(0, q));
   request.query = q == std::string::npos ? std::string() : request.target.substr(q + 1);
   size_t pos = lineEnd == std::string::npos ? head.size() : lineEnd + 2;
   while (pos < head.size()) {

@@ -36,7 +36,7 @@ struct HttpResponse {
 struct RecordedRequest {
   std::string method;
   std::string target;   // as sent: path and query
-  std::string path;     // target up to "?"
+  std::string path;     // target up to "?", percent-escapes decoded
   std::string query;    // after "?", empty when none
   std::string version;  // "HTTP/1.1"
   std::vector<std::pair<std::string, std::string>> headers;  // in order, names as sent
@@ -56,7 +56,7 @@ class TestHttpServer {
   uint16_t Port() const { return port_; }
   std::string BaseUrl() const;  // "http://127.0.0.1:<port>"
 
-  // Scripts the answer for a path (without query). Unscripted paths answer 404.
+  // Scripts the answer for a decoded path (without query). Unscripted paths answer 404.
   void Set(const std::string& path, HttpResponse response);
   // Successive requests for the path get these answers in turn; the last one then repeats.
   void SetSequence(const std::string& path, std::vector<HttpResponse> responses);

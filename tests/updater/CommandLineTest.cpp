@@ -1,0 +1,150 @@
+#include "updater/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace updater {
+namespace {
+
+using text::WString;
+
+std::vector<WString> Tokens(std::initializer_list<const char16_t*> list) {
+  return std::vector<WString>(list.begin(), list.end());
+}
+
+UpdaterOptions Parse(const char16_t* line, bool expectOk = true) {
+  UpdaterOptions options;
+  EXPECT_EQ(ParseUpdaterCommandLine(line, options), expectOk) << text::ToUtf8(line);
+  return options;
+}
+
+TEST(CommandLineTokens, SpacesSeparateAndQuotesGroup) {
+  EXPECT_EQ(TokenizeCommandLine(u"  -name \"Game One\"  -x"), Tokens({u"-name", u"Game One", u"-x"}));
+}
+
+TEST(CommandLineTokens, TabsDoNotSeparate) {
+  EXPECT_EQ(TokenizeCommandLine(u"a\tb c"), Tokens({u"a\tb", u"c"}));
+}
+
+TEST(CommandLineTokens, EmptyQuotesGiveAnEmptyToken) {
+  EXPECT_EQ(TokenizeCommandLine(u"-name \"\" -prog"), Tokens({u"-name", u"", u"-prog"}));
+}
+
+TEST(CommandLineTokens, UnclosedQuoteRunsToTheEnd) {
+  EXPECT_EQ(TokenizeCommandLine(u"-down \"C:\\a b"), Tokens({u"-down", u"C:\\a b"}));
+}
+
+TEST(CommandLineTokens, QuotesInsideAnUnquotedTokenAreOrdinary) {
+  EXPECT_EQ(TokenizeCommandLine(u"ab\"c d"), Tokens({u"ab\"c", u"d"}));
+}
+
+TEST(CommandLineTokens, QuotedValueIsCutAtTheNextQuote) {
+  EXPECT_EQ(TokenizeCommandLine(u"\"a\"b c\""), Tokens({u"a", u"b", u"c\""}));
+}
+
+TEST(CommandLineTokens, EmptyLineHasNoTokens) {
+  EXPECT_TRUE(TokenizeCommandLine(u"    ").empty());
+}
+
+TEST(CommandLineOptions, LobbyFormIsAccepted) {
+  UpdaterOptions o = Parse(
+      u"-name \"Quorvane\" -number \"1.2.3\" -prog \"/opt/q\" -down \"/tmp/q down\" -http "
+      u"\"http://u.example/zemba/quorvane\" -reboot");
+  EXPECT_EQ(o.programName, u"Quorvane");
+  EXPECT_EQ(o.version, u"1.2.3");
+  EXPECT_EQ(o.versionKey, u"123");
+  EXPECT_EQ(o.programDir, u"/opt/q");
+  EXPECT_EQ(o.downloadDir, u"/tmp/q down");
+  EXPECT_EQ(o.serverUrl, u"http://u.example/zemba/quorvane");
+  EXPECT_TRUE(o.restart);
+}
+
+TEST(CommandLineOptions, WithoutRebootNoRestart) {
+  EXPECT_FALSE(Parse(u"-name a -number 1 -prog p -down d -http h").restart);
+}
+
+TEST(CommandLineOptions, OtherOrderSlashAndUpperCaseAreAccepted) {
+  UpdaterOptions o = Parse(u"/HTTP h /Down d -PROG p /nUmBeR 1.0.12 /NAME n /REBOOT");
+  EXPECT_EQ(o.programName, u"n");
+  EXPECT_EQ(o.versionKey, u"1012");
+  EXPECT_EQ(o.serverUrl, u"h");
+  EXPECT_TRUE(o.restart);
+}
+
+TEST(CommandLineOptions, TrailingUnknownOptionIsToleratedAndEndsTheParse) {
+  // -reboot after the unknown option is ignored.
+  EXPECT_FALSE(Parse(u"-name n -number 1 -prog p -down d -http h -verbose -reboot").restart);
+}
+
+TEST(CommandLineOptions, UnknownOptionFirstStopsEverything) {
+  Parse(u"-verbose -name n -number 1 -prog p -down d -http h", false);
+}
+
+TEST(CommandLineOptions, NonOptionTokenStopsTheParse) {
+  Parse(u"-name n -number 1 extra -prog p -down d -http h", false);
+}
+
+TEST(CommandLineOptions, DoubledHyphenMatchesNothing) {
+  Parse(u"--name n -number 1 -prog p -down d -http h", false);
+}
+
+TEST(CommandLineOptions, EmptyQuotedNameIsAccepted) {
+  EXPECT_EQ(Parse(u"-name \"\" -number 1 -prog p -down d -http h").programName, u"");
+}
+
+TEST(CommandLineOptions, NumberAndRebootAloneAreRefused) {
+  Parse(u"-number 1.0 -reboot", false);
+}
+
+TEST(CommandLineOptions, ValueMayStartWithAHyphen) {
+  EXPECT_EQ(Parse(u"-name -reboot -number 1 -prog p -down d -http h").programName, u"-reboot");
+}
+
+TEST(CommandLineOptions, ValueLessLastOptionIsDropped) {
+  std::vector<CommandLineOption> options = MatchOptions(Tokens({u"-name", u"n", u"-http"}));
+  ASSERT_EQ(options.size(), 1u);
+  EXPECT_EQ(options[0].name, u"-name");
+  EXPECT_TRUE(options[0].hasValue);
+}
+
+TEST(CommandLineOptions, OptionNamesTakeTheTableForm) {
+  std::vector<CommandLineOption> options = MatchOptions(Tokens({u"/NUMBER", u"2", u"-Reboot"}));
+  ASSERT_EQ(options.size(), 2u);
+  EXPECT_EQ(options[0].name, u"-number");
+  EXPECT_EQ(options[1].name, u"-reboot");
+  EXPECT_FALSE(options[1].hasValue);
+  EXPECT_EQ(options[1].value, u"");
+}
+
+TEST(CommandLineOptions, FirstOccurrenceWins) {
+  UpdaterOptions o = Parse(u"-name a -name b -number 1 -number 2 -prog p -down d -http h -prog q");
+  EXPECT_EQ(o.programName, u"a");
+  EXPECT_EQ(o.version, u"1");
+  EXPECT_EQ(o.programDir, u"p");
+}
+
+TEST(CommandLineOptions, ArgumentVectorTakesEachArgumentAsOneToken) {
+  const char* argv[] = {"Vendrel", "-name", "我的 游戏", "-number", "1.0", "-prog", "/p", "-down", "/d",
+                        "-http", "http://h/x"};
+  UpdaterOptions o;
+  ASSERT_TRUE(ParseUpdaterArguments(11, argv, o));
+  EXPECT_EQ(o.programName, u"我的 游戏");
+  EXPECT_EQ(o.versionKey, u"10");
+}
+
+TEST(CommandLineOptions, ArgumentVectorWithoutRequiredOptionsIsRefused) {
+  const char* argv[] = {"Vendrel", "-number", "1.0", "-reboot"};
+  UpdaterOptions o;
+  EXPECT_FALSE(ParseUpdaterArguments(4, argv, o));
+}
+
+TEST(CommandLineOptions, VersionKeyDropsEveryDot) {
+  EXPECT_EQ(VersionKey(u"1.0.12"), u"1012");
+  EXPECT_EQ(VersionKey(u"..7."), u"7");
+}
+
+TEST(CommandLineOptions, InstanceNameIsSharedWithTheLobby) {
+  EXPECT_EQ(UpdaterInstanceName(), "Global\\Vendrel_Zemba");
+}
+
+}  // namespace
+}  // namespace updater

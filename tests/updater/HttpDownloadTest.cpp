@@ -1,0 +1,179 @@
+#include "updater/HttpDownload.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "tests/updater/UpdateFixture.h"
+
+namespace updater {
+namespace {
+
+using namespace testsupport;
+
+// Downloads through the worker, as the procedure does, against the in-test server.
+class Download : public ::testing::Test {
+ protected:
+  bool Get(const std::string& path, uint32_t expected, const std::string& target) {
+    return worker->DownloadToFile(text::FromUtf8(server.BaseUrl() + path), text::FromUtf8(target), expected);
+  }
+  bool Get(const std::string& path, uint32_t expected = 0) { return Get(path, expected, Target()); }
+  std::string Target() const { return install.dir.Join("target.bin"); }
+  std::string Body(size_t n) const {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>('a' + i % 23);
+    return s;
+  }
+
+  TestHttpServer server;
+  Install install;
+  std::unique_ptr<CLiveThread> worker = install.Worker(server.BaseUrl(), u"1.0");
+};
+
+TEST_F(Download, SendsTheFixedRequestSettings) {
+  server.Set("/f", HttpResponse::Ok("x"));
+  const uint32_t before = static_cast<uint32_t>(std::time(nullptr));
+  ASSERT_TRUE(Get("/f"));
+  const uint32_t after = static_cast<uint32_t>(std::time(nullptr));
+  ASSERT_EQ(server.Requests().size(), 1u);
+  const RecordedRequest r = server.Requests()[0];
+  EXPECT_EQ(r.method, "GET");
+  EXPECT_EQ(r.version, "HTTP/1.1");
+  EXPECT_EQ(r.Header("User-Agent"), "Vendrel");
+  EXPECT_EQ(r.Header("Accept"), "*/*");
+  EXPECT_EQ(r.Header("Pragma"), "no-cache");
+  EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+  ASSERT_EQ(r.query.substr(0, 2), "a=");
+  const uint32_t stamp = static_cast<uint32_t>(std::stoul(r.query.substr(2)));
+  EXPECT_GE(stamp, before);
+  EXPECT_LE(stamp, after);
+}
+
+TEST_F(Download, WritesTheBodyAndReportsEveryChunkThenTheTotalAgain) {
+  const std::string body = Body(12000);
+  server.Set("/f", HttpResponse::Ok(body));
+  ASSERT_TRUE(Get("/f", 777));
+  EXPECT_EQ(ReadFileBytes(Target()), body);
+  const std::vector<Seen> bytes = install.window.Only(WM_UPDATE_BYTES);
+  ASSERT_GE(bytes.size(), 4u);  // at least 5120 + 5120 + 1760, then the final repeat
+  for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+    EXPECT_EQ(bytes[i].lParam, 777u);
+    EXPECT_LE(bytes[i + 1].wParam - bytes[i].wParam, HttpDownload::kChunkBytes);
+  }
+  EXPECT_EQ(bytes[bytes.size() - 2], Bytes(12000, 777));
+  EXPECT_EQ(bytes.back(), Bytes(12000, 777));
+}
+
+TEST_F(Download, EmptyBodyCreatesAnEmptyFileWithOneProgressMessage) {
+  server.Set("/f", HttpResponse::Ok(""));
+  ASSERT_TRUE(Get("/f", 50));
+  EXPECT_TRUE(std::filesystem::exists(Target()));
+  EXPECT_EQ(ReadFileBytes(Target()), "");
+  EXPECT_EQ(install.window.Messages(), std::vector<Seen>{Bytes(0, 50)});
+}
+
+TEST_F(Download, ExpectedSizeZeroPostsNothing) {
+  server.Set("/f", HttpResponse::Ok(Body(9000)));
+  ASSERT_TRUE(Get("/f", 0));
+  EXPECT_TRUE(install.window.Messages().empty());
+}
+
+TEST_F(Download, Status206IsAccepted) {
+  server.Set("/f", HttpResponse::Status(206, "part"));
+  EXPECT_TRUE(Get("/f"));
+  EXPECT_EQ(ReadFileBytes(Target()), "part");
+}
+
+TEST_F(Download, RefusedStatusesLeaveTheTargetUntouched) {
+  for (int status : {304, 404, 500}) {
+    WriteFileBytes(Target(), "old content");
+    server.Set("/f", HttpResponse::Status(status, status == 304 ? "" : "error page"));
+    EXPECT_FALSE(Get("/f", 10)) << status;
+    EXPECT_EQ(ReadFileBytes(Target()), "old content") << status;
+  }
+  EXPECT_TRUE(install.window.Messages().empty());
+}
+
+TEST_F(Download, TruncatedBodyFails) {
+  HttpResponse r = HttpResponse::Ok(Body(20000));
+  r.truncateAfter = 7000;
+  server.Set("/f", r);
+  EXPECT_FALSE(Get("/f", 20000));
+}
+
+TEST_F(Download, ConnectionClosedWithoutAnswerFails) {
+  HttpResponse r;
+  r.closeWithoutAnswer = true;
+  server.Set("/f", r);
+  EXPECT_FALSE(Get("/f"));
+}
+
+TEST_F(Download, StalledBodyFailsAfterTheStallTimeOut) {
+  HttpResponse r = HttpResponse::Ok(Body(20000));
+  r.truncateAfter = 100;
+  r.stall = true;
+  server.Set("/f", r);
+  EXPECT_FALSE(Get("/f", 20000));  // the fixture's stall time-out is one second
+}
+
+TEST_F(Download, DeadServerFailsInsteadOfHanging) {
+  const std::string url = server.BaseUrl();
+  server.Stop();
+  EXPECT_FALSE(worker->DownloadToFile(text::FromUtf8(url + "/f"), text::FromUtf8(Target()), 0));
+}
+
+TEST_F(Download, RedirectIsFollowed) {
+  server.Set("/old", HttpResponse::Redirect("/new"));
+  server.Set("/new", HttpResponse::Ok("moved here"));
+  ASSERT_TRUE(Get("/old"));
+  EXPECT_EQ(ReadFileBytes(Target()), "moved here");
+  EXPECT_EQ(server.RequestCount("/new"), 1);
+}
+
+TEST_F(Download, ConsecutiveDownloadsReuseOneConnection) {
+  server.Set("/a", HttpResponse::Ok("a"));
+  server.Set("/b", HttpResponse::Ok("b"));
+  ASSERT_TRUE(Get("/a"));
+  ASSERT_TRUE(Get("/b"));
+  ASSERT_TRUE(Get("/a"));
+  EXPECT_EQ(server.ConnectionCount(), 1);
+}
+
+TEST_F(Download, InactiveWorkerSendsNoRequestAndTouchesNoFile) {
+  server.Set("/f", HttpResponse::Ok("x"));
+  worker->SetActive(false);
+  EXPECT_FALSE(Get("/f"));
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_FALSE(std::filesystem::exists(Target()));
+}
+
+TEST_F(Download, FailedWriteFailsTheAttempt) {
+  server.Set("/f", HttpResponse::Ok(Body(8000)));
+  EXPECT_FALSE(Get("/f", 8000, "/dev/full"));
+}
+
+TEST_F(Download, TargetThatCannotBeCreatedFails) {
+  server.Set("/f", HttpResponse::Ok("x"));
+  EXPECT_FALSE(Get("/f", 0, install.dir.Join("missing/dir/target")));
+}
+
+TEST_F(Download, UrlWithAQueryGetsTheSuffixToo) {
+  server.Set("/f", HttpResponse::Ok("x"));
+  ASSERT_TRUE(Get("/f?v=2"));
+  EXPECT_EQ(server.Requests()[0].query.substr(0, 6), "v=2?a=");
+}
+
+TEST(RequestUrl, EscapesSpacesNonAsciiAndBackslashes) {
+  EXPECT_EQ(RequestUrl(u"http://h:81/a b\\游戏/x%20y.1", 42), "http://h:81/a%20b/%E6%B8%B8%E6%88%8F/x%20y.1?a=42");
+}
+
+TEST(RequestUrl, SuffixIsUnsignedSeconds) {
+  EXPECT_EQ(RequestUrl(u"http://h/f", 4294967295u), "http://h/f?a=4294967295");
+}
+
+TEST(EscapeListPath, EscapesEveryLevelCompletelyAndJoinsWithSlash) {
+  EXPECT_EQ(EscapeListPath(u"data\\my maps\\100%#?.txt"), u"data/my%20maps/100%25%23%3F.txt");
+}
+
+}  // namespace
+}  // namespace updater
