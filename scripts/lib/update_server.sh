@@ -78,6 +78,20 @@ window_geometry() {
     END {print x, y, w, h}'
 }
 
+# window_id <title>: the X id of the first visible window with exactly that title.
+window_id() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
+}
+
+# bar_complete <picture of the window alone>: true when the rounded right end is drawn (its top
+# right corner shows the dark track, where a plain segment would be yellow).
+bar_complete() {
+  local rgb
+  rgb=$(convert "$1" -crop 1x1+545+29 +repage -format '%[fx:int(255*r)] %[fx:int(255*g)]' info: 2>/dev/null)
+  read -r r g <<<"$rgb"
+  [ -n "${r:-}" ] && [ "$(bar_segments "$1" 0 0)" = 65 ] && [ "$r" -lt 200 ] && [ "$g" -lt 150 ]
+}
+
 # bar_segments <screenshot> <window x> <window y>: how many of the 65 bar places show yellow.
 bar_segments() {
   local shot=$1 x=$2 y=$3

@@ -42,7 +42,6 @@ GtkWidget* Line(const std::string& text) {
   GtkWidget* label = gtk_label_new(text.c_str());
   gtk_label_set_xalign(GTK_LABEL(label), 0);
   gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-  gtk_label_set_selectable(GTK_LABEL(label), TRUE);
   return label;
 }
 
