@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 
 namespace updater {
@@ -40,10 +41,13 @@ struct Transfer {
   CURL* curl;
   const std::string* target;
   const DownloadHooks* hooks;
+  long stallMs;
   int fd = -1;
   bool refused = false;  // the status was not 200/206
   bool failed = false;   // the file could not be created or written
   uint64_t total = 0;
+  curl_off_t lastSeen = -1;  // byte count at the last sign of life
+  std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
 
   ~Transfer() {
     if (fd >= 0) close(fd);
@@ -96,9 +100,17 @@ size_t OnBody(char* data, size_t, size_t size, void* user) {
   return size;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  const DownloadHooks& hooks = *static_cast<Transfer*>(user)->hooks;
-  return hooks.keepGoing && !hooks.keepGoing() ? 1 : 0;
+// Cancels when the worker is told to stop, and when the server has sent nothing for the stall
+// time: a dead server fails the attempt instead of hanging it.
+int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+  Transfer& t = *static_cast<Transfer*>(user);
+  if (t.hooks->keepGoing && !t.hooks->keepGoing()) return 1;
+  const auto now = std::chrono::steady_clock::now();
+  if (received != t.lastSeen) {
+    t.lastSeen = received;
+    t.lastAlive = now;
+  }
+  return now - t.lastAlive > std::chrono::milliseconds(t.stallMs) ? 1 : 0;
 }
 
 }  // namespace
@@ -123,8 +135,9 @@ void ApplyRequestSettings(CURL* curl, const DownloadTimeouts& timeouts, curl_sli
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
+  // For callers without their own stall check; curl averages over seconds, so it reacts later.
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeouts.stallSeconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, timeouts.stallMs / 1000) + 5);
   *headers = curl_slist_append(*headers, "Accept: */*");
   *headers = curl_slist_append(*headers, "Pragma: no-cache");
   *headers = curl_slist_append(*headers, "Cache-Control: no-cache");
@@ -135,7 +148,7 @@ bool HttpDownload::Get(const std::string& url, const std::string& target, const 
   if (!curl_) return false;
   curl_slist* headers = nullptr;
   ApplyRequestSettings(curl_, timeouts_, &headers);
-  Transfer transfer{curl_, &target, &hooks};
+  Transfer transfer{curl_, &target, &hooks, timeouts_.stallMs};
   curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, static_cast<long>(kChunkBytes));
   curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &OnBody);

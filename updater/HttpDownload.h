@@ -16,7 +16,7 @@ namespace updater {
 
 struct DownloadTimeouts {
   long connectMs = 15000;  // no answer to the connect: the attempt fails
-  long stallSeconds = 30;  // no body byte for this long: the attempt fails
+  long stallMs = 30000;    // nothing received for this long (answer or body): the attempt fails
 };
 
 // What a transfer reports while it runs; both are called on the downloading thread.

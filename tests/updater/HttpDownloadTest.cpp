@@ -113,7 +113,7 @@ TEST_F(Download, StalledBodyFailsAfterTheStallTimeOut) {
   r.truncateAfter = 100;
   r.stall = true;
   server.Set("/f", r);
-  EXPECT_FALSE(Get("/f", 20000));  // the fixture's stall time-out is one second
+  EXPECT_FALSE(Get("/f", 20000));  // the fixture's stall time-out is half a second
 }
 
 TEST_F(Download, DeadServerFailsInsteadOfHanging) {

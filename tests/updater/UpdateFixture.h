@@ -157,7 +157,7 @@ struct Install {
     auto worker = updater::CreateWorker(o);
     worker->SetOwner(&window);
     worker->SetActive(true);
-    worker->SetTimeouts({2000, 1});
+    worker->SetTimeouts({2000, 500});
     worker->SetDebugSink([this](text::WStringView line) { debugLines.emplace_back(line); });
     return worker;
   }

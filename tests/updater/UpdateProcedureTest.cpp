@@ -142,7 +142,7 @@ TEST_F(Procedure, StalledArchiveFailsWithinTheStallTimeOut) {
   stall.truncateAfter = 10;
   stall.stall = true;
   server.Set("/game/102/a.txt.102", stall);
-  Worker()->Run();  // one second per attempt in the fixture
+  Worker()->Run();  // half a second per attempt in the fixture
   EXPECT_EQ(install.window.Messages().back(), Failed());
 }
 
