@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The progress window's own behaviour in the real program, against a server that accepts
+# connections and never answers (so the window stays up): dragging anywhere moves it, Enter and
+# Escape end the updater at once, and a command line without its required options shows no
+# window at all.
+# Usage: vendrel_window.sh <Vendrel>
+set -uo pipefail
+vendrel=$1
+here=$(cd "$(dirname "$0")/../.." && pwd)
+. "$here/scripts/lib/update_server.sh"
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "no display: skipped"
+  exit 77
+fi
+
+work=$(mktemp -d)
+server= vendrel_pid=
+cleanup() {
+  [ -n "$vendrel_pid" ] && kill "$vendrel_pid" 2>/dev/null
+  [ -n "$server" ] && kill "$server" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+check() {
+  local what=$1; shift
+  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
+}
+
+port=$(free_port)
+/usr/bin/python3 -c '
+import socket, sys
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", int(sys.argv[1])))
+s.listen(16)
+held = []
+while True:
+    held.append(s.accept()[0])  # keep every connection open, answer nothing
+' "$port" &
+server=$!
+
+start_vendrel() {
+  "$vendrel" -name Stalled -number 1.0 -prog "$work/prog" -down "$work/down" \
+    -http "http://127.0.0.1:$port/stalled" 2>/dev/null &
+  vendrel_pid=$!
+  geometry=
+  for _ in $(seq 100); do
+    geometry=$(window_geometry Vendrel) && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# end_with_key <key>: sets rc to the exit code and ms to how long the program took to go.
+end_with_key() {
+  xdotool windowfocus "$(window_id Vendrel)" 2>/dev/null
+  sleep 0.2
+  local t0
+  t0=$(date +%s%N)
+  xdotool key "$1" 2>/dev/null
+  rc=0
+  wait "$vendrel_pid" || rc=$?
+  vendrel_pid=
+  ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+}
+
+check "the window appears while the server stalls" start_vendrel
+read -r x y _ _ <<<"${geometry:-0 0 0 0}"
+xdotool mousemove $((x + 300)) $((y + 60)) mousedown 1 sleep 0.2 \
+  mousemove $((x + 340)) $((y + 80)) sleep 0.2 mousemove $((x + 380)) $((y + 100)) sleep 0.2 mouseup 1
+sleep 0.3
+read -r nx ny _ _ <<<"$(window_geometry Vendrel)"
+check "dragging the bar area moves the window by the pointer's way (80,40; got $((nx - x)),$((ny - y)))" \
+  test $((nx - x)) = 80 -a $((ny - y)) = 40
+end_with_key Escape
+check "Escape ends the updater at once with cancel (code $rc after $ms ms)" test "$rc" = 1 -a "$ms" -lt 2000
+
+check "the window appears again" start_vendrel
+end_with_key Return
+check "Enter ends the updater at once with OK (code $rc after $ms ms)" test "$rc" = 0 -a "$ms" -lt 2000
+
+"$vendrel" -number 1.2.3 -reboot 2>/dev/null &
+incomplete=$!
+sleep 1
+check "without -name, -prog, -down and -http no window shows" test -z "$(window_id Vendrel)"
+check "and the program has ended by itself" bash -c "! kill -0 $incomplete 2>/dev/null"
+wait "$incomplete"
+exit $((failures > 0))
