@@ -71,6 +71,13 @@ bool MakeLink(const std::string& source, const std::string& temp) {
   return link(source.c_str(), temp.c_str()) == 0 && FlushFile(temp);
 }
 
+// True when both names already lead to the same file, as after a resumed install that had
+// linked it before (rename would then do nothing and leave the temporary name behind).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& target) {
@@ -82,6 +89,7 @@ std::string TemporaryNameFor(const std::string& target) {
 bool ReplaceWithCopy(const std::string& source, const std::string& target) {
   const std::string temp = TemporaryNameFor(target);
   unlink(temp.c_str());  // left over from an interrupted run
+  if (SameFile(source, target)) return true;
   if (!MakeLink(source, temp)) {
     unlink(temp.c_str());
     if (!MakeCopy(source, temp)) {
