@@ -13,7 +13,7 @@ namespace {
 
 class ReadOnlyFile {
  public:
-  explicit ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  explicit ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
   ~ReadOnlyFile() {
     if (fd_ >= 0) ::close(fd_);
   }

@@ -153,16 +153,6 @@ TEST_F(PublisherTest, ListNamesEveryFileWithItsSizeAndCrc) {
   EXPECT_EQ(listed["empty.txt"].first, "0");
 }
 
-TEST_F(PublisherTest, SubdirectoryBecomesABackslashFilePath) {
-  ASSERT_EQ(Publish().exitCode, 0);
-  updater::UpdateList list;
-  ASSERT_TRUE(LoadPublishedList(list));
-  std::vector<text::WString> paths;
-  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
-    if (e->FileName() == u"first.map") paths.push_back(e->FilePath());
-  }
-  EXPECT_EQ(paths, std::vector<text::WString>{u"data\\maps"});
-}
 
 TEST_F(PublisherTest, EveryArchiveMatchesItsListValuesAndUnpacksToTheOriginal) {
   ASSERT_EQ(Publish().exitCode, 0);
@@ -246,9 +236,3 @@ TEST_F(PublisherTest, MissingArgumentsAreAUsageError) {
   EXPECT_EQ(RunPublisher({"--bogus", "x"}, dir_.Path()).exitCode, 2);
 }
 
-TEST_F(PublisherTest, MissingProgramDirectoryIsRefused) {
-  RunResult run = RunPublisher({"--name", "Game", "--version", "1", "--program", dir_.Join("nope"), "--root", dir_.Join("srv")},
-                               dir_.Path());
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("no program directory"), std::string::npos) << run.err;
-}

@@ -90,13 +90,6 @@ TEST_F(ArchiveReaderTest, LargeItemIsWrittenWhole) {
   EXPECT_EQ(ReadFileBytes(target), data);
 }
 
-TEST_F(ArchiveReaderTest, StoredItemWithoutCompressionIsCopied) {
-  ZipItem item = UnixFile("plain", "not compressed");
-  item.deflate = false;
-  std::string target = dir_.Join("plain");
-  ASSERT_EQ(ExtractFirst(Zip({item}), target), ArchiveResult::Ok);
-  EXPECT_EQ(ReadFileBytes(target), "not compressed");
-}
 
 TEST_F(ArchiveReaderTest, MissingLevelsOfTheTargetDirectoryAreCreated) {
   std::string target = dir_.Join("a/b/c.txt");
@@ -125,16 +118,6 @@ TEST_F(ArchiveReaderTest, DosReadOnlyItemLosesEveryWriteBit) {
   EXPECT_EQ(ReadFileBytes(target), "locked");
 }
 
-TEST_F(ArchiveReaderTest, DosItemWithoutReadOnlyIsWritable) {
-  ZipItem item;
-  item.name = "normal.txt";
-  item.data = "x";
-  item.host = testsupport::kHostDos;
-  item.external = 0x02 | 0x04 | 0x20;  // hidden, system, archive: no meaning here
-  std::string target = dir_.Join("normal.txt");
-  ASSERT_EQ(ExtractFirst(Zip({item}), target), ArchiveResult::Ok);
-  EXPECT_EQ(Stat(target).st_mode & 0777, 0644u);
-}
 
 TEST_F(ArchiveReaderTest, UnixItemKeepsItsExecuteBits) {
   std::string target = dir_.Join("game");

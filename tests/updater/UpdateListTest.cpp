@@ -190,10 +190,6 @@ TEST_F(UpdateListTest, StatusChildElementOverridesTheAttribute) {
   EXPECT_EQ(list_.First()->Status(), 0);
 }
 
-TEST_F(UpdateListTest, StatusAttributeAloneIsRead) {
-  ASSERT_TRUE(LoadText(Document(FileElement("a", "", " status=\"1\""))));
-  EXPECT_EQ(list_.First()->Status(), 1);
-}
 
 TEST_F(UpdateListTest, UpperCaseCompressTypeLoadsAsNotZipAndIsWrittenAsZip) {
   std::string file = FileElement("a");
