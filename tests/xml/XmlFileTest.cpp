@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -197,6 +198,22 @@ TEST_F(XmlFileTest, DirectoryIsAFileError) {
   EXPECT_FALSE(XmlDocument::ReadTextFile(text::FromUtf8(dir_.string()), text, report));
   EXPECT_EQ(text, u"");
   EXPECT_EQ(report, u"<file_error msg=\"Is a directory\" n=\"21\"/>");
+}
+
+TEST_F(XmlFileTest, PipeIsRefusedWithoutWaitingForAWriter) {
+  std::string path = (dir_ / "pipe").string();
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  WString text, report;
+  EXPECT_FALSE(XmlDocument::ReadTextFile(text::FromUtf8(path), text, report));
+  EXPECT_EQ(report, u"<file_error msg=\"Invalid argument\" n=\"22\"/>");
+}
+
+TEST_F(XmlFileTest, FileBeyondThirtyTwoBitOffsetsIsRefusedBeforeReading) {
+  WString path = Write("huge.xml", "<a/>");
+  std::filesystem::resize_file(dir_ / "huge.xml", 0x80000000ull);  // sparse: takes no space
+  WString text, report;
+  EXPECT_FALSE(XmlDocument::ReadTextFile(path, text, report));
+  EXPECT_EQ(report, u"<file_error msg=\"File too large\" n=\"27\"/>");
 }
 
 TEST_F(XmlFileTest, FailedReadEmptiesTheTextAndReplacesTheReport) {
