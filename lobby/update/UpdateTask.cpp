@@ -36,6 +36,11 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
       Name(std::move(name)),
       PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
       mainPath_(config.GetMainPath()) {
+  if (stagingRoot.empty()) {
+    // No per-user root: never fall back to directories at the file-system root.
+    DownloadDir = Corp + u"/" + Name;
+    return;
+  }
   DownloadDir = stagingRoot + u"/" + Corp;
   platform::CreateDirectory(DownloadDir);
   DownloadDir += u"/" + Name;

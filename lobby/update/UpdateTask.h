@@ -18,8 +18,8 @@ class UpdateTask {
 
   // Uses ClientConfig::Instance() and the per-user staging root.
   UpdateTask(text::WString name, text::WString programDir);
-  // Same, with the configuration and the download root given (an empty root makes the
-  // download directory relative, which the updater creates again).
+  // Same, with the configuration and the download root given. An empty root leaves the
+  // download directory relative and uncreated (the updater creates it).
   UpdateTask(text::WString name, text::WString programDir, const ClientConfig& config,
              const text::WString& stagingRoot);
 

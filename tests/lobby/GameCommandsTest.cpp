@@ -131,8 +131,9 @@ TEST_F(GameCommandsTest, UpdateGameRunsTheUpdaterAndAnswersWhenItHasEnded) {
   EXPECT_EQ(host_.period, 1000u);
   EXPECT_EQ(host_.shows, std::vector<bool>{false});
   auto record = lobbytest::WaitForRecord(dir_.Join("Vendrel"));
-  ASSERT_GE(record.size(), 5u);
-  EXPECT_EQ(record[4], "1.1");  // -number carries the server's version
+  ASSERT_GE(record.size(), 6u);
+  EXPECT_EQ(record[4], "-number");
+  EXPECT_EQ(record[5], "1.1");  // the server's version
 
   platform::InstanceLock updater;  // the updater is still running
   ASSERT_TRUE(updater.Acquire(updaterLock_));

@@ -147,11 +147,15 @@ TEST_F(UpdateTaskTest, OnlyTheFirst1024BytesAreRead) {
   EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
 }
 
-TEST_F(UpdateTaskTest, SoftwareWithinTheFirst1024BytesOfALongFileCounts) {
-  std::string tail = "<!--" + std::string(3000, 'x') + "-->";
-  server_.Set(kVersionPath,
-              HttpResponse::Ok("<Update><Software version=\"2\">MyGame</Software>" + tail + "</Update>"));
-  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNewer);
+TEST_F(UpdateTaskTest, DocumentOfExactly1024BytesIsReadWhole) {
+  std::string head = "<Update><Software version=\"2\">MyGame</Software><!--";
+  std::string tail = "--></Update>";
+  std::string doc = head + std::string(1024 - head.size() - tail.size(), 'x') + tail;
+  ASSERT_EQ(doc.size(), 1024u);
+  server_.Set(kVersionPath, HttpResponse::Ok(doc + "<Update><Software version=\"9\">MyGame</Software></Update>"));
+  UpdateTask t = Task();
+  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  EXPECT_EQ(t.Version, u"2");
 }
 
 TEST_F(UpdateTaskTest, NameDifferingInCaseGivesNoAnswer) {
@@ -164,13 +168,15 @@ TEST_F(UpdateTaskTest, BodyThatIsNotXmlGivesNoAnswer) {
   EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
 }
 
-TEST_F(UpdateTaskTest, GbkVersionFileIsDecoded) {
+TEST_F(UpdateTaskTest, GbkVersionFileIsDecodedAndTheNameEscaped) {
   std::u16string name = u"象棋";
   auto body = text::EncodeAnsi(u"<Update><Software version=\"3\">" + name + u"</Software></Update>");
   ASSERT_TRUE(body);
-  server_.Set("/files/acme/%E8%B1%A1%E6%A3%8B/UpdateVersion.xml", HttpResponse::Ok(*body));
+  server_.Set("/files/acme/象棋/UpdateVersion.xml", HttpResponse::Ok(*body));
   UpdateTask t(name, dir_.WPath() + u"/" + name, config_, cache_.WPath());
   EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  ASSERT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(server_.Requests()[0].target.rfind("/files/acme/%E8%B1%A1%E6%A3%8B/UpdateVersion.xml?a=", 0), 0u);
   EXPECT_EQ(t.Version, u"3");
 }
 
@@ -235,6 +241,17 @@ TEST(UpdaterRunningTest, FollowsTheUpdatersLock) {
     EXPECT_TRUE(lobby::IsUpdaterRunning(name));
   }
   EXPECT_FALSE(lobby::IsUpdaterRunning(name));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UpdateTaskRootTest, WithoutAStagingRootNothingIsCreatedAtTheFileSystemRoot) {
+  lobby::ClientConfig config(u"/nonexistent/lobby", "");
+  UpdateTask t(u"Game", u"/nonexistent/lobby/Game", config, u"");
+  EXPECT_EQ(t.DownloadDir, u"Zemba/Game");
+  EXPECT_FALSE(platform::IsDirectory(u"Zemba"));
 }
 
 }  // namespace
