@@ -55,7 +55,8 @@ void AddFileError(WString& report, int error) {
                          detail::kReportMsg | detail::kReportN, error, -1);
 }
 
-void AddMark(WString& report, WStringView word) {
+// An entry that carries no attributes.
+void AddPlainEntry(WString& report, WStringView word) {
   detail::AddReportEntry(report, word, std::nullopt, 0, -1, -1);
 }
 
@@ -131,7 +132,7 @@ class TextFile {
         mark_ = &mark;
         encoding_ = mark.encoding;
         consumed_ = static_cast<int64_t>(mark.bytes.size());
-        AddMark(report_, u"bom");
+        AddPlainEntry(report_, u"bom");
         return true;
       }
     }
@@ -182,7 +183,7 @@ class TextFile {
     if (mark_->littleEndian != nativeLittle) {
       for (char16_t& unit : out) unit = static_cast<char16_t>((unit << 8) | (unit >> 8));
     }
-    if (!mark_->littleEndian) AddMark(report_, u"endian_swap");
+    if (!mark_->littleEndian) AddPlainEntry(report_, u"endian_swap");
     return true;
   }
 
@@ -210,7 +211,7 @@ class TextFile {
       detail::AddReportEntry(report_, u"read", WStringView(encoding_),
                              detail::kReportUpdate | detail::kReportEncoding, -1, -1);
     }
-    AddMark(report_, u"utf8_detection");
+    AddPlainEntry(report_, u"utf8_detection");
   }
 
   InputFile& file_;
