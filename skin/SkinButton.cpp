@@ -43,7 +43,7 @@ CSkinButton::~CSkinButton() { detail::ReleaseWidget(widget_, this); }
 
 GtkWidget* CSkinButton::Create(GtkFixed* parent, int x, int y) {
   if (widget_) return widget_;
-  widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, "pointer");
+  widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, true);
   gtk_widget_add_events(widget_, GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK |
                                      GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
   g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);

@@ -41,7 +41,7 @@ CSkinStatic::~CSkinStatic() { detail::ReleaseWidget(widget_, this); }
 
 GtkWidget* CSkinStatic::Create(GtkFixed* parent, int x, int y) {
   if (widget_) return widget_;
-  widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, nullptr);
+  widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, false);
   g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);
   return widget_;
 }

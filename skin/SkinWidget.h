@@ -5,10 +5,9 @@
 
 namespace skin::detail {
 
-// Creates the area at (x, y) with the given size and, when named, the pointer shape shown
-// over it. The caller holds a reference until ReleaseWidget.
-GtkWidget* MakeSkinWidget(GtkFixed* parent, int x, int y, int width, int height,
-                          const char* cursorName);
+// Creates the area at (x, y) with the given size, optionally showing the hand pointer over it.
+// The caller holds a reference until ReleaseWidget.
+GtkWidget* MakeSkinWidget(GtkFixed* parent, int x, int y, int width, int height, bool handCursor);
 
 // Disconnects the control's handlers and drops its reference.
 void ReleaseWidget(GtkWidget* widget, void* control);
