@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -122,6 +123,8 @@ TEST_F(PublisherTest, VersionFileAndUpdateCfgNameTheProgramAndVersion) {
   ASSERT_EQ(Publish().exitCode, 0);
   EXPECT_EQ(ReadFileBytes(dir_.Join("srv/zemba/game/UpdateVersion.xml")), kVersionDocument);
   EXPECT_EQ(ReadFileBytes(Program("Update.cfg")), kVersionDocument);
+  EXPECT_EQ(fs::last_write_time(Program("Update.cfg")).time_since_epoch(),
+            std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(946684800))).time_since_epoch());
 }
 
 TEST_F(PublisherTest, BrandWordAndNameAreLowerCaseOnTheServer) {
@@ -153,6 +156,15 @@ TEST_F(PublisherTest, ListNamesEveryFileWithItsSizeAndCrc) {
   EXPECT_EQ(listed["empty.txt"].first, "0");
 }
 
+
+TEST_F(PublisherTest, ListIsSortedByPathBelowTheProgramDirectory) {
+  ASSERT_EQ(Publish().exitCode, 0);
+  updater::UpdateList list;
+  ASSERT_TRUE(LoadPublishedList(list));
+  std::vector<text::WString> order;
+  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) order.push_back(e->FileName());
+  EXPECT_EQ(order, (std::vector<text::WString>{u"Game", u"Update.cfg", u"first.map", u"empty.txt", u"游戏.dat"}));
+}
 
 TEST_F(PublisherTest, EveryArchiveMatchesItsListValuesAndUnpacksToTheOriginal) {
   ASSERT_EQ(Publish().exitCode, 0);
@@ -191,6 +203,7 @@ TEST_F(PublisherTest, ExecutableStaysExecutableAfterUnpacking) {
 
 TEST_F(PublisherTest, PublishingTheSameInputTwiceGivesTheSameBytes) {
   ASSERT_EQ(Publish("first").exitCode, 0);
+  ASSERT_TRUE(fs::remove(Program("Update.cfg")));  // written again, later, by the second run
   ASSERT_EQ(Publish("second").exitCode, 0);
   std::map<std::string, std::string> first = Tree(dir_.Join("first"));
   EXPECT_EQ(first.size(), 7u);

@@ -1,5 +1,6 @@
 #include "tools/publisher/Publisher.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <tinyxml.h>
 #include <unistd.h>
@@ -159,9 +160,11 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
 bool WriteConfigIfChanged(const fs::path& program, const std::string& document) {
   fs::path config = program / "Update.cfg";
   std::optional<std::string> existing = ReadWholeFile(config.string());
-  // Unchanged content keeps its time stamp, so publishing the same input twice gives the same zip.
   if (existing && *existing == document) return true;
-  return ReplaceFile(config, document);
+  if (!ReplaceFile(config, document)) return false;
+  // A generated file gets a fixed time, so its archive does not depend on when we ran.
+  timespec times[2] = {{kGeneratedFileTime, 0}, {kGeneratedFileTime, 0}};
+  return ::utimensat(AT_FDCWD, config.c_str(), times, 0) == 0;
 }
 
 bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::FileRecord& record) {
