@@ -49,8 +49,8 @@ bool CopyContent(int from, int to, off_t size) {
   return true;
 }
 
-// A new file at `temp` with the content and mode of `source`, flushed.
-bool MakeCopy(const std::string& source, const std::string& temp) {
+// A new file at `temp` with the content and mode of `source`, flushed when asked.
+bool MakeCopy(const std::string& source, const std::string& temp, bool flush) {
   Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (in.get() < 0 || fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -59,16 +59,16 @@ bool MakeCopy(const std::string& source, const std::string& temp) {
   bool ok = CopyContent(in.get(), out.get(), st.st_size) && fchmod(out.get(), st.st_mode & 07777) == 0;
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   futimens(out.get(), times);  // keeping the times is a courtesy; content and mode are what count
-  ok = ok && fsync(out.get()) == 0;
+  ok = ok && (!flush || fsync(out.get()) == 0);
   return out.Close() && ok;
 }
 
 // The cheap way when both names are on one file system: a second name for the same data,
 // which only needs flushing. Safe because the source is never written in place again.
-bool MakeLink(const std::string& source, const std::string& temp) {
+bool MakeLink(const std::string& source, const std::string& temp, bool flush) {
   struct stat st;
   if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return link(source.c_str(), temp.c_str()) == 0 && FlushFile(temp);
+  return link(source.c_str(), temp.c_str()) == 0 && (!flush || FlushFile(temp));
 }
 
 // True when both names already lead to the same file, as after a resumed install that had
@@ -86,22 +86,34 @@ std::string TemporaryNameFor(const std::string& target) {
   return target.substr(0, start) + "." + target.substr(start) + ".vendrel-part";
 }
 
-bool ReplaceWithCopy(const std::string& source, const std::string& target) {
+Staging StageReplacement(const std::string& source, const std::string& target, bool flush) {
   const std::string temp = TemporaryNameFor(target);
   unlink(temp.c_str());  // left over from an interrupted run
-  if (SameFile(source, target)) return true;
-  if (!MakeLink(source, temp)) {
-    unlink(temp.c_str());
-    if (!MakeCopy(source, temp)) {
-      unlink(temp.c_str());
-      return false;
-    }
-  }
-  if (rename(temp.c_str(), target.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  if (SameFile(source, target)) return Staging::AlreadyInPlace;
+  if (MakeLink(source, temp, flush)) return Staging::Staged;
+  unlink(temp.c_str());
+  if (MakeCopy(source, temp, flush)) return Staging::Staged;
+  unlink(temp.c_str());
+  return Staging::Failed;
+}
+
+bool FlushFileSystem(const std::string& path) {
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.get() >= 0 && syncfs(fd.get()) == 0;
+}
+
+bool CommitReplacement(const std::string& target) {
+  return rename(TemporaryNameFor(target).c_str(), target.c_str()) == 0;
+}
+
+void DiscardReplacement(const std::string& target) { unlink(TemporaryNameFor(target).c_str()); }
+
+bool ReplaceWithCopy(const std::string& source, const std::string& target) {
+  const Staging staged = StageReplacement(source, target, true);
+  if (staged != Staging::Staged) return staged == Staging::AlreadyInPlace;
+  if (CommitReplacement(target)) return true;
+  DiscardReplacement(target);
+  return false;
 }
 
 bool WriteAtomically(const std::string& target, const std::function<bool(const std::string&)>& write) {

@@ -17,6 +17,17 @@ std::string TemporaryNameFor(const std::string& target);
 // renamed (for example when `target` is a directory).
 bool ReplaceWithCopy(const std::string& source, const std::string& target);
 
+// The same in three steps, so that many files share one flush: stage every file, flush the
+// file system once, then commit each (rename). Until its commit a target is untouched.
+enum class Staging { Staged, AlreadyInPlace, Failed };
+// Writes the temporary copy (a hard link when possible); `flush` syncs it at once.
+Staging StageReplacement(const std::string& source, const std::string& target, bool flush);
+// Brings everything written on the file system holding `path` to disk.
+bool FlushFileSystem(const std::string& path);
+// Renames the staged copy over the target; false when it cannot (the staged copy then stays).
+bool CommitReplacement(const std::string& target);
+void DiscardReplacement(const std::string& target);
+
 // Calls write(temporaryPath) and, when it succeeds, flushes that file and renames it over
 // `target`. Used for documents that a library writes by path.
 bool WriteAtomically(const std::string& target, const std::function<bool(const std::string&)>& write);

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
@@ -64,6 +65,7 @@ struct CLiveThread::Names {
 CLiveThread::CLiveThread(WorkerSettings settings)
     : settings_(std::move(settings)),
       logPath_(settings_.downloadDir + u"/UpdateLog.xml"),
+      baseUrl_(settings_.serverUrl + u"/" + settings_.versionKey),
       debug_([](WStringView line) { platform::DebugLine(line); }) {}
 
 CLiveThread::~CLiveThread() {
@@ -74,6 +76,12 @@ CLiveThread::~CLiveThread() {
 UpdateList& CLiveThread::List() {
   if (!list_) list_ = std::make_unique<UpdateList>();
   return *list_;
+}
+
+// Made by OnInit; made here too when the steps are used without starting the thread.
+FileChecker& CLiveThread::Checker() {
+  if (!checker_) checker_ = std::make_unique<FileChecker>();
+  return *checker_;
 }
 
 bool CLiveThread::OnInit() {
@@ -102,8 +110,6 @@ void CLiveThread::Debug(WStringView line) {
 }
 
 void CLiveThread::Run() {
-  if (!checker_) checker_ = std::make_unique<FileChecker>();  // Run called without Start
-  baseUrl_ = settings_.serverUrl + u"/" + settings_.versionKey;
   if (!CheckUpdate()) return Post(WM_UPDATE_FAILED, 0, 0);
   if (!DownloadUpdate()) {
     Debug(u"Vendrel DownloadUpdate Failed!");
@@ -138,7 +144,7 @@ bool CLiveThread::CheckUpdate() {
   PostStep(2, u"正在准备更新包...");
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     const WString installed = NamesOf(*entry).installed;
-    if (checker_->MeasureFile(installed) && Matches(*checker_, entry->FileLen(), entry->FileCrc())) {
+    if (Checker().MeasureFile(installed) && Matches(Checker(), entry->FileLen(), entry->FileCrc())) {
       list.Remove(entry);
     } else {
       entry->SetStatus(0);
@@ -154,7 +160,7 @@ bool CLiveThread::CheckUpdate() {
 bool CLiveThread::FetchList() {
   const WString archive = settings_.downloadDir + u"/UpdateList.xml.zip";
   return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0) &&
-         checker_->MeasureFile(archive) && checker_->UnpackMeasured();
+         Checker().MeasureFile(archive) && Checker().UnpackMeasured();
 }
 
 // The list comes from the network or from a log on disk: no name in it may lead outside the
@@ -230,7 +236,7 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
 
 bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
   if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()))) return false;
-  FileChecker& c = *checker_;
+  FileChecker& c = Checker();
   const bool measured = c.MeasureFile(names.archive);
   if (!measured || !Matches(c, entry.CompressLen(), entry.CompressCrc()) || !c.UnpackMeasured()) {
     Debug(CheckLine(u"CompressFile", names.archive, measured ? c.Size() : 0, entry.CompressLen(),
@@ -267,26 +273,49 @@ bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t e
 
 // --- install -------------------------------------------------------------------------------
 
+// Every file is first staged beside its target, then all of them reach the disk with one flush,
+// and only then is each renamed over its target: an interruption leaves each file old or new.
 bool CLiveThread::InstallUpdate() {
   PostStep(65, u"正在安装更新包");
   Post(WM_UPDATE_BYTES, 0, 0);
   UpdateList& list = List();
+  std::vector<std::string> staged;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    if (!InstallEntry(*entry)) return false;
+    if (!entry->FilePath().empty()) CreatePathDirectories(entry->FilePath(), settings_.programDir);
+    const Names names = NamesOf(*entry);
+    const std::string target = Utf8(names.installed);
+    const Staging result = StageEntry(Utf8(names.unpacked), target);
+    if (result == Staging::Failed) return DiscardStaged(staged);
+    if (result == Staging::Staged) staged.push_back(target);
+  }
+  if (!staged.empty() && !FlushFileSystem(Utf8(settings_.programDir))) return DiscardStaged(staged);
+  for (const std::string& target : staged) {
+    if (!CommitEntry(target)) return false;
   }
   RemoveDownloadDirectory();
   return true;
 }
 
-bool CLiveThread::InstallEntry(const UpdateFileEntry& entry) {
-  if (!entry.FilePath().empty()) CreatePathDirectories(entry.FilePath(), settings_.programDir);
-  const Names names = NamesOf(entry);
-  const std::string source = Utf8(names.unpacked);
-  const std::string target = Utf8(names.installed);
-  if (ReplaceWithCopy(source, target)) return true;
-  // Whatever stands in the way (a directory of that name, say) is moved aside, not destroyed.
+Staging CLiveThread::StageEntry(const std::string& source, const std::string& target) {
+  const Staging result = StageReplacement(source, target, false);
+  if (result != Staging::Failed) return result;
+  // Whatever stands in the way is moved aside, not destroyed, and the copy is tried once more.
   rename(target.c_str(), (target + ".bak").c_str());
-  return ReplaceWithCopy(source, target);
+  return StageReplacement(source, target, false);
+}
+
+bool CLiveThread::CommitEntry(const std::string& target) {
+  if (CommitReplacement(target)) return true;
+  // Renaming fails over a directory, say: move it aside as the backup and commit again.
+  rename(target.c_str(), (target + ".bak").c_str());
+  if (CommitReplacement(target)) return true;
+  DiscardReplacement(target);
+  return false;
+}
+
+bool CLiveThread::DiscardStaged(const std::vector<std::string>& staged) {
+  for (const std::string& target : staged) DiscardReplacement(target);
+  return false;
 }
 
 void CLiveThread::RemoveDownloadDirectory() {

@@ -9,8 +9,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "text/Text.h"
+#include "updater/AtomicFile.h"
 #include "updater/CommandLine.h"
 #include "updater/HttpDownload.h"
 #include "updater/Messages.h"
@@ -66,13 +68,16 @@ class CLiveThread : public Basalt::IThread {
 
  private:
   struct Names;
+  FileChecker& Checker();
   Names NamesOf(const UpdateFileEntry& entry) const;
   bool FetchList();
   bool ListIsSafe();
   bool SaveLog();
   bool FetchEntry(UpdateFileEntry& entry);
   bool TryEntry(UpdateFileEntry& entry, const Names& names);
-  bool InstallEntry(const UpdateFileEntry& entry);
+  Staging StageEntry(const std::string& source, const std::string& target);
+  bool CommitEntry(const std::string& target);
+  bool DiscardStaged(const std::vector<std::string>& staged);
   void RemoveDownloadDirectory();
   void Restart();
   void Post(uint32_t id, uint32_t wParam, uint32_t lParam, std::unique_ptr<text::WString> text = nullptr);
@@ -81,7 +86,7 @@ class CLiveThread : public Basalt::IThread {
 
   WorkerSettings settings_;
   text::WString logPath_;
-  text::WString baseUrl_;  // server URL + "/" + version key, set by Run
+  text::WString baseUrl_;  // server URL + "/" + version key
   IProgressWindow* owner_ = nullptr;
   std::unique_ptr<UpdateList> list_;
   std::unique_ptr<FileChecker> checker_;

@@ -236,7 +236,8 @@ TEST_F(Procedure, FileThatCannotBeReplacedFailsTheInstallAndKeepsTheOldFile) {
   EXPECT_EQ(install.window.Messages().back(), Failed());
   EXPECT_EQ(install.debugLines, std::vector<text::WString>{u"Vendrel InstallUpdate Failed!"});
   EXPECT_EQ(Installed("sub"), "a file where a directory should be");
-  EXPECT_EQ(Installed("a.txt"), "new a") << "no rollback of files installed before";
+  EXPECT_EQ(Installed("a.txt"), "old a") << "files are staged first: nothing is replaced";
+  EXPECT_FALSE(fs::exists(install.prog + "/.a.txt.vendrel-part"));
   EXPECT_TRUE(fs::exists(install.down + "/UpdateLog.xml")) << "the next run resumes";
 }
 
