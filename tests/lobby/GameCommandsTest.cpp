@@ -97,6 +97,14 @@ TEST_F(GameCommandsTest, CheckGameReportsCurrentNewerUnreachableAndMissing) {
                                                    Result("CheckGameResult", "Chess", 1, "<number>7</number>")}));
 }
 
+TEST_F(GameCommandsTest, PropertyOrderDoesNotMatterAndOtherIdsAreSkipped) {
+  Call("CheckGame",
+       "<object><property id=\"GameParam\"><string>p</string></property>"
+       "<property id=\"Extra\"><number>1</number></property>"
+       "<property id=\"GameName\"><string>Nothing</string></property></object>");
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("CheckGameResult", "Nothing", 3, "<string>p</string>")});
+}
+
 TEST_F(GameCommandsTest, CheckGameRefusesNamesOutsideTheLobby) {
   Call("CheckGame", GameObject("../escape", "<number>1</number>"));
   EXPECT_EQ(host_.calls, std::vector<std::string>{Result("CheckGameResult", "../escape", 3, "<number>1</number>")});
