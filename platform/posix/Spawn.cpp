@@ -34,6 +34,9 @@ pid_t SpawnProgram(const std::string& path, const std::vector<std::string>& argv
   if (!workDir.empty() && posix_spawn_file_actions_addchdir_np(&setup.actions_, workDir.c_str()) != 0) {
     return -1;
   }
+  // Like a process created without inherited handles: the child gets standard input, output
+  // and error only (otherwise it could keep the lobby's locks or pipes alive after the lobby).
+  if (posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3) != 0) return -1;
   short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
   if (newSession) flags |= POSIX_SPAWN_SETSID;
   sigset_t none, all;
