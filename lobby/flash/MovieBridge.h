@@ -22,6 +22,9 @@ class IGameCommands {
 // Requests longer than this (in UTF-16 units) are dropped unread.
 inline constexpr size_t kMaxRequestLength = 64 * 1024;
 
+// The window owns one MovieBridge and one GameCommands over itself as the IMovieHost: the
+// player's two events go to OnFSCommand/OnFlashCall, its close request to OnClose, the right
+// click to OnRightClick, and the ticks of the two wait timers to GameCommands::OnTimer.
 class MovieBridge {
  public:
   MovieBridge(IMovieHost& host, ClientConfig& config, IGameCommands& commands);
