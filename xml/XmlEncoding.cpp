@@ -427,7 +427,7 @@ constexpr CodePageCharset kCharsets[] = {
     {28599, "ISO-8859-9"},  {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"},
     // Logical-order Hebrew has the same bytes as visual order; only the display differs.
     {38598, "ISO-8859-8"},  {50220, "ISO-2022-JP"},
-    // The Microsoft variants add half-width katakana (ESC ( I), which this one decodes.
+    // 50221 and 50222 add half-width katakana (ESC ( I), which this one decodes.
     {50221, "ISO-2022-JP-3"}, {50222, "ISO-2022-JP-3"}, {50225, "ISO-2022-KR"},
     {50227, "ISO-2022-CN"}, {51932, "EUC-JP-MS"},   {51936, "GB2312"},
     {51949, "EUC-KR"},      {54936, "GB18030"},     {65000, "UTF-7"},
