@@ -24,7 +24,13 @@ ProgramFile Describe(const fs::path& file, const fs::path& top) {
   return out;
 }
 
+fs::path Relative(const ProgramFile& file) {
+  return fs::path(text::ToUtf8(file.localDir)) / fs::path(text::ToUtf8(file.name));
+}
+
 }  // namespace
+
+bool ListedBefore(const ProgramFile& a, const ProgramFile& b) { return Relative(a) < Relative(b); }
 
 bool ListProgramFiles(const std::string& directory, std::vector<ProgramFile>& files, text::WString& error) {
   std::error_code ec;
@@ -37,10 +43,9 @@ bool ListProgramFiles(const std::string& directory, std::vector<ProgramFile>& fi
     error = u"cannot read " + text::FromUtf8(directory) + u": " + text::FromUtf8(ec.message());
     return false;
   }
-  std::sort(found.begin(), found.end(),
-            [&](const fs::path& a, const fs::path& b) { return a.lexically_relative(top) < b.lexically_relative(top); });
   files.clear();
   for (const fs::path& path : found) files.push_back(Describe(path, top));
+  std::sort(files.begin(), files.end(), ListedBefore);
   return true;
 }
 

@@ -15,6 +15,9 @@ struct ProgramFile {
   text::WString localDir;    // the same subdirectories joined with "/"
 };
 
+// The publishing order: by relative path, level by level.
+bool ListedBefore(const ProgramFile& a, const ProgramFile& b);
+
 // Every regular file below the directory (symbolic links to files included, linked directories
 // not followed), sorted by relative path so that publishing is repeatable. False with a message
 // when the directory cannot be read.

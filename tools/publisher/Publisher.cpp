@@ -144,10 +144,8 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
   bool hasConfig = false;
   for (const ProgramFile& f : files) hasConfig = hasConfig || (f.listPath.empty() && f.name == kConfigName);
   if (!hasConfig) {
-    files.insert(files.begin(), ProgramFile{(paths.program / "Update.cfg").string(), kConfigName, u"", u""});
-    std::stable_sort(files.begin(), files.end(), [](const ProgramFile& a, const ProgramFile& b) {
-      return Local(a.localDir) / Local(a.name) < Local(b.localDir) / Local(b.name);
-    });
+    ProgramFile config{(paths.program / "Update.cfg").string(), kConfigName, u"", u""};
+    files.insert(std::lower_bound(files.begin(), files.end(), config, ListedBefore), config);
   }
   for (const ProgramFile& file : files) {
     PlannedFile plan;
