@@ -110,12 +110,12 @@ std::optional<text::WString> CheckOptions(const PublishOptions& o, std::string& 
   return std::nullopt;
 }
 
-// Every file must survive the trip through the list: encodable, within the field limits, a
-// plain name, and not clashing with the list's own archive.
 text::WString ShownName(const ProgramFile& file) {
   return file.localDir.empty() ? file.name : file.localDir + u"/" + file.name;
 }
 
+// Every file must survive the trip through the list: encodable, within the field limits, a
+// plain name, and not clashing with the list's own archive.
 std::optional<text::WString> PlanFile(const ProgramFile& file, const text::WString& key, PlannedFile& planned) {
   text::WString shown = ShownName(file);
   std::optional<std::string> name = text::EncodeAnsi(file.name);
