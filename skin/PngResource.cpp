@@ -40,8 +40,8 @@ SurfacePtr LoadPngResource(unsigned id, std::string_view type) {
   GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
   if (!bytes) return nullptr;
   gsize size = 0;
-  ByteReader reader{static_cast<const unsigned char*>(g_bytes_get_data(bytes, &size)), 0, 0};
-  reader.size = size;
+  const auto* data = static_cast<const unsigned char*>(g_bytes_get_data(bytes, &size));
+  ByteReader reader{data, size, 0};
   SurfacePtr image = NullIfFailed(cairo_image_surface_create_from_png_stream(ReadBytes, &reader));
   g_bytes_unref(bytes);
   return image;
