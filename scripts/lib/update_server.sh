@@ -83,13 +83,17 @@ window_id() {
   xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
 }
 
-# bar_complete <picture of the window alone>: true when the rounded right end is drawn (its top
-# right corner shows the dark track, where a plain segment would be yellow).
+# bar_complete <picture of the window alone>: true when the rounded right end is drawn: its
+# body is yellow and its top right corner shows the dark track, where a plain segment would be
+# yellow. Only the right end is looked at, so a window over the middle of the bar does not matter.
 bar_complete() {
-  local rgb
-  rgb=$(convert "$1" -crop 1x1+545+29 +repage -format '%[fx:int(255*r)] %[fx:int(255*g)]' info: 2>/dev/null)
-  read -r r g <<<"$rgb"
-  [ -n "${r:-}" ] && [ "$(bar_segments "$1" 0 0)" = 65 ] && [ "$r" -lt 200 ] && [ "$g" -lt 150 ]
+  local corner body
+  corner=$(convert "$1" -crop 1x1+545+29 +repage -format '%[fx:int(255*r)] %[fx:int(255*g)]' info: 2>/dev/null)
+  body=$(convert "$1" -crop 1x1+541+38 +repage -format '%[fx:int(255*r)] %[fx:int(255*g)]' info: 2>/dev/null)
+  read -r cr cg <<<"$corner"
+  read -r br bg <<<"$body"
+  [ -n "${cr:-}" ] && [ -n "${br:-}" ] && [ "$cr" -lt 200 ] && [ "$cg" -lt 150 ] &&
+    [ "$br" -gt 200 ] && [ "$bg" -gt 150 ]
 }
 
 # bar_segments <screenshot> <window x> <window y>: how many of the 65 bar places show yellow.
