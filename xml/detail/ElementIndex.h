@@ -55,8 +55,10 @@ class ElementIndex {
   ElementIndex(const ElementIndex&) = delete;
   ElementIndex& operator=(const ElementIndex&) = delete;
 
-  ElementRecord& operator[](Position pos) { return blocks_[pos >> 16][pos & 0xFFFF]; }
-  const ElementRecord& operator[](Position pos) const { return blocks_[pos >> 16][pos & 0xFFFF]; }
+  ElementRecord& operator[](Position pos) { return blocks_[pos >> 16].records[pos & 0xFFFF]; }
+  const ElementRecord& operator[](Position pos) const {
+    return blocks_[pos >> 16].records[pos & 0xFFFF];
+  }
 
   int32_t Capacity() const { return capacity_; }
   int32_t UsedCount() const { return usedCount_; }
@@ -69,16 +71,26 @@ class ElementIndex {
   // Frees every block.
   void Release();
   // A fresh record at the end (zeroed), growing the index when full; -1 when positions run out.
-  Position Take();
+  Position Take() {
+    if (usedCount_ >= capacity_) return TakeGrowing();
+    Position pos = usedCount_++;
+    (*this)[pos] = ElementRecord{};
+    return pos;
+  }
   // Marks a record released and puts it on the released list; it is not taken again.
   void ReleaseRecord(Position pos);
 
  private:
+  Position TakeGrowing();
   void GrowTo(int32_t records, bool oneBlockAtMost);
   void ResizeBlock(size_t block, int32_t records);
 
-  std::vector<std::unique_ptr<ElementRecord[]>> blocks_;
-  std::vector<int32_t> blockSizes_;
+  struct Block {
+    std::unique_ptr<ElementRecord[]> records;
+    int32_t size = 0;  // allocated records, at least the part of the capacity in this block
+  };
+
+  std::vector<Block> blocks_;
   int32_t capacity_ = 0;
   int32_t usedCount_ = 0;
   Position freeHead_ = 0;

@@ -1,8 +1,10 @@
 #include "xml/detail/IndexBuilder.h"
 
+#include <cstring>
 #include <vector>
 
 #include "xml/detail/Report.h"
+#include "xml/detail/ScanLoops.h"
 
 namespace xml::detail {
 
@@ -17,18 +19,64 @@ struct OpenTag {
   Position outer;  // the element that was current when this one opened
 };
 
+bool SameUnits(const char16_t* a, const char16_t* b, int32_t count) {
+  int32_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, sizeof x);
+    std::memcpy(&y, b + i, sizeof y);
+    if (x != y) return false;
+  }
+  for (; i < count; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// The open tags: a fixed run kept inline (no allocation for ordinary depths), then the heap.
+class OpenStack {
+ public:
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  OpenTag& operator[](size_t i) { return i < kInline ? inline_[i] : heap_[i - kInline]; }
+  const OpenTag& operator[](size_t i) const { return i < kInline ? inline_[i] : heap_[i - kInline]; }
+  OpenTag& back() { return (*this)[size_ - 1]; }
+  const OpenTag& back() const { return (*this)[size_ - 1]; }
+  void push_back(const OpenTag& tag) {
+    if (size_ < kInline) {
+      inline_[size_] = tag;
+    } else {
+      heap_.push_back(tag);
+    }
+    ++size_;
+  }
+  void pop_back() { resize(size_ - 1); }
+  void resize(size_t n) {
+    if (n < size_) {
+      heap_.resize(n > kInline ? n - kInline : 0);
+      size_ = n;
+    }
+  }
+
+ private:
+  static constexpr size_t kInline = 64;
+  OpenTag inline_[kInline];
+  std::vector<OpenTag> heap_;
+  size_t size_ = 0;
+};
+
 class Builder {
  public:
   Builder(ElementIndex& index, Position holder, int32_t topLevel, ScanState& scan,
           text::WString& report)
       : index_(index), holder_(holder), topLevel_(topLevel), scan_(scan), report_(report),
-        current_(holder) {
-    stack_.reserve(7);
-  }
+        current_(holder) {}
 
   Position Run();
 
  private:
+  NodeKind Next();
+  bool MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const;
   void OnStartTag();
   void OnEndTag();
   void OnSyntaxError();
@@ -55,17 +103,62 @@ class Builder {
   text::WString& report_;
   Position current_;
   Position first_ = 0;
-  std::vector<OpenTag> stack_;
+  bool topMatched_ = false;  // the end tag just read names the innermost open element
+  OpenStack stack_;
 };
+
+// The node scanner's result for the nodes that matter here, with its common cases inline:
+// text adds nothing to the index, so the scan jumps to the next `<`, and complete start and
+// end tags are read on the spot. Everything else goes through the full scanner.
+NodeKind Builder::Next() {
+  const char16_t* t = scan_.text.data();
+  const int32_t n = static_cast<int32_t>(scan_.text.size());
+  int32_t i = scan::SearchEither(t, n, scan_.offset, u'<', u'<');
+  scan_.offset = i;
+  if (i + 1 >= n) return NextNode(scan_);
+  char16_t c = t[i + 1];
+  const bool endTag = c == u'/';
+  if (!endTag && !IsNameStart(c)) return NextNode(scan_);
+  int32_t nameStart = i + (endTag ? 2 : 1);
+  topMatched_ = endTag && MatchesTop(t, n, nameStart);
+  int32_t nameEnd = topMatched_ ? nameStart + stack_.back().nameLength
+                                : scan::SkipName(t, n, nameStart);
+  int32_t close;
+  bool empty = false;
+  if (nameEnd < n && t[nameEnd] == u'>') {
+    close = nameEnd + 1;  // no attributes, and a name never ends in `/`
+  } else if (endTag) {
+    close = scan::Next(scan::Find(t, n, nameEnd, u'>'));
+  } else {
+    close = scan::SkipTagBody(t, n, nameEnd, false, empty);
+  }
+  if (close == scan::kNotFound) return NextNode(scan_);
+  scan_.nodeStart = i;
+  scan_.nodeLength = close - i;
+  scan_.nameStart = nameStart;
+  scan_.nameLength = nameEnd - nameStart;
+  scan_.emptyElement = empty;
+  scan_.offset = close;
+  return endTag ? NodeKind::kEndTag : NodeKind::kStartTag;
+}
+
+// Whether the end-tag name at nameStart is the innermost open name (the usual case).
+bool Builder::MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const {
+  if (stack_.empty()) return false;
+  const OpenTag& top = stack_.back();
+  int32_t end = nameStart + top.nameLength;
+  if (end >= n || !SameUnits(t + top.nameStart, t + nameStart, top.nameLength)) return false;
+  return scan::ClassOf(t[end]) & scan::kNameStop;
+}
 
 Position Builder::Run() {
   for (;;) {
-    switch (NextNode(scan_)) {
+    switch (Next()) {
       case NodeKind::kStartTag: OnStartTag(); break;
       case NodeKind::kEndTag: OnEndTag(); break;
       case NodeKind::kSyntaxError: OnSyntaxError(); break;
       case NodeKind::kEndOfText:
-        Unend(0, static_cast<int32_t>(scan_.text.size()));
+        if (!stack_.empty()) Unend(0, static_cast<int32_t>(scan_.text.size()));
         return first_;
       default: break;
     }
@@ -113,9 +206,12 @@ void Builder::LinkLastChild(Position pos) {
 }
 
 int32_t Builder::FindOpen() const {
-  text::WStringView name = Name(scan_.nameStart, scan_.nameLength);
+  const char16_t* t = scan_.text.data();
+  const char16_t* name = t + scan_.nameStart;
+  const int32_t length = scan_.nameLength;
   for (int32_t k = static_cast<int32_t>(stack_.size()) - 1; k >= 0; --k) {
-    if (Name(stack_[k].nameStart, stack_[k].nameLength) == name) return k;
+    const OpenTag& open = stack_[k];
+    if (open.nameLength == length && SameUnits(t + open.nameStart, name, length)) return k;
   }
   return -1;
 }
@@ -128,14 +224,14 @@ void Builder::OnEndTag() {
                    scan_.nodeStart, -1);
     return;
   }
-  int32_t k = FindOpen();
+  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1 : FindOpen();
   if (k < 0) {
     MarkError();
     AddReportEntry(report_, u"lone_end_tag", Name(scan_.nameStart, scan_.nameLength), 0,
                    scan_.nodeStart, -1);
     return;
   }
-  Unend(static_cast<size_t>(k) + 1, scan_.nodeStart + 1);
+  if (static_cast<size_t>(k) + 1 < stack_.size()) Unend(static_cast<size_t>(k) + 1, scan_.nodeStart + 1);
   OpenTag closed = stack_.back();
   stack_.pop_back();
   if (closed.pos >= 0) {
@@ -160,7 +256,6 @@ void Builder::OnSyntaxError() {
 // Every open element from stack index `from` up is unended. Working outermost first moves
 // each record at most once: an open element is always the last child of the one below it.
 void Builder::Unend(size_t from, int32_t offset2) {
-  if (from >= stack_.size()) return;
   bool innerError = false;
   Position firstMoved = 0;
   for (size_t j = from; j < stack_.size(); ++j) {

@@ -1,10 +1,12 @@
 #include "xml/detail/Scanner.h"
 
+#include "xml/detail/ScanLoops.h"
+
 namespace xml::detail {
 
 namespace {
 
-constexpr int32_t kNotFound = -1;
+using namespace scan;
 
 // Scan context of one node: the text as a raw pointer for tight loops.
 struct Node {
@@ -14,62 +16,10 @@ struct Node {
   ScanState& s;
 };
 
-int32_t Find(const char16_t* t, int32_t n, int32_t i, char16_t c) {
-  while (i < n && t[i] != c) ++i;
-  return i < n ? i : kNotFound;
-}
-
 // First `>` at or after i that directly follows the two units a, b; the opener is not reused.
 int32_t FindClose(const char16_t* t, int32_t n, int32_t i, char16_t a, char16_t b) {
   for (i += 2; i < n; ++i) {
     if (t[i] == u'>' && t[i - 1] == b && t[i - 2] == a) return i;
-  }
-  return kNotFound;
-}
-
-int32_t Next(int32_t pos) { return pos == kNotFound ? pos : pos + 1; }
-
-int32_t SkipWhitespace(const char16_t* t, int32_t n, int32_t i) {
-  while (i < n && IsWhitespace(t[i])) ++i;
-  return i;
-}
-
-int32_t SkipName(const char16_t* t, int32_t n, int32_t i) {
-  while (i < n) {
-    char16_t c = t[i];
-    if (c == u'>' || c == u'/' || IsWhitespace(c)) break;
-    ++i;
-  }
-  return i;
-}
-
-// Runs over the inside of a tag to just past its `>`: quotes count only around a value that
-// follows `=`, an unquoted value runs to whitespace or `>`. With stopAtLt a `<` outside quotes
-// ends the run before it. Returns kNotFound when the text ends first.
-int32_t SkipTagBody(const char16_t* t, int32_t n, int32_t i, bool stopAtLt, bool& empty) {
-  int32_t valueEnd = kNotFound;
-  while (i < n) {
-    char16_t c = t[i];
-    if (c == u'>') {
-      empty = t[i - 1] == u'/' && valueEnd != i;
-      return i + 1;
-    }
-    if (c == u'<' && stopAtLt) return i;
-    ++i;
-    if (c != u'=') continue;
-    i = SkipWhitespace(t, n, i);
-    if (i >= n) break;
-    c = t[i];
-    if (c == u'"' || c == u'\'') {
-      int32_t close = Find(t, n, i + 1, c);
-      if (close == kNotFound) break;
-      i = close + 1;
-    } else if (c == u'=') {
-      ++i;  // "==" starts no value
-    } else if (c != u'>' && !(c == u'<' && stopAtLt)) {
-      while (i < n && !IsWhitespace(t[i]) && t[i] != u'>' && !(stopAtLt && t[i] == u'<')) ++i;
-      valueEnd = i;
-    }
   }
   return kNotFound;
 }
@@ -217,12 +167,8 @@ NodeKind ScanText(const char16_t* t, int32_t n, int32_t i, int32_t& end) {
     end = i;
     return NodeKind::kWhitespace;
   }
-  while (i < n) {
-    char16_t c = t[i];
-    if (c == u'<') break;
-    ++i;
-    if (c == u'>') break;
-  }
+  while (i < n && !(ClassOf(t[i]) & kTextStop)) ++i;
+  if (i < n && t[i] == u'>') ++i;
   end = i;
   return NodeKind::kText;
 }

@@ -1,0 +1,147 @@
+// Parse speed of XmlDocument (UTF-16 in memory) against pugixml (UTF-8 in memory, default
+// flags) on the same documents, printed as the ratio XmlDocument / pugixml.
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+#include "xml/XmlDocument.h"
+
+namespace {
+
+// A data document: many small elements with 2-3 attributes and short text.
+std::string DataDocument(size_t bytes) {
+  std::mt19937 rng(7);
+  static const char* const kWords[] = {"alpha", "beta", "gamma", "delta", "x", "level", "42"};
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data>\n";
+  for (int group = 0; out.size() < bytes; ++group) {
+    out += " <group id=\"" + std::to_string(group) + "\">\n";
+    for (int i = 0; i < 20; ++i) {
+      out += "  <row id=\"" + std::to_string(rng() % 100000) + "\" name='" + kWords[rng() % 7] + "'";
+      if (rng() % 2) out += " kind=\"" + std::string(kWords[rng() % 7]) + "\"";
+      out += ">" + std::string(kWords[rng() % 7]) + " &amp; " + kWords[rng() % 7] + "</row>\n";
+    }
+    out += " </group>\n";
+  }
+  return out + "</data>\n";
+}
+
+// A configuration-like document of about 2 KB.
+std::string ConfigDocument() {
+  std::string out =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Config>\n"
+      "  <Windows>movie/lobby.html</Windows>\n  <UpdateUrl>http://update.example.com/</UpdateUrl>\n"
+      "  <Brand>zemba</Brand>\n  <Version>1.0.3.7</Version>\n";
+  for (int i = 0; out.size() < 1900; ++i) {
+    out += "  <Server name=\"server" + std::to_string(i) + "\" host=\"10.0.0." + std::to_string(i) +
+           "\" port=\"80" + std::to_string(i % 10) + "\">Game server &#x4E2D;</Server>\n";
+  }
+  return out + "</Config>\n";
+}
+
+// The movie's "CheckGame" request.
+std::string CheckGameDocument() {
+  return "<invoke name=\"CheckGame\" returntype=\"xml\"><arguments><object>"
+         "<property id=\"GameName\"><string>Mahjong</string></property>"
+         "<property id=\"GameParam\"><object><property id=\"ServerIp\"><string>10.1.2.3</string>"
+         "</property><property id=\"ServerPort\"><number>8000</number></property>"
+         "<property id=\"UserId\"><number>123456</number></property>"
+         "<property id=\"Key\"><string>a1b2c3d4e5f6</string></property>"
+         "<property id=\"Mode\"><number>1</number></property></object></property>"
+         "</object></arguments></invoke>";
+}
+
+struct Inputs {
+  std::string utf8;
+  text::WString utf16;
+};
+
+const Inputs& Get(int which) {
+  static const Inputs kInputs[] = {
+      {DataDocument(50u << 20), {}}, {ConfigDocument(), {}}, {CheckGameDocument(), {}}};
+  static bool converted = [] {
+    for (const Inputs& in : kInputs) const_cast<Inputs&>(in).utf16 = text::FromUtf8(in.utf8);
+    return true;
+  }();
+  (void)converted;
+  return kInputs[which];
+}
+
+void Ours(benchmark::State& state) {
+  const Inputs& in = Get(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    xml::XmlDocument doc;
+    bool ok = doc.Parse(in.utf16);
+    benchmark::DoNotOptimize(ok);
+    if (!ok) state.SkipWithError("not well-formed");
+  }
+  state.SetBytesProcessed(state.iterations() * in.utf8.size());
+}
+
+void Pugi(benchmark::State& state) {
+  const Inputs& in = Get(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    pugi::xml_document doc;
+    pugi::xml_parse_result result = doc.load_buffer(in.utf8.data(), in.utf8.size());
+    benchmark::DoNotOptimize(result.status);
+    if (!result) state.SkipWithError("pugixml failed");
+  }
+  state.SetBytesProcessed(state.iterations() * in.utf8.size());
+}
+
+const char* const kCaseNames[] = {"data 50 MB", "config 2 KB", "CheckGame invoke"};
+
+BENCHMARK(Ours)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Pugi)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Ours)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Pugi)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Ours)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Pugi)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// Keeps the console output and remembers each run's time per iteration.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    }
+  }
+  std::map<std::string, double> times;
+};
+
+void PrintMemory() {
+  const Inputs& in = Get(0);
+  xml::XmlDocument doc;
+  doc.Parse(in.utf16);
+  double elements = doc.Index().UsedCount() - 1;
+  std::printf("index of the data document: %.0f elements, %zu bytes per record in use, %.1f bytes "
+              "per element allocated (capacity %d)\n",
+              elements, sizeof(xml::detail::ElementRecord),
+              doc.Index().Capacity() * 32.0 / elements, doc.Index().Capacity());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("\nratio XmlDocument / pugixml (CPU time per parse, lower is better):\n");
+  for (int i = 0; i < 3; ++i) {
+    std::string arg = "/" + std::to_string(i);
+    auto ours = reporter.times.find("Ours" + arg + "/min_time:2.000");
+    if (ours == reporter.times.end()) ours = reporter.times.find("Ours" + arg);
+    auto pugi = reporter.times.find("Pugi" + arg + "/min_time:2.000");
+    if (pugi == reporter.times.end()) pugi = reporter.times.find("Pugi" + arg);
+    if (ours == reporter.times.end() || pugi == reporter.times.end()) continue;
+    std::printf("  %-18s %.2f\n", kCaseNames[i], ours->second / pugi->second);
+  }
+  PrintMemory();
+  benchmark::Shutdown();
+  return 0;
+}
