@@ -60,11 +60,6 @@ TEST_F(ConfigFileTest, CompleteFileSetsEveryField) {
   EXPECT_EQ(c.GetServiceUrl(), u"http://s.example/");
 }
 
-TEST_F(ConfigFileTest, SuccessfulReadLoadsTheMachineTag) {
-  ClientConfig c = Load(kFullConfig);
-  EXPECT_EQ(c.UserMac, lobby::UserTagCrc(c.UserTag));
-}
-
 TEST(ConfigDefaultsTest, MissingFileKeepsTheStartValues) {
   TempDir dir;
   ClientConfig c(dir.WPath(), dir.Join("p.ini"));
@@ -93,12 +88,6 @@ TEST_F(ConfigFileTest, TruncatedFileFailsAndStoresNothing) {
   EXPECT_FALSE(ok);
   EXPECT_TRUE(c.Servers.empty());
   EXPECT_EQ(c.GetCorp(), u"Zemba");
-}
-
-TEST_F(ConfigFileTest, NotXmlFails) {
-  bool ok = true;
-  Load("width=800\nheight=600\n", &ok);
-  EXPECT_FALSE(ok);
 }
 
 TEST_F(ConfigFileTest, WindowsBeforeLoginServerIsNotFound) {

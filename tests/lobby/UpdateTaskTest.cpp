@@ -228,10 +228,6 @@ TEST_F(UpdateTaskTest, RebootIsTheLastArgument) {
   EXPECT_EQ(std::vector<std::string>(record.begin() + 1, record.end()), expected);
 }
 
-TEST_F(UpdateTaskTest, MissingUpdaterIsNotAnError) {
-  EXPECT_TRUE(Task().LaunchUpdater(false));
-}
-
 TEST(UpdaterRunningTest, FollowsTheUpdatersLock) {
   std::string name = "Global\\LobbyTest_" + std::to_string(::getpid());
   EXPECT_FALSE(lobby::IsUpdaterRunning(name));
