@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace updater {
 
@@ -17,13 +18,13 @@ std::string TemporaryNameFor(const std::string& target);
 // renamed (for example when `target` is a directory).
 bool ReplaceWithCopy(const std::string& source, const std::string& target);
 
-// The same in three steps, so that many files share one flush: stage every file, flush the
-// file system once, then commit each (rename). Until its commit a target is untouched.
+// The same in three steps, so that many files share the flush: stage every file, flush them
+// all, then commit each (rename). Until its commit a target is untouched.
 enum class Staging { Staged, AlreadyInPlace, Failed };
 // Writes the temporary copy (a hard link when possible); `flush` syncs it at once.
 Staging StageReplacement(const std::string& source, const std::string& target, bool flush);
-// Brings everything written on the file system holding `path` to disk.
-bool FlushFileSystem(const std::string& path);
+// Brings the named files to disk; false when any of them cannot be flushed.
+bool FlushFiles(const std::vector<std::string>& paths);
 // Renames the staged copy over the target; false when it cannot (the staged copy then stays).
 bool CommitReplacement(const std::string& target);
 void DiscardReplacement(const std::string& target);

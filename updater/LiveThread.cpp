@@ -273,7 +273,7 @@ bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t e
 
 // --- install -------------------------------------------------------------------------------
 
-// Every file is first staged beside its target, then all of them reach the disk with one flush,
+// Every file is first staged beside its target, then all of them are flushed to disk together,
 // and only then is each renamed over its target: an interruption leaves each file old or new.
 bool CLiveThread::InstallUpdate() {
   PostStep(65, u"正在安装更新包");
@@ -288,7 +288,9 @@ bool CLiveThread::InstallUpdate() {
     if (result == Staging::Failed) return DiscardStaged(staged);
     if (result == Staging::Staged) staged.push_back(target);
   }
-  if (!staged.empty() && !FlushFileSystem(Utf8(settings_.programDir))) return DiscardStaged(staged);
+  std::vector<std::string> temporaries;
+  for (const std::string& target : staged) temporaries.push_back(TemporaryNameFor(target));
+  if (!FlushFiles(temporaries)) return DiscardStaged(staged);
   for (const std::string& target : staged) {
     if (!CommitEntry(target)) return false;
   }

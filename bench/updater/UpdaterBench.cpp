@@ -1,4 +1,5 @@
-// updater_bench [megabytes=200] [files=2000]
+// updater_bench [megabytes=200] [files=2000] [updater]
+// (with the third argument only the updater runs, for profiling)
 //
 // Publishes a generated program, serves it with nginx on 127.0.0.1 and times, in one run:
 //   updater   the worker's whole procedure, fresh install;
@@ -71,10 +72,17 @@ bool Run(const std::string& command) { return std::system(command.c_str()) == 0;
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
+// Remembers when the procedure reached its phases: list fetched, downloads begun, install begun.
 class CountingWindow : public updater::IProgressWindow {
  public:
-  void Post(updater::ProgressMessage m) override { last = m.id; }
+  void Post(updater::ProgressMessage m) override {
+    last = m.id;
+    if (m.id == updater::WM_UPDATE_STEP && m.wParam == 2) compare = Clock::now();
+    if (m.id == updater::WM_UPDATE_STEP && m.wParam == 3 && download == Clock::time_point()) download = Clock::now();
+    if (m.id == updater::WM_UPDATE_STEP && m.wParam == 65) install = Clock::now();
+  }
   uint32_t last = 0;
+  Clock::time_point compare, download, install;
 };
 
 std::unique_ptr<updater::CLiveThread> Worker(const std::string& url, const std::string& prog, const std::string& down,
@@ -149,6 +157,12 @@ int main(int argc, char** argv) {
   Worker(url, work.Join("prog"), work.Join("down"), window)->Run();
   const double updater = Seconds(start);
   if (window.last != updater::WM_UPDATE_DONE) return std::fprintf(stderr, "update failed\n"), 1;
+  auto span = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
+  std::printf("updater phases: list %.3f s, compare %.3f s, download %.3f s, install %.3f s\n",
+              span(start, window.compare), span(window.compare, window.download),
+              span(window.download, window.install), Seconds(window.install));
+
+  if (argc > 3) return 0;
 
   testsupport::WriteFileBytes(work.Join("baseline.sh"), BaselineScript(files, url, work.Join("baseline")));
   start = Clock::now();
