@@ -15,7 +15,7 @@ namespace {
 
 using text::WString;
 
-// Finds the root's first "Software" child; its text must name the program exactly.
+// The root's first "Software" child becomes the child position.
 bool FindSoftware(xml::XmlDocument& doc) { return doc.FindChildElement(u"Software"); }
 
 WString TimeQuery() {
