@@ -46,13 +46,15 @@ start_vendrel() {
     -http "http://127.0.0.1:$port/stalled" 2>/dev/null &
   vendrel_pid=$!
   geometry=
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do  # generous: a sanitizer build on a busy machine starts slowly
     geometry=$(window_geometry Vendrel) && return 0
     sleep 0.1
   done
   return 1
 }
 
+# The worker alone could not end the run this soon: the server never answers, and its connect
+# and stall time-outs are 15 and 30 seconds.
 # end_with_key <key>: sets rc to the exit code and ms to how long the program took to go.
 end_with_key() {
   xdotool windowfocus "$(window_id Vendrel)" 2>/dev/null
@@ -70,16 +72,16 @@ check "the window appears while the server stalls" start_vendrel
 read -r x y _ _ <<<"${geometry:-0 0 0 0}"
 xdotool mousemove $((x + 300)) $((y + 60)) mousedown 1 sleep 0.2 \
   mousemove $((x + 340)) $((y + 80)) sleep 0.2 mousemove $((x + 380)) $((y + 100)) sleep 0.2 mouseup 1
-sleep 0.3
+sleep 1
 read -r nx ny _ _ <<<"$(window_geometry Vendrel)"
 check "dragging the bar area moves the window by the pointer's way (80,40; got $((nx - x)),$((ny - y)))" \
   test $((nx - x)) = 80 -a $((ny - y)) = 40
 end_with_key Escape
-check "Escape ends the updater at once with cancel (code $rc after $ms ms)" test "$rc" = 1 -a "$ms" -lt 2000
+check "Escape ends the updater at once with cancel (code $rc after $ms ms)" test "$rc" = 1 -a "$ms" -lt 5000
 
 check "the window appears again" start_vendrel
 end_with_key Return
-check "Enter ends the updater at once with OK (code $rc after $ms ms)" test "$rc" = 0 -a "$ms" -lt 2000
+check "Enter ends the updater at once with OK (code $rc after $ms ms)" test "$rc" = 0 -a "$ms" -lt 5000
 
 "$vendrel" -number 1.2.3 -reboot 2>/dev/null &
 incomplete=$!
