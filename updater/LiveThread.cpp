@@ -25,9 +25,6 @@ using text::WString;
 using text::WStringView;
 
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
-// During a long download the log is brought up to date this often, so an interrupted run
-// resumes close to where it stopped without rewriting the log after every file.
-constexpr auto kLogInterval = std::chrono::seconds(1);
 
 std::string Utf8(WStringView s) { return text::ToUtf8(s); }
 
@@ -144,7 +141,7 @@ bool CLiveThread::CheckUpdate() {
   PostStep(2, u"正在准备更新包...");
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     const WString installed = NamesOf(*entry).installed;
-    if (Checker().MeasureFile(installed) && Matches(Checker(), entry->FileLen(), entry->FileCrc())) {
+    if (digest_.Matches(Utf8(installed), entry->FileLen(), entry->FileCrc())) {
       list.Remove(entry);
     } else {
       entry->SetStatus(0);
@@ -212,7 +209,7 @@ bool CLiveThread::DownloadUpdate() {
       return false;
     }
     done += entry->CompressLen();
-    if (std::chrono::steady_clock::now() - lastSave >= kLogInterval) {
+    if (std::chrono::steady_clock::now() - lastSave >= logInterval_) {
       SaveLog();
       lastSave = std::chrono::steady_clock::now();
     }
@@ -243,8 +240,10 @@ bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
                     entry.CompressCrc(), c.CrcText(), u"Decompress Failed!"));
     return false;
   }
-  if (!c.MeasureFile(names.unpacked) || !Matches(c, entry.FileLen(), entry.FileCrc())) {
-    Debug(CheckLine(u"DecompressFile", names.unpacked, c.Size(), entry.FileLen(), entry.FileCrc(), c.CrcText(),
+  FileDigest& d = digest_;
+  if (!d.Measure(Utf8(names.unpacked)) || d.Size() != static_cast<uint32_t>(entry.FileLen()) ||
+      d.CrcText() != entry.FileCrc()) {
+    Debug(CheckLine(u"DecompressFile", names.unpacked, d.Size(), entry.FileLen(), entry.FileCrc(), d.CrcText(),
                     u"Check Failed!"));
     return false;
   }

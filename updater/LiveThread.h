@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "text/Text.h"
 #include "updater/AtomicFile.h"
 #include "updater/CommandLine.h"
+#include "updater/FileDigest.h"
 #include "updater/HttpDownload.h"
 #include "updater/Messages.h"
 #include "updater/Thread.h"
@@ -47,6 +49,9 @@ class CLiveThread : public Basalt::IThread {
   void SetRestart(bool restart) { restart_ = restart; }
 
   void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
+  // During the downloads the resume log is rewritten at most this often, so an interrupted run
+  // resumes close to where it stopped without rewriting a long log after every file.
+  void SetLogInterval(std::chrono::milliseconds interval) { logInterval_ = interval; }
   // Where diagnostic lines go; standard error unless replaced.
   void SetDebugSink(std::function<void(text::WStringView)> sink) { debug_ = std::move(sink); }
 
@@ -89,9 +94,11 @@ class CLiveThread : public Basalt::IThread {
   text::WString baseUrl_;  // server URL + "/" + version key
   IProgressWindow* owner_ = nullptr;
   std::unique_ptr<UpdateList> list_;
-  std::unique_ptr<FileChecker> checker_;
+  std::unique_ptr<FileChecker> checker_;  // measures and unpacks archives
+  FileDigest digest_;                      // measures installed and unpacked files
   std::atomic<uint32_t> active_{0};
   bool restart_ = false;
+  std::chrono::milliseconds logInterval_{1000};
   std::mutex lock_;        // guards transferSlot_
   CURL* transferSlot_ = nullptr;  // the handle of the running transfer, null between transfers
   HttpDownload download_;

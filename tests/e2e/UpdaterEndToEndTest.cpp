@@ -88,6 +88,7 @@ class EndToEnd : public ::testing::Test {
     worker->SetOwner(window);
     worker->SetActive(true);
     worker->SetTimeouts({2000, 2000});
+    worker->SetLogInterval(std::chrono::milliseconds(20));
     worker->SetDebugSink([](text::WStringView) {});
     return worker;
   }
