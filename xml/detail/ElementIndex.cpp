@@ -8,12 +8,15 @@ namespace xml::detail {
 
 namespace {
 constexpr int32_t kMaxRecords = std::numeric_limits<int32_t>::max();
-// A small document's records fit in one allocation of this many without regrowing it.
-constexpr int32_t kMinBlockAllocation = 64;
 }
 
 void ElementIndex::EnsureCapacity(int32_t records) {
-  if (records > capacity_) GrowTo(records, false);
+  if (records <= capacity_) return;
+  if (records <= first_.size) {
+    capacity_ = records;  // block 0 already has the room
+    return;
+  }
+  GrowTo(records, false);
 }
 
 void ElementIndex::Reset() {
@@ -24,21 +27,22 @@ void ElementIndex::Reset() {
 }
 
 void ElementIndex::Release() {
-  blocks_.clear();
-  blocks_.shrink_to_fit();
+  more_.clear();
+  more_.shrink_to_fit();
+  first_.owned.reset();
+  first_.records = small_;
+  first_.size = kSmallRecords;
   capacity_ = 0;
   usedCount_ = 0;
   freeHead_ = 0;
 }
 
-Position ElementIndex::TakeGrowing() {
-  if (usedCount_ == kMaxRecords) return -1;
+bool ElementIndex::Grow() {
+  if (usedCount_ == kMaxRecords) return false;
   int64_t wanted = static_cast<int64_t>(usedCount_) + usedCount_ / 2;
   wanted = std::min<int64_t>(std::max<int64_t>(wanted, usedCount_ + 1), kMaxRecords);
   GrowTo(static_cast<int32_t>(wanted), true);
-  Position pos = usedCount_++;
-  (*this)[pos] = ElementRecord{};
-  return pos;
+  return true;
 }
 
 void ElementIndex::ReleaseRecord(Position pos) {
@@ -53,26 +57,25 @@ void ElementIndex::ReleaseRecord(Position pos) {
 
 void ElementIndex::GrowTo(int32_t records, bool oneBlockAtMost) {
   // Growth for a new record never starts more than one new block in one step.
-  int64_t limit = (static_cast<int64_t>(blocks_.size()) + 1) * kBlockSize;
+  int64_t limit = (static_cast<int64_t>(more_.size()) + 2) * kBlockSize;
   int64_t target = oneBlockAtMost ? std::min<int64_t>(records, limit) : records;
   size_t needed = static_cast<size_t>((target + kBlockSize - 1) / kBlockSize);
-  if (blocks_.capacity() < needed) blocks_.reserve(needed * 2 + 4);
+  if (needed > 1 && more_.capacity() < needed - 1) more_.reserve(needed * 2 + 4);
   for (size_t b = 0; b < needed; ++b) {
     int64_t size = std::min<int64_t>(kBlockSize, target - static_cast<int64_t>(b) * kBlockSize);
-    if (b >= blocks_.size()) blocks_.emplace_back();
-    if (blocks_[b].size < size) {
-      ResizeBlock(b, static_cast<int32_t>(std::max<int64_t>(size, kMinBlockAllocation)));
-    }
+    if (b > more_.size()) more_.emplace_back();
+    Block& block = BlockAt(b);
+    if (block.size < size) ResizeBlock(block, static_cast<int32_t>(size));
   }
   capacity_ = static_cast<int32_t>(target);
 }
 
-void ElementIndex::ResizeBlock(size_t block, int32_t records) {
-  Block& b = blocks_[block];
+void ElementIndex::ResizeBlock(Block& block, int32_t records) {
   auto grown = std::make_unique_for_overwrite<ElementRecord[]>(records);
-  if (b.records) std::memcpy(grown.get(), b.records.get(), sizeof(ElementRecord) * b.size);
-  b.records = std::move(grown);
-  b.size = records;
+  if (block.records) std::memcpy(grown.get(), block.records, sizeof(ElementRecord) * block.size);
+  block.owned = std::move(grown);
+  block.records = block.owned.get();
+  block.size = records;
 }
 
 }  // namespace xml::detail

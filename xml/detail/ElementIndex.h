@@ -51,13 +51,16 @@ class ElementIndex {
  public:
   static constexpr int32_t kBlockSize = 65536;
 
-  ElementIndex() = default;
+  ElementIndex() { first_.records = small_; first_.size = kSmallRecords; }
   ElementIndex(const ElementIndex&) = delete;
   ElementIndex& operator=(const ElementIndex&) = delete;
 
-  ElementRecord& operator[](Position pos) { return blocks_[pos >> 16].records[pos & 0xFFFF]; }
+  // Most documents live in the first block: it is reached without the block table.
+  ElementRecord& operator[](Position pos) {
+    return pos < kBlockSize ? first_.records[pos] : more_[(pos >> 16) - 1].records[pos & 0xFFFF];
+  }
   const ElementRecord& operator[](Position pos) const {
-    return blocks_[pos >> 16].records[pos & 0xFFFF];
+    return pos < kBlockSize ? first_.records[pos] : more_[(pos >> 16) - 1].records[pos & 0xFFFF];
   }
 
   int32_t Capacity() const { return capacity_; }
@@ -71,26 +74,38 @@ class ElementIndex {
   // Frees every block.
   void Release();
   // A fresh record at the end (zeroed), growing the index when full; -1 when positions run out.
-  Position Take() {
-    if (usedCount_ >= capacity_) return TakeGrowing();
-    Position pos = usedCount_++;
-    (*this)[pos] = ElementRecord{};
+  Position Take() { return Append(ElementRecord{}); }
+  // Stores `record` as a fresh record at the end (position UsedCount() before the call).
+  Position Append(const ElementRecord& record) {
+    Position pos = Claim();
+    if (pos >= 0) (*this)[pos] = record;
     return pos;
+  }
+  // A record at the end whose every field the caller writes next; -1 when positions run out.
+  Position Claim() {
+    if (usedCount_ >= capacity_ && !Grow()) return -1;
+    return usedCount_++;
   }
   // Marks a record released and puts it on the released list; it is not taken again.
   void ReleaseRecord(Position pos);
 
  private:
-  Position TakeGrowing();
-  void GrowTo(int32_t records, bool oneBlockAtMost);
-  void ResizeBlock(size_t block, int32_t records);
-
   struct Block {
-    std::unique_ptr<ElementRecord[]> records;
+    std::unique_ptr<ElementRecord[]> owned;
+    ElementRecord* records = nullptr;
     int32_t size = 0;  // allocated records, at least the part of the capacity in this block
   };
 
-  std::vector<Block> blocks_;
+  bool Grow();
+  void GrowTo(int32_t records, bool oneBlockAtMost);
+  Block& BlockAt(size_t block) { return block == 0 ? first_ : more_[block - 1]; }
+  static void ResizeBlock(Block& block, int32_t records);
+
+  // A small document's records live inside the index itself: no allocation at all.
+  static constexpr int32_t kSmallRecords = 64;
+  ElementRecord small_[kSmallRecords];
+  Block first_;              // block 0, in small_ until it outgrows it
+  std::vector<Block> more_;  // blocks 1 and up
   int32_t capacity_ = 0;
   int32_t usedCount_ = 0;
   Position freeHead_ = 0;

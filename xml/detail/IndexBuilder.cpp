@@ -10,6 +10,15 @@ namespace xml::detail {
 
 namespace {
 
+// A start or end tag just read.
+struct TagNode {
+  int32_t start;
+  int32_t length;
+  int32_t nameStart;
+  int32_t nameLength;
+  bool empty;
+};
+
 // An open start tag. Elements that cannot be indexed (too deep, start tag too long) stay on the
 // stack with position -1 so that their end tags still pair up.
 struct OpenTag {
@@ -19,7 +28,7 @@ struct OpenTag {
   Position outer;  // the element that was current when this one opened
 };
 
-bool SameUnits(const char16_t* a, const char16_t* b, int32_t count) {
+[[gnu::always_inline]] inline bool SameUnits(const char16_t* a, const char16_t* b, int32_t count) {
   int32_t i = 0;
   for (; i + 4 <= count; i += 4) {
     uint64_t x, y;
@@ -50,12 +59,14 @@ class OpenStack {
     }
     ++size_;
   }
-  void pop_back() { resize(size_ - 1); }
+  void pop_back() {
+    if (size_ > kInline) heap_.pop_back();
+    --size_;
+  }
   void resize(size_t n) {
-    if (n < size_) {
-      heap_.resize(n > kInline ? n - kInline : 0);
-      size_ = n;
-    }
+    if (n >= size_) return;
+    if (size_ > kInline) heap_.resize(n > kInline ? n - kInline : 0);
+    size_ = n;
   }
 
  private:
@@ -75,14 +86,15 @@ class Builder {
   Position Run();
 
  private:
-  NodeKind Next();
+  NodeKind Next(TagNode& tag);
+  NodeKind Scan(TagNode& tag);
   bool MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const;
-  void OnStartTag();
-  void OnEndTag();
+  void OnStartTag(const TagNode& tag);
+  void OnEndTag(const TagNode& tag);
   void OnSyntaxError();
-  void Skip(const char16_t* word);
-  void LinkLastChild(Position pos);
-  int32_t FindOpen() const;
+  void Skip(const TagNode& tag, const char16_t* word);
+  void LinkLastChild(Position pos, Position first, Position last);
+  int32_t FindOpen(const TagNode& tag) const;
   void Unend(size_t from, int32_t offset2);
   void MoveChildrenAfter(Position pos);
   void MarkError() {
@@ -110,15 +122,15 @@ class Builder {
 // The node scanner's result for the nodes that matter here, with its common cases inline:
 // text adds nothing to the index, so the scan jumps to the next `<`, and complete start and
 // end tags are read on the spot. Everything else goes through the full scanner.
-NodeKind Builder::Next() {
+NodeKind Builder::Next(TagNode& tag) {
   const char16_t* t = scan_.text.data();
   const int32_t n = static_cast<int32_t>(scan_.text.size());
   int32_t i = scan::SearchEither(t, n, scan_.offset, u'<', u'<');
   scan_.offset = i;
-  if (i + 1 >= n) return NextNode(scan_);
+  if (i + 1 >= n) return Scan(tag);
   char16_t c = t[i + 1];
   const bool endTag = c == u'/';
-  if (!endTag && !IsNameStart(c)) return NextNode(scan_);
+  if (!endTag && !IsNameStart(c)) return Scan(tag);
   int32_t nameStart = i + (endTag ? 2 : 1);
   topMatched_ = endTag && MatchesTop(t, n, nameStart);
   int32_t nameEnd = topMatched_ ? nameStart + stack_.back().nameLength
@@ -132,14 +144,18 @@ NodeKind Builder::Next() {
   } else {
     close = scan::SkipTagBody(t, n, nameEnd, false, empty);
   }
-  if (close == scan::kNotFound) return NextNode(scan_);
-  scan_.nodeStart = i;
-  scan_.nodeLength = close - i;
-  scan_.nameStart = nameStart;
-  scan_.nameLength = nameEnd - nameStart;
-  scan_.emptyElement = empty;
+  if (close == scan::kNotFound) return Scan(tag);
+  tag = {i, close - i, nameStart, nameEnd - nameStart, empty};
   scan_.offset = close;
   return endTag ? NodeKind::kEndTag : NodeKind::kStartTag;
+}
+
+// The full scanner, for everything the fast path does not take.
+NodeKind Builder::Scan(TagNode& tag) {
+  NodeKind kind = NextNode(scan_);
+  topMatched_ = false;
+  tag = {scan_.nodeStart, scan_.nodeLength, scan_.nameStart, scan_.nameLength, scan_.emptyElement};
+  return kind;
 }
 
 // Whether the end-tag name at nameStart is the innermost open name (the usual case).
@@ -153,9 +169,10 @@ bool Builder::MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const 
 
 Position Builder::Run() {
   for (;;) {
-    switch (Next()) {
-      case NodeKind::kStartTag: OnStartTag(); break;
-      case NodeKind::kEndTag: OnEndTag(); break;
+    TagNode tag;
+    switch (Next(tag)) {
+      case NodeKind::kStartTag: OnStartTag(tag); break;
+      case NodeKind::kEndTag: OnEndTag(tag); break;
       case NodeKind::kSyntaxError: OnSyntaxError(); break;
       case NodeKind::kEndOfText:
         if (!stack_.empty()) Unend(0, static_cast<int32_t>(scan_.text.size()));
@@ -165,50 +182,53 @@ Position Builder::Run() {
   }
 }
 
-void Builder::Skip(const char16_t* word) {
+void Builder::Skip(const TagNode& tag, const char16_t* word) {
   MarkError();
-  AddReportEntry(report_, word, Name(scan_.nameStart, scan_.nameLength), 0, scan_.nodeStart, -1);
-  if (!scan_.emptyElement) stack_.push_back({scan_.nameStart, scan_.nameLength, -1, current_});
+  AddReportEntry(report_, word, Name(tag.nameStart, tag.nameLength), 0, tag.start, -1);
+  if (!tag.empty) stack_.push_back({tag.nameStart, tag.nameLength, -1, current_});
 }
 
-void Builder::OnStartTag() {
-  int32_t level = LevelUnder(current_);
-  if (scan_.nodeLength > kMaxStartTagLength) return Skip(u"start_tag_too_long");
-  if (level > kMaxLevel) return Skip(u"nesting_too_deep");
-  Position pos = index_.Take();
-  if (pos < 0) return Skip(u"too_many_elements");
+void Builder::OnStartTag(const TagNode& tag) {
+  const ElementRecord& parent = index_[current_];
+  int32_t level = current_ == holder_ ? topLevel_ : parent.Level() + 1;
+  if (tag.length > kMaxStartTagLength) return Skip(tag, u"start_tag_too_long");
+  if (level > kMaxLevel) return Skip(tag, u"nesting_too_deep");
+  Position first = parent.firstChild;
+  Position last = first == 0 ? 0 : index_[first].prev;
+  const Position pos = index_.Claim();
+  if (pos < 0) return Skip(tag, u"too_many_elements");
+  // Field by field: a record assembled elsewhere and copied whole stalls on the copy.
   ElementRecord& rec = index_[pos];
+  rec.start = tag.start;
+  rec.length = tag.length;
+  rec.tagLengths = static_cast<uint32_t>(tag.length);
+  rec.flags = static_cast<uint32_t>(level) | (first == 0 ? kFlagFirstChild : 0);
   rec.parent = current_;
-  rec.start = scan_.nodeStart;
-  rec.length = scan_.nodeLength;
-  rec.SetTagLengths(scan_.nodeLength, 0);
-  rec.flags = static_cast<uint32_t>(level);
-  LinkLastChild(pos);
+  rec.firstChild = 0;
+  rec.next = 0;
+  rec.prev = first == 0 ? pos : last;
+  LinkLastChild(pos, first, last);
   if (first_ == 0) first_ = pos;
-  if (scan_.emptyElement) return;
-  stack_.push_back({scan_.nameStart, scan_.nameLength, pos, current_});
+  if (tag.empty) return;
+  stack_.push_back({tag.nameStart, tag.nameLength, pos, current_});
   current_ = pos;
 }
 
-void Builder::LinkLastChild(Position pos) {
-  ElementRecord& parent = index_[current_];
-  ElementRecord& rec = index_[pos];
-  if (parent.firstChild == 0) {
-    parent.firstChild = pos;
-    rec.prev = pos;
-    rec.flags |= kFlagFirstChild;
+// Links the record at `pos` as the last child of the current element, given the current
+// first child and the last child before it.
+void Builder::LinkLastChild(Position pos, Position first, Position last) {
+  if (first == 0) {
+    index_[current_].firstChild = pos;
     return;
   }
-  ElementRecord& first = index_[parent.firstChild];
-  index_[first.prev].next = pos;
-  rec.prev = first.prev;
-  first.prev = pos;
+  index_[last].next = pos;
+  index_[first].prev = pos;
 }
 
-int32_t Builder::FindOpen() const {
+int32_t Builder::FindOpen(const TagNode& tag) const {
   const char16_t* t = scan_.text.data();
-  const char16_t* name = t + scan_.nameStart;
-  const int32_t length = scan_.nameLength;
+  const char16_t* name = t + tag.nameStart;
+  const int32_t length = tag.nameLength;
   for (int32_t k = static_cast<int32_t>(stack_.size()) - 1; k >= 0; --k) {
     const OpenTag& open = stack_[k];
     if (open.nameLength == length && SameUnits(t + open.nameStart, name, length)) return k;
@@ -216,28 +236,28 @@ int32_t Builder::FindOpen() const {
   return -1;
 }
 
-void Builder::OnEndTag() {
-  if (scan_.nodeLength > kMaxEndTagLength) {
+void Builder::OnEndTag(const TagNode& tag) {
+  if (tag.length > kMaxEndTagLength) {
     // The record has no room for the end tag: it closes nothing.
     MarkError();
-    AddReportEntry(report_, u"end_tag_too_long", Name(scan_.nameStart, scan_.nameLength), 0,
-                   scan_.nodeStart, -1);
+    AddReportEntry(report_, u"end_tag_too_long", Name(tag.nameStart, tag.nameLength), 0,
+                   tag.start, -1);
     return;
   }
-  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1 : FindOpen();
+  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1 : FindOpen(tag);
   if (k < 0) {
     MarkError();
-    AddReportEntry(report_, u"lone_end_tag", Name(scan_.nameStart, scan_.nameLength), 0,
-                   scan_.nodeStart, -1);
+    AddReportEntry(report_, u"lone_end_tag", Name(tag.nameStart, tag.nameLength), 0,
+                   tag.start, -1);
     return;
   }
-  if (static_cast<size_t>(k) + 1 < stack_.size()) Unend(static_cast<size_t>(k) + 1, scan_.nodeStart + 1);
+  if (static_cast<size_t>(k) + 1 < stack_.size()) Unend(static_cast<size_t>(k) + 1, tag.start + 1);
   OpenTag closed = stack_.back();
   stack_.pop_back();
   if (closed.pos >= 0) {
     ElementRecord& rec = index_[closed.pos];
-    rec.length = scan_.nodeStart + scan_.nodeLength - rec.start;
-    rec.SetTagLengths(rec.StartTagLength(), scan_.nodeLength);
+    rec.length = tag.start + tag.length - rec.start;
+    rec.SetTagLengths(rec.StartTagLength(), tag.length);
   }
   current_ = closed.outer;
 }

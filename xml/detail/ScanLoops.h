@@ -44,6 +44,7 @@ inline int32_t FirstSet(int mask) { return __builtin_ctz(static_cast<unsigned>(m
 
 // First unit equal to a or b.
 inline int32_t SearchEither(const char16_t* t, int32_t n, int32_t i, char16_t a, char16_t b) {
+  if (i < n && (t[i] == a || t[i] == b)) return i;  // markup often follows markup directly
 #if defined(__SSE2__)
   const __m128i va = _mm_set1_epi16(static_cast<short>(a));
   const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
@@ -97,7 +98,7 @@ inline int32_t SkipName(const char16_t* t, int32_t n, int32_t i) {
 // Runs over the inside of a tag to just past its `>`: quotes count only around a value that
 // follows `=`, an unquoted value runs to whitespace or `>`. With stopAtLt a `<` outside quotes
 // ends the run before it. Returns kNotFound when the text ends first.
-inline int32_t SkipTagBody(const char16_t* t, int32_t n, int32_t i, bool stopAtLt, bool& empty) {
+[[gnu::always_inline]] inline int32_t SkipTagBody(const char16_t* t, int32_t n, int32_t i, bool stopAtLt, bool& empty) {
   int32_t valueEnd = kNotFound;
   const uint8_t stops = stopAtLt ? (kBodyStop | kLess) : kBodyStop;
   while (i < n) {
