@@ -5,7 +5,11 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <system_error>
+#include <thread>
 
 #include "updater/Crc32.h"
 
@@ -13,6 +17,7 @@ namespace updater {
 namespace {
 
 constexpr size_t kBlockBytes = 256 * 1024;
+constexpr size_t kMaxMatchers = 4;
 
 }  // namespace
 
@@ -48,6 +53,27 @@ bool FileDigest::Matches(const std::string& path, int32_t size, text::WStringVie
     return false;
   }
   return Measure(path) && size_ == static_cast<uint32_t>(size) && crcText_ == crcText;
+}
+
+std::vector<bool> MatchAll(const std::vector<ExpectedFile>& files) {
+  std::vector<char> results(files.size(), 0);  // char, not bool: threads write neighbours
+  std::atomic<size_t> next{0};
+  auto matchSome = [&] {
+    FileDigest digest;
+    for (size_t i = next++; i < files.size(); i = next++) {
+      results[i] = digest.Matches(files[i].path, files[i].size, files[i].crcText);
+    }
+  };
+  const size_t wanted = std::min<size_t>({kMaxMatchers, std::max(1u, std::thread::hardware_concurrency()), files.size()});
+  std::vector<std::thread> helpers;
+  try {
+    for (size_t i = 1; i < wanted; ++i) helpers.emplace_back(matchSome);
+  } catch (const std::system_error&) {
+    // Fewer helpers: this thread and those that started still cover every file.
+  }
+  matchSome();
+  for (std::thread& t : helpers) t.join();
+  return std::vector<bool>(results.begin(), results.end());
 }
 
 }  // namespace updater

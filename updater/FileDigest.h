@@ -27,4 +27,15 @@ class FileDigest {
   text::WString crcText_;
 };
 
+// One file to compare with the size and CRC text a list expects.
+struct ExpectedFile {
+  std::string path;
+  int32_t size = 0;
+  text::WString crcText;
+};
+
+// Matches every file, spread over a few threads (files are independent, and the disk and the
+// CRC both keep up with more than one reader). Element i is true when file i matches.
+std::vector<bool> MatchAll(const std::vector<ExpectedFile>& files);
+
 }  // namespace updater

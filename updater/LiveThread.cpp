@@ -12,6 +12,7 @@
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "platform/SpawnDetached.h"
+#include "updater/ArchiveReader.h"
 #include "updater/AtomicFile.h"
 #include "updater/FileChecker.h"
 #include "updater/ListPaths.h"
@@ -46,8 +47,15 @@ WString CheckLine(WStringView kind, WStringView path, uint32_t measured, int32_t
          u") " + WString(outcome);
 }
 
-bool Matches(const FileChecker& checker, int32_t size, WStringView crc) {
-  return checker.Size() == static_cast<uint32_t>(size) && checker.CrcText() == crc;
+// The first item of the archive becomes the target; a target left by an earlier attempt goes
+// first, so nothing of it survives a failed extraction.
+bool UnpackArchive(const std::string& archive, const std::string& target) {
+  unlink(target.c_str());
+  ArchiveReader reader;
+  if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::Ok) return false;
+  const bool ok = reader.ExtractItem(0, text::FromUtf8(target)) == ArchiveResult::Ok;
+  reader.CloseArchive();
+  return ok;
 }
 
 }  // namespace
@@ -139,9 +147,14 @@ bool CLiveThread::CheckUpdate() {
   list.Clear();
   if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSafe()) return false;
   PostStep(2, u"正在准备更新包...");
+  std::vector<ExpectedFile> installed;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    const WString installed = NamesOf(*entry).installed;
-    if (digest_.Matches(Utf8(installed), entry->FileLen(), entry->FileCrc())) {
+    installed.push_back({Utf8(InstalledPath(*entry)), entry->FileLen(), entry->FileCrc()});
+  }
+  const std::vector<bool> current = MatchAll(installed);
+  size_t i = 0;
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next(), ++i) {
+    if (current[i]) {
       list.Remove(entry);
     } else {
       entry->SetStatus(0);
@@ -175,6 +188,10 @@ bool CLiveThread::ListIsSafe() {
 
 bool CLiveThread::SaveLog() {
   return WriteAtomically(Utf8(logPath_), [this](const std::string& temp) { return List().Save(text::FromUtf8(temp)); });
+}
+
+WString CLiveThread::InstalledPath(const UpdateFileEntry& entry) const {
+  return PathIn(settings_.programDir, entry.FilePath(), entry.FileName());
 }
 
 CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
@@ -233,14 +250,14 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
 
 bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
   if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()))) return false;
-  FileChecker& c = Checker();
-  const bool measured = c.MeasureFile(names.archive);
-  if (!measured || !Matches(c, entry.CompressLen(), entry.CompressCrc()) || !c.UnpackMeasured()) {
-    Debug(CheckLine(u"CompressFile", names.archive, measured ? c.Size() : 0, entry.CompressLen(),
-                    entry.CompressCrc(), c.CrcText(), u"Decompress Failed!"));
+  FileDigest& d = digest_;
+  const bool archiveGood = d.Measure(Utf8(names.archive)) && d.Size() == static_cast<uint32_t>(entry.CompressLen()) &&
+                           d.CrcText() == entry.CompressCrc();
+  if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked))) {
+    Debug(CheckLine(u"CompressFile", names.archive, d.Size(), entry.CompressLen(), entry.CompressCrc(), d.CrcText(),
+                    u"Decompress Failed!"));
     return false;
   }
-  FileDigest& d = digest_;
   if (!d.Measure(Utf8(names.unpacked)) || d.Size() != static_cast<uint32_t>(entry.FileLen()) ||
       d.CrcText() != entry.FileCrc()) {
     Debug(CheckLine(u"DecompressFile", names.unpacked, d.Size(), entry.FileLen(), entry.FileCrc(), d.CrcText(),

@@ -75,6 +75,7 @@ class CLiveThread : public Basalt::IThread {
   struct Names;
   FileChecker& Checker();
   Names NamesOf(const UpdateFileEntry& entry) const;
+  text::WString InstalledPath(const UpdateFileEntry& entry) const;
   bool FetchList();
   bool ListIsSafe();
   bool SaveLog();

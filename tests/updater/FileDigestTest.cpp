@@ -66,5 +66,25 @@ TEST(FileDigest, DirectoryNeverMatches) {
   EXPECT_FALSE(d.Matches(dir.Path(), 0, u"0"));
 }
 
+TEST(FileDigest, MatchAllAnswersForEveryFileInOrder) {
+  TempDir dir;
+  std::vector<ExpectedFile> files;
+  for (int i = 0; i < 40; ++i) {
+    const std::string path = dir.Join("f" + std::to_string(i));
+    const std::string data(static_cast<size_t>(i) * 100, static_cast<char>('a' + i % 26));
+    WriteFileBytes(path, data);
+    // Every third file is expected with another CRC, every fifth is missing.
+    const text::WString crc = i % 3 == 0 ? u"1" : CrcText(Crc32(data.data(), data.size()));
+    files.push_back({i % 5 == 0 ? path + ".missing" : path, i * 100, crc});
+  }
+  const std::vector<bool> result = MatchAll(files);
+  ASSERT_EQ(result.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(result[i], i % 3 != 0 && i % 5 != 0) << i;
+}
+
+TEST(FileDigest, MatchAllOfNothingIsEmpty) {
+  EXPECT_TRUE(MatchAll({}).empty());
+}
+
 }  // namespace
 }  // namespace updater
