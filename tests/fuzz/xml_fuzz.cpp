@@ -8,6 +8,7 @@
 
 #include "xml/XmlDocument.h"
 #include "xml/detail/IndexCheck.h"
+#include "xml/detail/Scanner.h"
 
 namespace {
 
@@ -18,6 +19,30 @@ void Check(const XmlDocument& doc, const char* step) {
   if (error.empty()) return;
   std::fprintf(stderr, "index broken after %s: %s\n", step, error.c_str());
   std::abort();
+}
+
+// Right after a parse, record i belongs to the i-th start tag the node scanner finds: the
+// index builder's own fast reading of tags must agree with the scanner.
+void CheckAgainstScanner(const XmlDocument& doc) {
+  const text::WString& text = doc.ToString();
+  xml::detail::ScanState scan(text);
+  XmlDocument::Position pos = 1;
+  for (xml::detail::NodeKind kind; (kind = xml::detail::NextNode(scan)) != xml::detail::NodeKind::kEndOfText;) {
+    if (kind != xml::detail::NodeKind::kStartTag) continue;
+    const xml::detail::ElementRecord* rec =
+        pos < doc.Index().UsedCount() ? &doc.Index()[pos] : nullptr;
+    bool same = rec && rec->start == scan.nodeStart && rec->StartTagLength() == scan.nodeLength &&
+                (!scan.emptyElement || (rec->IsEmpty() && !(rec->flags & xml::detail::kFlagUnended)));
+    if (!same) {
+      std::fprintf(stderr, "start tag at %d read differently by the index builder\n", scan.nodeStart);
+      std::abort();
+    }
+    ++pos;
+  }
+  if (pos != doc.Index().UsedCount()) {
+    std::fprintf(stderr, "index has records the scanner does not see\n");
+    std::abort();
+  }
 }
 
 text::WString Text(FuzzedDataProvider& in, size_t max) {
@@ -66,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   XmlDocument doc;
   doc.Parse(Text(in, 4096));
   Check(doc, "parse");
+  CheckAgainstScanner(doc);
   for (int steps = 0; steps < 64 && in.remaining_bytes() > 0; ++steps) {
     int op = in.ConsumeIntegralInRange(0, 15);
     if (op < 11) {

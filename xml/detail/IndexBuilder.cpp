@@ -163,7 +163,18 @@ bool Builder::MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const 
   if (stack_.empty()) return false;
   const OpenTag& top = stack_.back();
   int32_t end = nameStart + top.nameLength;
-  if (end >= n || !SameUnits(t + top.nameStart, t + nameStart, top.nameLength)) return false;
+  if (end >= n) return false;
+#if defined(__SSE2__)
+  // A short name is compared in one step; the open name lies earlier in the same text.
+  if (top.nameLength <= 8 && nameStart + 8 <= n) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + top.nameStart));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + nameStart));
+    unsigned equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, b)));
+    unsigned wanted = (1u << (2 * top.nameLength)) - 1;
+    return (equal & wanted) == wanted && (scan::ClassOf(t[end]) & scan::kNameStop);
+  }
+#endif
+  if (!SameUnits(t + top.nameStart, t + nameStart, top.nameLength)) return false;
   return scan::ClassOf(t[end]) & scan::kNameStop;
 }
 
