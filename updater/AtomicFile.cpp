@@ -123,6 +123,11 @@ bool FlushFiles(const std::vector<std::string>& paths) {
   return ok;
 }
 
+void StartWriteback(const std::string& path) {
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() >= 0) sync_file_range(fd.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 bool CommitReplacement(const std::string& target) {
   return rename(TemporaryNameFor(target).c_str(), target.c_str()) == 0;
 }

@@ -23,6 +23,8 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target);
 enum class Staging { Staged, AlreadyInPlace, Failed };
 // Writes the temporary copy (a hard link when possible); `flush` syncs it at once.
 Staging StageReplacement(const std::string& source, const std::string& target, bool flush);
+// Starts writing a finished file to disk without waiting, so that a later flush of it is short.
+void StartWriteback(const std::string& path);
 // Brings the named files to disk; false when any of them cannot be flushed.
 bool FlushFiles(const std::vector<std::string>& paths);
 // Renames the staged copy over the target; false when it cannot (the staged copy then stays).

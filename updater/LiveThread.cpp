@@ -264,6 +264,8 @@ bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
                     u"Check Failed!"));
     return false;
   }
+  // The install flushes this file; writing it out now overlaps that with the next downloads.
+  StartWriteback(Utf8(names.unpacked));
   return true;
 }
 

@@ -152,16 +152,27 @@ int main(int argc, char** argv) {
   std::printf("program: %zu files, %.1f MB; archives %.1f MB\n", files.size() + 1, total / 1048576.0,
               published.archiveBytes / 1048576.0);
 
-  CountingWindow window;
-  auto start = Clock::now();
-  Worker(url, work.Join("prog"), work.Join("down"), window)->Run();
-  const double updater = Seconds(start);
-  if (window.last != updater::WM_UPDATE_DONE) return std::fprintf(stderr, "update failed\n"), 1;
+  // The machine is shared: the updater and the floor alternate, three times each, and the best
+  // time of each counts.
   auto span = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
-  std::printf("updater phases: list %.3f s, compare %.3f s, download %.3f s, install %.3f s\n",
-              span(start, window.compare), span(window.compare, window.download),
-              span(window.download, window.install), Seconds(window.install));
-
+  double updater = 1e9, floor = 1e9;
+  Clock::time_point start;
+  for (int round = 0; round < (argc > 3 ? 1 : 3); ++round) {
+    fs::remove_all(work.Join("prog"));
+    fs::remove_all(work.Join("floor"));
+    CountingWindow window;
+    start = Clock::now();
+    Worker(url, work.Join("prog"), work.Join("down"), window)->Run();
+    const double took = Seconds(start);
+    if (window.last != updater::WM_UPDATE_DONE) return std::fprintf(stderr, "update failed\n"), 1;
+    std::printf("updater %.3f s: list %.3f s, compare %.3f s, download %.3f s, install %.3f s\n", took,
+                span(start, window.compare), span(window.compare, window.download),
+                span(window.download, window.install), Seconds(window.install) - (Seconds(start) - took));
+    updater = std::min(updater, took);
+    start = Clock::now();
+    if (!InflateAll(root + "/zemba/bench/10", work.Join("floor"))) return std::fprintf(stderr, "floor failed\n"), 1;
+    floor = std::min(floor, Seconds(start));
+  }
   if (argc > 3) return 0;
 
   testsupport::WriteFileBytes(work.Join("baseline.sh"), BaselineScript(files, url, work.Join("baseline")));
@@ -169,27 +180,28 @@ int main(int argc, char** argv) {
   if (!Run("bash " + Quote(work.Join("baseline.sh")))) return std::fprintf(stderr, "baseline failed\n"), 1;
   const double baseline = Seconds(start);
 
-  start = Clock::now();
-  if (!InflateAll(root + "/zemba/bench/10", work.Join("floor"))) return std::fprintf(stderr, "floor failed\n"), 1;
-  const double floor = Seconds(start);
-
-  // Best of three for both sides of the check; the files are in the page cache for both.
-  double check = 1e9, cksum = 1e9;
-  for (int i = 0; i < 3; ++i) {
+  // Best of five for both sides of the check; the files are in the page cache for both.
+  double check = 1e9, cksum = 1e9, checkList = 0;
+  for (int i = 0; i < 5; ++i) {
     CountingWindow w;
     auto worker = Worker(url, work.Join("prog"), work.Join("down-check"), w);
     start = Clock::now();
     const bool work_left = worker->CheckUpdate();
-    check = std::min(check, Seconds(start));
+    if (Seconds(start) < check) {
+      check = Seconds(start);
+      checkList = span(start, w.compare);
+    }
     if (work_left) return std::fprintf(stderr, "check found work\n"), 1;
     start = Clock::now();
     Run("cd " + Quote(work.Join("prog")) + " && find . -type f -print0 | xargs -0 cksum > /dev/null");
     cksum = std::min(cksum, Seconds(start));
   }
 
+  std::printf("load average: %s", testsupport::ReadFileBytes("/proc/loadavg").c_str());
   std::printf("updater  %8.3f s\nbaseline %8.3f s  (curl + unzip per file)\nfloor    %8.3f s  (inflate from disk)\n",
               updater, baseline, floor);
-  std::printf("check    %8.3f s\ncksum    %8.3f s\n", check, cksum);
+  std::printf("check    %8.3f s  (list %.3f s, comparison %.3f s)\ncksum    %8.3f s\n", check, checkList,
+              check - checkList, cksum);
   std::printf("updater/baseline %.3f  (target <= 0.25)\nupdater/floor    %.3f  (target <= 2.0)\n"
               "check/cksum      %.3f  (target <= 1.1)\n",
               updater / baseline, updater / floor, check / cksum);
