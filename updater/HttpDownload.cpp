@@ -18,6 +18,8 @@ void GlobalInit() {
 }
 
 constexpr char kHex[] = "0123456789ABCDEF";
+// Bytes taken from the connection at once; progress is still reported in chunks of kChunkBytes.
+constexpr long kReceiveBytes = 64 * 1024;
 
 void AppendEscaped(std::string& out, unsigned char c) {
   out += '%';
@@ -82,11 +84,14 @@ struct Transfer {
     return true;
   }
 
-  bool Chunk(const char* data, size_t size) {
-    if (hooks->keepGoing && !hooks->keepGoing()) return false;
-    total += size;
+  // One write for what arrived; progress and the cancel check still come per chunk.
+  bool Body(const char* data, size_t size) {
     if (!Write(data, size)) return false;
-    if (hooks->onChunk) hooks->onChunk(static_cast<uint32_t>(total));
+    for (size_t done = 0; done < size; done += HttpDownload::kChunkBytes) {
+      if (hooks->keepGoing && !hooks->keepGoing()) return false;
+      total += std::min(HttpDownload::kChunkBytes, size - done);
+      if (hooks->onChunk) hooks->onChunk(static_cast<uint32_t>(total));
+    }
     return true;
   }
 };
@@ -94,10 +99,7 @@ struct Transfer {
 size_t OnBody(char* data, size_t, size_t size, void* user) {
   Transfer& t = *static_cast<Transfer*>(user);
   if (!t.Open()) return 0;  // aborts the transfer
-  for (size_t done = 0; done < size; done += HttpDownload::kChunkBytes) {
-    if (!t.Chunk(data + done, std::min(HttpDownload::kChunkBytes, size - done))) return 0;
-  }
-  return size;
+  return t.Body(data, size) ? size : 0;
 }
 
 // Cancels when the worker is told to stop, and when the server has sent nothing for the stall
@@ -150,7 +152,7 @@ bool HttpDownload::Get(const std::string& url, const std::string& target, const 
   ApplyRequestSettings(curl_, timeouts_, &headers);
   Transfer transfer{curl_, &target, &hooks, timeouts_.stallMs};
   curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, static_cast<long>(kChunkBytes));
+  curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, kReceiveBytes);
   curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
