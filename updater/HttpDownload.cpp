@@ -8,14 +8,10 @@
 #include <chrono>
 #include <mutex>
 
+#include "platform/HttpRequest.h"
+
 namespace updater {
 namespace {
-
-// The library's global set-up is not thread-safe; do it once before the first handle.
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 constexpr char kHex[] = "0123456789ABCDEF";
 // Bytes taken from the connection at once; progress is still reported in chunks of kChunkBytes.
@@ -25,12 +21,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
   out += '%';
   out += kHex[c >> 4];
   out += kHex[c & 15];
-}
-
-// Bytes a URL may carry as they are; "%" stays so that escapes already present survive.
-bool UrlSafe(unsigned char c) {
-  if (c <= 0x20 || c >= 0x7F) return false;
-  return std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) == std::string_view::npos;
 }
 
 bool Unreserved(unsigned char c) {
@@ -115,10 +105,18 @@ int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
   return now - t.lastAlive > std::chrono::milliseconds(t.stallMs) ? 1 : 0;
 }
 
+// The shared request settings, plus curl's own low-speed rule for callers without a stall
+// check of their own (curl averages over seconds, so it reacts later than ours).
+bool ApplyDownloadSettings(CURL* curl, const DownloadTimeouts& timeouts, curl_slist** headers) {
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, timeouts.stallMs / 1000) + 5);
+  return platform::ApplyRequestSettings(curl, timeouts.connectMs, headers);
+}
+
 }  // namespace
 
 HttpDownload::HttpDownload() {
-  GlobalInit();
+  platform::InitHttp();
   curl_ = curl_easy_init();
 }
 
@@ -126,30 +124,13 @@ HttpDownload::~HttpDownload() {
   if (curl_) curl_easy_cleanup(curl_);
 }
 
-void ApplyRequestSettings(CURL* curl, const DownloadTimeouts& timeouts, curl_slist** headers) {
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vendrel");
-  curl_easy_setopt(curl, CURLOPT_PROXY, "");  // direct: ignore proxy settings of the environment
-  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
-  // For callers without their own stall check; curl averages over seconds, so it reacts later.
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, timeouts.stallMs / 1000) + 5);
-  *headers = curl_slist_append(*headers, "Accept: */*");
-  *headers = curl_slist_append(*headers, "Pragma: no-cache");
-  *headers = curl_slist_append(*headers, "Cache-Control: no-cache");
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, *headers);
-}
-
 bool HttpDownload::Get(const std::string& url, const std::string& target, const DownloadHooks& hooks) {
   if (!curl_) return false;
   curl_slist* headers = nullptr;
-  ApplyRequestSettings(curl_, timeouts_, &headers);
+  if (!ApplyDownloadSettings(curl_, timeouts_, &headers)) {
+    curl_slist_free_all(headers);
+    return false;
+  }
   Transfer transfer{curl_, &target, &hooks, timeouts_.stallMs};
   curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, kReceiveBytes);
@@ -171,13 +152,7 @@ bool HttpDownload::Get(const std::string& url, const std::string& target, const 
 }
 
 std::string RequestUrl(text::WStringView url, uint32_t seconds) {
-  std::string out;
-  for (unsigned char c : text::ToUtf8(url)) {
-    if (c == '\\') c = '/';
-    if (UrlSafe(c)) out += static_cast<char>(c);
-    else AppendEscaped(out, c);
-  }
-  return out + "?a=" + std::to_string(seconds);
+  return platform::EscapeUrl(text::ToUtf8(url)) + "?a=" + std::to_string(seconds);
 }
 
 text::WString EscapeListPath(text::WStringView path) {

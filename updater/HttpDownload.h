@@ -51,12 +51,6 @@ class HttpDownload {
   DownloadTimeouts timeouts_;
 };
 
-// Applies the request settings shared with the lobby's version check: agent "Vendrel", no proxy,
-// no caching, "Accept: */*", HTTP/1.1, redirects followed, connect and stall time-outs.
-// `headers` receives the header list, which must outlive the transfer (free it with
-// curl_slist_free_all).
-void ApplyRequestSettings(CURL* curl, const DownloadTimeouts& timeouts, curl_slist** headers);
-
 // The request URL: backslashes become "/", bytes a URL cannot carry (spaces, controls,
 // non-ASCII as UTF-8, quotes, braces...) are percent-encoded, then "?a=<seconds>" is appended
 // as a cache-buster (after any query already there).

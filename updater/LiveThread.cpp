@@ -11,7 +11,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
-#include "platform/SpawnDetached.h"
+#include "platform/LaunchDetached.h"
 #include "updater/ArchiveReader.h"
 #include "updater/AtomicFile.h"
 #include "updater/FileChecker.h"
@@ -133,7 +133,8 @@ void CLiveThread::Restart() {
   const WString target = settings_.programDir + u"/" + settings_.programName + text::FromUtf8(platform::kExeSuffix);
   Debug(u"Vendrel ShellExecute!");
   Debug(target);
-  platform::SpawnDetached(Utf8(target));  // like the shell's start, its outcome changes nothing
+  const std::string path = Utf8(target);
+  platform::LaunchDetached(path, {path});  // like the shell's start, its outcome changes nothing
 }
 
 // --- check ---------------------------------------------------------------------------------

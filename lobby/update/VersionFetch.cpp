@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "platform/HttpRequest.h"
+
 namespace lobby {
 
 namespace {
@@ -31,50 +33,9 @@ struct ListDeleter {
   void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
-// Bytes a URL cannot carry as they are (non-ASCII, blanks, controls) become %XX escapes, so
-// names in any script reach the server in the form it publishes them.
-std::string EscapeUrl(const std::string& url) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : url) {
-    if (c <= 0x20 || c >= 0x7F) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-curl_slist* RequestHeaders() {
-  curl_slist* list = nullptr;
-  for (const char* h : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
-    curl_slist* next = curl_slist_append(list, h);
-    if (!next) {
-      curl_slist_free_all(list);
-      return nullptr;
-    }
-    list = next;
-  }
-  return list;
-}
-
-void ApplySettings(CURL* h, const std::string& url, const FetchLimits& limits, curl_slist* headers,
-                   Sink* sink) {
-  curl_easy_setopt(h, CURLOPT_URL, url.c_str());  // escaped by the caller
-  curl_easy_setopt(h, CURLOPT_USERAGENT, "Vendrel");
-  curl_easy_setopt(h, CURLOPT_PROXY, "");  // direct, whatever the environment says
-  curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
+void ApplySettings(CURL* h, const std::string& url, const FetchLimits& limits, Sink* sink) {
+  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);  // bounds a stalled answer
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, sink);
 }
@@ -82,13 +43,17 @@ void ApplySettings(CURL* h, const std::string& url, const FetchLimits& limits, c
 }  // namespace
 
 std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& limits) {
+  platform::InitHttp();
   std::unique_ptr<CURL, EasyDeleter> h(curl_easy_init());
-  std::unique_ptr<curl_slist, ListDeleter> headers(RequestHeaders());
-  if (!h || !headers) return std::nullopt;
+  if (!h) return std::nullopt;
+  curl_slist* list = nullptr;
+  bool ready = platform::ApplyRequestSettings(h.get(), limits.connectTimeoutMs, &list);
+  std::unique_ptr<curl_slist, ListDeleter> headers(list);
+  if (!ready) return std::nullopt;
   Sink sink;
   sink.maxBytes = limits.maxBytes;
-  std::string escaped = EscapeUrl(url);
-  ApplySettings(h.get(), escaped, limits, headers.get(), &sink);
+  const std::string escaped = platform::EscapeUrl(url);
+  ApplySettings(h.get(), escaped, limits, &sink);
   CURLcode rc = curl_easy_perform(h.get());
   if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && sink.full)) return std::nullopt;
   long status = 0;
