@@ -1,7 +1,7 @@
 #include "xml/detail/IndexBuilder.h"
 
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "xml/detail/Report.h"
 #include "xml/detail/ScanLoops.h"
@@ -42,38 +42,44 @@ struct OpenTag {
   return true;
 }
 
-// The open tags: a fixed run kept inline (no allocation for ordinary depths), then the heap.
+// The open tags: a fixed run kept inline (no allocation for ordinary depths), moved to the
+// heap as a whole when it outgrows that, so every access is one plain index.
 class OpenStack {
  public:
+  OpenStack() = default;
+  OpenStack(const OpenStack&) = delete;
+  OpenStack& operator=(const OpenStack&) = delete;
+
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  OpenTag& operator[](size_t i) { return i < kInline ? inline_[i] : heap_[i - kInline]; }
-  const OpenTag& operator[](size_t i) const { return i < kInline ? inline_[i] : heap_[i - kInline]; }
-  OpenTag& back() { return (*this)[size_ - 1]; }
-  const OpenTag& back() const { return (*this)[size_ - 1]; }
+  OpenTag& operator[](size_t i) { return data_[i]; }
+  const OpenTag& operator[](size_t i) const { return data_[i]; }
+  OpenTag& back() { return data_[size_ - 1]; }
+  const OpenTag& back() const { return data_[size_ - 1]; }
   void push_back(const OpenTag& tag) {
-    if (size_ < kInline) {
-      inline_[size_] = tag;
-    } else {
-      heap_.push_back(tag);
-    }
-    ++size_;
+    if (size_ == capacity_) Grow();
+    data_[size_++] = tag;
   }
-  void pop_back() {
-    if (size_ > kInline) heap_.pop_back();
-    --size_;
-  }
+  void pop_back() { --size_; }
   void resize(size_t n) {
-    if (n >= size_) return;
-    if (size_ > kInline) heap_.resize(n > kInline ? n - kInline : 0);
-    size_ = n;
+    if (n < size_) size_ = n;
   }
 
  private:
+  void Grow() {
+    auto grown = std::make_unique_for_overwrite<OpenTag[]>(capacity_ * 2);
+    std::memcpy(grown.get(), data_, sizeof(OpenTag) * size_);
+    heap_ = std::move(grown);
+    data_ = heap_.get();
+    capacity_ *= 2;
+  }
+
   static constexpr size_t kInline = 64;
   OpenTag inline_[kInline];
-  std::vector<OpenTag> heap_;
+  std::unique_ptr<OpenTag[]> heap_;
+  OpenTag* data_ = inline_;
   size_t size_ = 0;
+  size_t capacity_ = kInline;
 };
 
 class Builder {
