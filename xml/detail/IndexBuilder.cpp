@@ -92,8 +92,8 @@ class Builder {
   Position Run();
 
  private:
-  NodeKind Next(TagNode& tag);
-  NodeKind Scan(TagNode& tag);
+  NodeKind Next(TagNode& tag, int32_t& at);
+  NodeKind Scan(TagNode& tag, int32_t& at);
   bool MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const;
   void OnStartTag(const TagNode& tag);
   void OnEndTag(const TagNode& tag);
@@ -128,15 +128,15 @@ class Builder {
 // The node scanner's result for the nodes that matter here, with its common cases inline:
 // text adds nothing to the index, so the scan jumps to the next `<`, and complete start and
 // end tags are read on the spot. Everything else goes through the full scanner.
-NodeKind Builder::Next(TagNode& tag) {
+[[gnu::always_inline]] inline NodeKind Builder::Next(TagNode& tag, int32_t& at) {
   const char16_t* t = scan_.text.data();
   const int32_t n = static_cast<int32_t>(scan_.text.size());
-  int32_t i = scan::SearchEither(t, n, scan_.offset, u'<', u'<');
-  scan_.offset = i;
-  if (i + 1 >= n) return Scan(tag);
+  int32_t i = scan::SearchEither(t, n, at, u'<', u'<');
+  at = i;
+  if (i + 1 >= n) return Scan(tag, at);
   char16_t c = t[i + 1];
   const bool endTag = c == u'/';
-  if (!endTag && !IsNameStart(c)) return Scan(tag);
+  if (!endTag && !IsNameStart(c)) return Scan(tag, at);
   int32_t nameStart = i + (endTag ? 2 : 1);
   topMatched_ = endTag && MatchesTop(t, n, nameStart);
   int32_t nameEnd = topMatched_ ? nameStart + stack_.back().nameLength
@@ -150,15 +150,17 @@ NodeKind Builder::Next(TagNode& tag) {
   } else {
     close = scan::SkipTagBody(t, n, nameEnd, false, empty);
   }
-  if (close == scan::kNotFound) return Scan(tag);
+  if (close == scan::kNotFound) return Scan(tag, at);
   tag = {i, close - i, nameStart, nameEnd - nameStart, empty};
-  scan_.offset = close;
+  at = close;
   return endTag ? NodeKind::kEndTag : NodeKind::kStartTag;
 }
 
 // The full scanner, for everything the fast path does not take.
-NodeKind Builder::Scan(TagNode& tag) {
+NodeKind Builder::Scan(TagNode& tag, int32_t& at) {
+  scan_.offset = at;
   NodeKind kind = NextNode(scan_);
+  at = scan_.offset;
   topMatched_ = false;
   tag = {scan_.nodeStart, scan_.nodeLength, scan_.nameStart, scan_.nameLength, scan_.emptyElement};
   return kind;
@@ -185,9 +187,12 @@ bool Builder::MatchesTop(const char16_t* t, int32_t n, int32_t nameStart) const 
 }
 
 Position Builder::Run() {
+  // The scan offset stays in a register: through memory, every node would wait on the
+  // previous node's store.
+  int32_t at = scan_.offset;
   for (;;) {
     TagNode tag;
-    switch (Next(tag)) {
+    switch (Next(tag, at)) {
       case NodeKind::kStartTag: OnStartTag(tag); break;
       case NodeKind::kEndTag: OnEndTag(tag); break;
       case NodeKind::kSyntaxError: OnSyntaxError(); break;
