@@ -80,7 +80,8 @@ inline int32_t SkipWhitespace(const char16_t* t, int32_t n, int32_t i) {
 
 // Names are short: one unit at a time (see SearchEither).
 inline int32_t SkipName(const char16_t* t, int32_t n, int32_t i) {
-  while (i < n && !(ClassOf(t[i]) & kNameStop)) ++i;
+  // Letters and every non-ASCII unit sort above `>`, the last stop character.
+  while (i < n && (t[i] > u'>' || !(kClasses.bits[t[i]] & kNameStop))) ++i;
   return i;
 }
 
