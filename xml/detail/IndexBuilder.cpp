@@ -98,9 +98,9 @@ class Builder {
   void OnStartTag(const TagNode& tag);
   void OnEndTag(const TagNode& tag);
   void OnSyntaxError();
-  void Skip(const TagNode& tag, const char16_t* word);
+  void Skip(TagNode tag, const char16_t* word);
   void LinkLastChild(Position pos, Position first, Position last);
-  int32_t FindOpen(const TagNode& tag) const;
+  int32_t FindOpen(int32_t nameStart, int32_t nameLength) const;
   void Unend(size_t from, int32_t offset2);
   void MoveChildrenAfter(Position pos);
   void MarkError() {
@@ -157,7 +157,7 @@ class Builder {
 }
 
 // The full scanner, for everything the fast path does not take.
-NodeKind Builder::Scan(TagNode& tag, int32_t& at) {
+[[gnu::always_inline]] inline NodeKind Builder::Scan(TagNode& tag, int32_t& at) {
   scan_.offset = at;
   NodeKind kind = NextNode(scan_);
   at = scan_.offset;
@@ -204,7 +204,7 @@ Position Builder::Run() {
   }
 }
 
-void Builder::Skip(const TagNode& tag, const char16_t* word) {
+void Builder::Skip(TagNode tag, const char16_t* word) {
   MarkError();
   AddReportEntry(report_, word, Name(tag.nameStart, tag.nameLength), 0, tag.start, -1);
   if (!tag.empty) stack_.push_back({tag.nameStart, tag.nameLength, -1, current_});
@@ -247,10 +247,10 @@ void Builder::LinkLastChild(Position pos, Position first, Position last) {
   index_[first].prev = pos;
 }
 
-int32_t Builder::FindOpen(const TagNode& tag) const {
+int32_t Builder::FindOpen(int32_t nameStart, int32_t nameLength) const {
   const char16_t* t = scan_.text.data();
-  const char16_t* name = t + tag.nameStart;
-  const int32_t length = tag.nameLength;
+  const char16_t* name = t + nameStart;
+  const int32_t length = nameLength;
   for (int32_t k = static_cast<int32_t>(stack_.size()) - 1; k >= 0; --k) {
     const OpenTag& open = stack_[k];
     if (open.nameLength == length && SameUnits(t + open.nameStart, name, length)) return k;
@@ -266,7 +266,7 @@ void Builder::OnEndTag(const TagNode& tag) {
                    tag.start, -1);
     return;
   }
-  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1 : FindOpen(tag);
+  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1 : FindOpen(tag.nameStart, tag.nameLength);
   if (k < 0) {
     MarkError();
     AddReportEntry(report_, u"lone_end_tag", Name(tag.nameStart, tag.nameLength), 0,
