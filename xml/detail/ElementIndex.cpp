@@ -41,6 +41,10 @@ bool ElementIndex::Grow() {
   if (usedCount_ == kMaxRecords) return false;
   int64_t wanted = static_cast<int64_t>(usedCount_) + usedCount_ / 2;
   wanted = std::min<int64_t>(std::max<int64_t>(wanted, usedCount_ + 1), kMaxRecords);
+  if (wanted <= first_.size) {
+    capacity_ = static_cast<int32_t>(wanted);  // block 0 already has the room
+    return true;
+  }
   GrowTo(static_cast<int32_t>(wanted), true);
   return true;
 }
