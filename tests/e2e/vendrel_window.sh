@@ -41,16 +41,28 @@ while True:
 ' "$port" &
 server=$!
 
-start_vendrel() {
+start_vendrel_once() {
   "$vendrel" -name Stalled -number 1.0 -prog "$work/prog" -down "$work/down" \
-    -http "http://127.0.0.1:$port/stalled" 2>/dev/null &
+    -http "http://127.0.0.1:$port/stalled" 2>"$work/vendrel.err" &
   vendrel_pid=$!
   geometry=
   for _ in $(seq 600); do  # generous: a sanitizer build on a busy machine starts slowly
     geometry=$(window_geometry Vendrel) && return 0
+    kill -0 "$vendrel_pid" 2>/dev/null || break
     sleep 0.1
   done
+  local code=0
+  wait "$vendrel_pid" || code=$?
+  vendrel_pid=
+  echo "# Vendrel ended before its window was seen (code $code); stalling server alive: $(kill -0 "$server" 2>/dev/null && echo yes || echo no); its output:"
+  sed 's/^/#   /' "$work/vendrel.err"
   return 1
+}
+
+# A start that ends before its window is seen says why above; it gets one more try, so a
+# passing moment of the shared display does not decide the keys' behaviour below.
+start_vendrel() {
+  start_vendrel_once || start_vendrel_once
 }
 
 # The worker alone could not end the run this soon: the server never answers, and its connect
