@@ -5,6 +5,7 @@
 
 #include "xml/detail/Report.h"
 #include "xml/detail/ScanLoops.h"
+#include "xml/detail/Tree.h"
 
 namespace xml::detail {
 
@@ -349,18 +350,9 @@ void Builder::MoveChildrenAfter(Position pos) {
 void Relevel(ElementIndex& index, Position root, int32_t rootLevel) {
   if (index[root].Level() == rootLevel) return;
   index[root].SetLevel(rootLevel);
-  Position pos = root;
-  for (;;) {
-    Position child = index[pos].firstChild;
-    if (child == 0) {
-      while (pos != root && index[pos].next == 0) pos = index[pos].parent;
-      if (pos == root) return;
-      pos = index[pos].next;
-    } else {
-      pos = child;
-    }
+  ForEachDescendant(index, root, [&](Position pos) {
     index[pos].SetLevel(index[index[pos].parent].Level() + 1);
-  }
+  });
 }
 
 Position ParseElements(ElementIndex& index, Position holder, int32_t topLevel, ScanState& scan,

@@ -11,18 +11,7 @@ bool IsLive(const ElementIndex& index, const text::WString& text, Position pos) 
 
 void ShiftSubtree(ElementIndex& index, Position root, int32_t delta) {
   index[root].start += delta;
-  Position pos = root;
-  for (;;) {
-    Position child = index[pos].firstChild;
-    if (child == 0) {
-      while (pos != root && index[pos].next == 0) pos = index[pos].parent;
-      if (pos == root) return;
-      pos = index[pos].next;
-    } else {
-      pos = child;
-    }
-    index[pos].start += delta;
-  }
+  ForEachDescendant(index, root, [&](Position pos) { index[pos].start += delta; });
 }
 
 void AdjustOffsets(ElementIndex& index, Position e, int32_t delta, bool withChildren) {

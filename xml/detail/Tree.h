@@ -20,6 +20,24 @@ inline Position LastChild(const ElementIndex& index, Position parent) {
   return first == 0 ? 0 : index[first].prev;
 }
 
+// Calls visit(pos) for every element inside `root` (not root itself), parents before their
+// children, without recursion, so deep documents cannot exhaust the stack.
+template <typename Visit>
+void ForEachDescendant(ElementIndex& index, Position root, Visit visit) {
+  Position pos = root;
+  for (;;) {
+    Position child = index[pos].firstChild;
+    if (child == 0) {
+      while (pos != root && index[pos].next == 0) pos = index[pos].parent;
+      if (pos == root) return;
+      pos = index[pos].next;
+    } else {
+      pos = child;
+    }
+    visit(pos);
+  }
+}
+
 // Moves `root` and everything inside it by `delta`.
 void ShiftSubtree(ElementIndex& index, Position root, int32_t delta);
 
