@@ -1,0 +1,54 @@
+// The seam between the lobby frame and the movie player module. The module is loaded at run
+// time from the program directory and is the only part of the lobby that links the web engine:
+// a lobby without it still starts and shows the notice instead of the movie.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "text/Text.h"
+
+namespace lobby {
+
+// What the player reports to the frame. Always called on the main loop.
+class IPlayerEvents {
+ public:
+  virtual ~IPlayerEvents() = default;
+  // fscommand(command, args) from the movie.
+  virtual void OnFSCommand(const text::WString& command, const text::WString& args) = 0;
+  // ExternalInterface.call(...) from the movie: one invoke document.
+  virtual void OnFlashCall(const text::WString& request) = 0;
+  // One right button press over the movie (no menu is shown).
+  virtual void OnRightClick() = 0;
+  // The movie tried to go to a web address (a link, window.open, a changed location): it is
+  // not loaded in the player; the frame opens it in the user's browser.
+  virtual void OnExternalLink(const std::string& uri) = 0;
+};
+
+// One movie view. Created by the module; deleting it destroys its widget.
+class IMoviePlayerView {
+ public:
+  virtual ~IMoviePlayerView() = default;
+  // The view's widget, owned by the view; the frame places it in its movie area.
+  virtual GtkWidget* Widget() = 0;
+  // Loads the movie page at this absolute file path (layer is always 0). The bridge serves
+  // pages of that file's folder only. False when the path cannot be made a file address.
+  virtual bool LoadMovie(int layer, const std::string& path) = 0;
+  // Hands one invoke document to the function the movie registered under its name. Requests
+  // made before the page is ready are queued, not dropped.
+  virtual void CallFunction(const text::WString& request) = 0;
+  // Delivers a key press (Enter, Escape) to the movie as if the view had the focus.
+  virtual void ForwardKey(const GdkEventKey* event) = 0;
+};
+
+// The module's file name in the program directory and its one exported entry point.
+inline constexpr const char* kPlayerModuleFile = "libquorvane-player.so";
+inline constexpr const char* kPlayerCreateSymbol = "zemba_player_create";
+inline constexpr unsigned kPlayerAbiVersion = 1;
+
+// Signature of the entry point: a new view reporting to `events` (not owned, outlives the
+// view), or null when the engine cannot create one or the ABI version differs.
+using CreatePlayerFunction = IMoviePlayerView* (*)(IPlayerEvents* events, unsigned abiVersion);
+
+}  // namespace lobby
