@@ -11,11 +11,12 @@ namespace platform {
 
 class ChildProcess {
  public:
-  // Starts `path` with `argv` (argv[0] included, each value its own argument) in `workDir`.
-  // Nothing when the program cannot be started.
+  // Starts `path` with `argv` (argv[0] included, each value its own argument) in `workDir`
+  // (empty: the caller's). A detached child runs in a session of its own and is never waited
+  // for by the starter, but can still be watched. Nothing when the program cannot be started.
   static std::optional<ChildProcess> Start(const std::string& path,
                                            const std::vector<std::string>& argv,
-                                           const std::string& workDir);
+                                           const std::string& workDir, bool detached = false);
 
   ~ChildProcess();
   ChildProcess(ChildProcess&& other) noexcept;

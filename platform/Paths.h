@@ -13,9 +13,14 @@ inline constexpr const char* kExeSuffix = "";
 // Directory of the running executable, without a trailing separator.
 text::WString ExecutableDir();
 
-// Per-user staging root for re-downloadable files ($XDG_CACHE_HOME or ~/.cache), created if
-// missing; empty text when no home can be found.
+// Per-user staging root for re-downloadable files: a folder of our own, "Zemba" in the cache
+// directory ($XDG_CACHE_HOME or ~/.cache), or in the temporary directory when there is no
+// home. Always absolute; created if missing.
 text::WString StagingRoot();
+
+// True for a name that stays one level below a directory: not empty, not "." or "..", no
+// separator ("/" or "\"), no control character.
+bool IsPlainName(text::WStringView name);
 
 // Per-user configuration root ($XDG_CONFIG_HOME or ~/.config); empty when unknown.
 text::WString ConfigRoot();

@@ -1,22 +1,24 @@
 #include "lobby/flash/MovieBridge.h"
 
-#include "lobby/flash/IMovieHost.h"
+#include "lobby/flash/IFrameWindow.h"
+#include "lobby/flash/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/flash/WebAddress.h"
 #include "xml/XmlDocument.h"
 
 namespace lobby {
 
-MovieBridge::MovieBridge(IMovieHost& host, ClientConfig& config, IGameCommands& commands)
-    : host_(host), config_(config), commands_(commands) {}
+MovieBridge::MovieBridge(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config,
+                         IGameCommands& commands)
+    : frame_(frame), player_(player), config_(config), commands_(commands) {}
 
 void MovieBridge::OnFSCommand(const text::WString& command, const text::WString& args) {
   if (command == u"OpenWeb") {
     // The movie is not trusted to start programs or open local files through the shell.
-    if (auto uri = CheckedWebAddress(args)) host_.OpenWebAddress(*uri);
+    if (auto uri = CheckedWebAddress(args)) frame_.OpenWebAddress(*uri);
   } else if (command == u"LogoutServer") {
     loginActive_ = false;
-    host_.EndDialog();
+    frame_.EndDialog();
   } else if (command == u"LoginServer") {
     SendLoginServer();
   }
@@ -42,17 +44,17 @@ void MovieBridge::OnFlashCall(const text::WString& request) {
 
 void MovieBridge::OnClose() {
   if (loginActive_) {
-    host_.CallFunction(LogoutServerMessage());
+    player_.CallFunction(LogoutServerMessage());
   } else {
-    host_.EndDialog();
+    frame_.EndDialog();
   }
 }
 
-void MovieBridge::OnRightClick() { host_.CallFunction(RightClickMessage()); }
+void MovieBridge::OnRightClick() { player_.CallFunction(RightClickMessage()); }
 
 void MovieBridge::SendLoginServer() {
   loginActive_ = true;
-  host_.CallFunction(LoginServerMessage(config_));
+  player_.CallFunction(LoginServerMessage(config_));
 }
 
 }  // namespace lobby

@@ -7,7 +7,8 @@
 namespace lobby {
 
 class ClientConfig;
-class IMovieHost;
+class IFrameWindow;
+class IMoviePlayer;
 
 // The four structured commands; each gets the inner markup of the request's "arguments".
 class IGameCommands {
@@ -22,12 +23,12 @@ class IGameCommands {
 // Requests longer than this (in UTF-16 units) are dropped unread.
 inline constexpr size_t kMaxRequestLength = 64 * 1024;
 
-// The window owns one MovieBridge and one GameCommands over itself as the IMovieHost: the
-// player's two events go to OnFSCommand/OnFlashCall, its close request to OnClose, the right
-// click to OnRightClick, and the ticks of the two wait timers to GameCommands::OnTimer.
+// The player's two events go to OnFSCommand/OnFlashCall, the window's close request to OnClose
+// and the right click to OnRightClick. LobbyCore owns one, wired to the game commands.
 class MovieBridge {
  public:
-  MovieBridge(IMovieHost& host, ClientConfig& config, IGameCommands& commands);
+  MovieBridge(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config,
+              IGameCommands& commands);
 
   // "OpenWeb", "LogoutServer", "LoginServer"; anything else is ignored.
   void OnFSCommand(const text::WString& command, const text::WString& args);
@@ -41,7 +42,8 @@ class MovieBridge {
   bool LoginActive() const { return loginActive_; }
 
  private:
-  IMovieHost& host_;
+  IFrameWindow& frame_;
+  IMoviePlayer& player_;
   ClientConfig& config_;
   IGameCommands& commands_;
   bool loginActive_ = false;

@@ -4,7 +4,8 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/ArgumentObject.h"
-#include "lobby/flash/IMovieHost.h"
+#include "lobby/flash/IFrameWindow.h"
+#include "lobby/flash/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/games/GameName.h"
 #include "lobby/games/StartValues.h"
@@ -15,11 +16,23 @@ namespace lobby {
 
 using text::WString;
 
-GameCommands::GameCommands(IMovieHost& host, ClientConfig& config)
-    : host_(host),
+namespace {
+
+// Runs on the check worker: touches nothing but its own copy of the task.
+int StatusOf(UpdateTask& task) {
+  if (!task.ReadInstalledVersion()) return GameCommands::kNotInstalled;
+  return task.CheckLatestVersion();
+}
+
+}  // namespace
+
+GameCommands::GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config)
+    : frame_(frame),
+      player_(player),
       config_(config),
       stagingRoot_(platform::StagingRoot()),
-      updaterLock_(platform::InstanceLockName("Vendrel", platform::kCorp)) {}
+      updaterLock_(platform::InstanceLockName("Vendrel", platform::kCorp)),
+      checks_(frame) {}
 
 GameCommands::~GameCommands() = default;
 
@@ -40,23 +53,35 @@ std::unique_ptr<UpdateTask> GameCommands::MakeTask(const WString& gameName) cons
   return task;
 }
 
-int GameCommands::StatusOf(UpdateTask& task) const {
-  if (!task.ReadInstalledVersion()) return kNotInstalled;
-  return task.CheckLatestVersion();
-}
-
 void GameCommands::SendGameResult(const char16_t* name, const WString& gameName, int result,
                                   const WString& gameParam) {
-  host_.CallFunction(GameResultMessage(name, gameName, result, gameParam));
+  player_.CallFunction(GameResultMessage(name, gameName, result, gameParam));
+}
+
+// An answer that needs no check still waits for the checks asked for before it.
+void GameCommands::AnswerInTurn(const char16_t* name, const WString& gameName, int result,
+                                const WString& gameParam) {
+  checks_.Run([this, name, gameName, result, gameParam] {
+    return std::function<void()>([this, name, gameName, result, gameParam] {
+      SendGameResult(name, gameName, result, gameParam);
+    });
+  });
 }
 
 void GameCommands::CheckGame(const WString& arguments) {
   auto props = ReadArgumentObject(arguments);
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
-  int status = kNotInstalled;
-  if (IsPlainGameName(gameName)) status = StatusOf(*MakeTask(gameName));
-  SendGameResult(u"CheckGameResult", gameName, status, gameParam);
+  if (!IsPlainGameName(gameName)) {
+    AnswerInTurn(u"CheckGameResult", gameName, kNotInstalled, gameParam);
+    return;
+  }
+  checks_.Run([this, task = *MakeTask(gameName), gameName, gameParam]() mutable {
+    int status = StatusOf(task);
+    return std::function<void()>([this, gameName, gameParam, status] {
+      SendGameResult(u"CheckGameResult", gameName, status, gameParam);
+    });
+  });
 }
 
 void GameCommands::UpdateGame(const WString& arguments) {
@@ -65,22 +90,33 @@ void GameCommands::UpdateGame(const WString& arguments) {
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
-    SendGameResult(u"UpdateGameResult", gameName, kNoAnswer, gameParam);
+    AnswerInTurn(u"UpdateGameResult", gameName, kNoAnswer, gameParam);
     return;
   }
+  // Held from now on, so a second request is dropped while this one is being checked.
   pendingUpdate_ = MakeTask(gameName);
   pendingUpdate_->Param = gameParam;
-  int status = StatusOf(*pendingUpdate_);
-  bool start = status == kNewer ||
-               (status == kNotInstalled && pendingUpdate_->CheckLatestVersion() == UpdateTask::kNewer);
-  if (start) {
-    pendingUpdate_->LaunchUpdater(false);
-    host_.StartTimer(kTimerUpdateWait, kWaitTimerPeriodMs);
-    host_.ShowWindow(false);
+  checks_.Run([this, task = *pendingUpdate_]() mutable {
+    int status = StatusOf(task);
+    bool start = status == kNewer ||
+                 (status == kNotInstalled && task.CheckLatestVersion() == UpdateTask::kNewer);
+    return std::function<void()>([this, version = task.Version, start] {
+      FinishUpdateCheck(version, start);
+    });
+  });
+}
+
+void GameCommands::FinishUpdateCheck(const WString& version, bool start) {
+  if (!pendingUpdate_) return;
+  pendingUpdate_->Version = version;
+  if (start && pendingUpdate_->LaunchUpdater(false)) {
+    frame_.StartTimer(kTimerUpdateWait, kWaitTimerPeriodMs);
+    frame_.ShowWindow(false);
     return;
   }
-  pendingUpdate_.reset();
-  SendGameResult(u"UpdateGameResult", gameName, kNoAnswer, gameParam);
+  // Nothing started (no newer version, or the updater could not be started): answer now.
+  std::unique_ptr<UpdateTask> task = std::move(pendingUpdate_);
+  SendGameResult(u"UpdateGameResult", task->Name, kNoAnswer, task->Param);
 }
 
 void GameCommands::PlayGame(const WString& arguments) {
@@ -93,12 +129,12 @@ void GameCommands::PlayGame(const WString& arguments) {
   }
   WString argumentText = values ? FormatArgumentText(*values) : WString();
   std::vector<std::string> argumentList = values ? ArgumentList(*values) : std::vector<std::string>();
-  host_.CallFunction(LoginGameMessage());
+  player_.CallFunction(LoginGameMessage());
   runningGame_ = std::make_unique<GameProcess>(config_.GetMainPath() + u"/" + gameName, gameName,
                                                std::move(argumentText), std::move(argumentList));
   runningGame_->Launch();
-  host_.StartTimer(kTimerGameWait, kWaitTimerPeriodMs);
-  host_.ShowWindow(false);
+  frame_.StartTimer(kTimerGameWait, kWaitTimerPeriodMs);
+  frame_.ShowWindow(false);
 }
 
 void GameCommands::OnTimer(int id) {
@@ -106,28 +142,30 @@ void GameCommands::OnTimer(int id) {
   if (id == kTimerGameWait) OnGameWaitTick();
 }
 
+// Both ticks settle their state, stop the timer and show the window before the movie hears of
+// it: the movie may answer at once with a new request from inside CallFunction.
 void GameCommands::OnUpdateWaitTick() {
   if (!pendingUpdate_) {
-    host_.StopTimer(kTimerUpdateWait);
+    frame_.StopTimer(kTimerUpdateWait);
     return;
   }
-  if (IsUpdaterRunning(updaterLock_)) return;
-  host_.StopTimer(kTimerUpdateWait);
+  if (IsUpdaterRunning(*pendingUpdate_, updaterLock_)) return;
+  frame_.StopTimer(kTimerUpdateWait);
   std::unique_ptr<UpdateTask> task = std::move(pendingUpdate_);
+  frame_.ShowWindow(true);
   SendGameResult(u"UpdateGameResult", task->Name, 0, task->Param);
-  host_.ShowWindow(true);
 }
 
 void GameCommands::OnGameWaitTick() {
   if (!runningGame_) {
-    host_.StopTimer(kTimerGameWait);
+    frame_.StopTimer(kTimerGameWait);
     return;
   }
   if (!runningGame_->HasEnded()) return;
+  frame_.StopTimer(kTimerGameWait);
   runningGame_.reset();
-  host_.CallFunction(LogoutGameMessage());
-  host_.ShowWindow(true);
-  host_.StopTimer(kTimerGameWait);
+  frame_.ShowWindow(true);
+  player_.CallFunction(LogoutGameMessage());
 }
 
 }  // namespace lobby

@@ -6,22 +6,25 @@
 #include <string>
 
 #include "lobby/flash/MovieBridge.h"
+#include "lobby/games/CheckQueue.h"
 #include "lobby/games/GameProcess.h"
 #include "lobby/update/UpdateTask.h"
 
 namespace lobby {
 
 class ClientConfig;
-class IMovieHost;
+class IFrameWindow;
+class IMoviePlayer;
 
 class GameCommands : public IGameCommands {
  public:
   enum GameStatus { kCurrent = 0, kNoAnswer = 1, kNewer = 2, kNotInstalled = 3 };
 
-  GameCommands(IMovieHost& host, ClientConfig& config);
+  GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config);
   ~GameCommands() override;
 
   void SaveServer(const text::WString& arguments) override;
+  // The version checks of these two run off the main loop; their answers come in request order.
   void CheckGame(const text::WString& arguments) override;
   void UpdateGame(const text::WString& arguments) override;
   void PlayGame(const text::WString& arguments) override;
@@ -37,22 +40,28 @@ class GameCommands : public IGameCommands {
 
   const UpdateTask* PendingUpdate() const { return pendingUpdate_.get(); }
   const GameProcess* RunningGame() const { return runningGame_.get(); }
+  // True while a check is running or its answer waits for the main loop.
+  bool ChecksPending() const { return checks_.Unanswered() > 0; }
 
  private:
   std::unique_ptr<UpdateTask> MakeTask(const text::WString& gameName) const;
-  int StatusOf(UpdateTask& task) const;
   void SendGameResult(const char16_t* name, const text::WString& gameName, int result,
                       const text::WString& gameParam);
+  void AnswerInTurn(const char16_t* name, const text::WString& gameName, int result,
+                    const text::WString& gameParam);
+  void FinishUpdateCheck(const text::WString& version, bool start);
   void OnUpdateWaitTick();
   void OnGameWaitTick();
 
-  IMovieHost& host_;
+  IFrameWindow& frame_;
+  IMoviePlayer& player_;
   ClientConfig& config_;
   text::WString stagingRoot_;
   std::string updaterLock_;
   FetchLimits limits_;
   std::unique_ptr<UpdateTask> pendingUpdate_;
   std::unique_ptr<GameProcess> runningGame_;
+  CheckQueue checks_;  // last: its answers may still arrive while the members above live
 };
 
 }  // namespace lobby

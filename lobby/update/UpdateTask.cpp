@@ -4,7 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "platform/InstanceLock.h"
-#include "platform/LaunchDetached.h"
+#include "platform/ChildProcess.h"
 #include "platform/Paths.h"
 #include "text/CodePage.h"
 #include "xml/XmlDocument.h"
@@ -36,14 +36,12 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
       Name(std::move(name)),
       PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
       mainPath_(config.GetMainPath()) {
-  if (stagingRoot.empty()) {
-    // No per-user root: never fall back to directories at the file-system root.
-    DownloadDir = Corp + u"/" + Name;
-    return;
-  }
-  DownloadDir = stagingRoot + u"/" + Corp;
+  // The updater empties this directory when it is done: it must never be anyone else's.
+  bool rooted = !stagingRoot.empty() && stagingRoot[0] == u'/';
+  DownloadDir = rooted ? stagingRoot : platform::StagingRoot();
+  DownloadDir += u"/" + (platform::IsPlainName(Corp) ? Corp : u"_");
   platform::CreateDirectory(DownloadDir);
-  DownloadDir += u"/" + Name;
+  DownloadDir += u"/" + (platform::IsPlainName(Name) ? Name : u"_");
   platform::CreateDirectory(DownloadDir);
 }
 
@@ -87,9 +85,13 @@ std::vector<std::string> UpdateTask::UpdaterArguments(bool reboot) const {
 
 bool UpdateTask::LaunchUpdater(bool reboot) {
   platform::CreateDirectory(ProgramDir);
-  platform::LaunchDetached(UpdaterPath(), UpdaterArguments(reboot));
+  auto child = platform::ChildProcess::Start(UpdaterPath(), UpdaterArguments(reboot), "", true);
+  if (!child) return false;
+  updater_ = std::make_shared<platform::ChildProcess>(std::move(*child));
   return true;
 }
+
+bool UpdateTask::UpdaterProcessRunning() const { return updater_ && !updater_->HasEnded(); }
 
 bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
 
@@ -98,5 +100,9 @@ bool IsUpdaterRunning() {
 }
 
 bool IsUpdaterRunning(const std::string& lockName) { return platform::InstanceLock::IsTaken(lockName); }
+
+bool IsUpdaterRunning(const UpdateTask& task, const std::string& lockName) {
+  return task.UpdaterProcessRunning() || IsUpdaterRunning(lockName);
+}
 
 }  // namespace lobby

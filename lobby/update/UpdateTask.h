@@ -2,11 +2,16 @@
 // version, and the hand-over to the updater.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lobby/update/VersionFetch.h"
 #include "text/Text.h"
+
+namespace platform {
+class ChildProcess;
+}
 
 namespace lobby {
 
@@ -18,8 +23,9 @@ class UpdateTask {
 
   // Uses ClientConfig::Instance() and the per-user staging root.
   UpdateTask(text::WString name, text::WString programDir);
-  // Same, with the configuration and the download root given. An empty root leaves the
-  // download directory relative and uncreated (the updater creates it).
+  // Same, with the configuration and the download root given; a root that is empty or not
+  // absolute means the per-user staging root. The download directory is root/Corp/Name, with
+  // "_" for a Corp or Name that would leave the root, so no update reaches another folder.
   UpdateTask(text::WString name, text::WString programDir, const ClientConfig& config,
              const text::WString& stagingRoot);
 
@@ -28,7 +34,11 @@ class UpdateTask {
   // Asks the server for its version file; kNewer sets Version to the server's version.
   int CheckLatestVersion();
   // Starts the updater from the lobby's directory with this task's options; never waits.
+  // True when the updater process was really started.
   bool LaunchUpdater(bool reboot);
+  // True while the updater this task started has not ended: a slowly starting updater that
+  // has not taken its lock yet still counts as running.
+  bool UpdaterProcessRunning() const;
 
   // The updater's argument vector, argv[0] included.
   std::vector<std::string> UpdaterArguments(bool reboot) const;
@@ -47,6 +57,7 @@ class UpdateTask {
  private:
   text::WString mainPath_;
   FetchLimits limits_;
+  std::shared_ptr<platform::ChildProcess> updater_;
 };
 
 // Versions compare as plain text, code unit by code unit: "1.0.10" sorts before "1.0.9".
@@ -54,6 +65,8 @@ bool VersionSortsBefore(const text::WString& a, const text::WString& b);
 
 // True while an updater holds its single-instance lock.
 bool IsUpdaterRunning();
+// True while an updater holds its lock or the updater `task` started has not ended.
+bool IsUpdaterRunning(const UpdateTask& task, const std::string& lockName);
 // The same test on another lock name (tests use a private one).
 bool IsUpdaterRunning(const std::string& lockName);
 

@@ -12,8 +12,8 @@ namespace platform {
 
 std::optional<ChildProcess> ChildProcess::Start(const std::string& path,
                                                 const std::vector<std::string>& argv,
-                                                const std::string& workDir) {
-  pid_t pid = detail::SpawnProgram(path, argv, workDir, false);
+                                                const std::string& workDir, bool detached) {
+  pid_t pid = detail::SpawnProgram(path, argv, workDir, detached);
   if (pid < 0) return std::nullopt;
   int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   return ChildProcess(pid, pidfd);

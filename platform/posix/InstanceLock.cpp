@@ -60,6 +60,9 @@ InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
 bool InstanceLock::Acquire(const std::string& name) {
   if (fd_ >= 0) return true;
   fd_ = BindName(name);
+  // Listening lets others test the name by connecting, without ever binding it themselves.
+  // The queue is never accepted from: a handful of pending probes, then they are refused.
+  if (fd_ >= 0) ::listen(fd_, 1);
   return fd_ >= 0;
 }
 
@@ -69,14 +72,17 @@ void InstanceLock::Release() {
 }
 
 bool InstanceLock::IsTaken(const std::string& name) {
-  int fd = BindName(name);
-  if (fd >= 0) {
-    ::close(fd);
-    return false;
-  }
-  // Address in use means a holder exists; any other failure counts as "running" too, as a
-  // lock that cannot be tested must not let a second updater start.
-  return true;
+  // Binding the name to test it, even for an instant, could make a starting holder fail.
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return true;
+  sockaddr_un addr;
+  socklen_t len = MakeAddress(name, addr);
+  int rc = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), len);
+  int error = rc == 0 ? 0 : errno;
+  ::close(fd);
+  // Refused means nobody listens on the name. Anything else (connected, queue full, an
+  // unexpected error) counts as taken: a lock that cannot be tested must not look free.
+  return error != ECONNREFUSED;
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <string>
 
 namespace platform {
 
@@ -25,9 +26,20 @@ text::WString ExecutableDir() {
 }
 
 text::WString StagingRoot() {
-  text::WString root = DirOrEmpty(g_get_user_cache_dir());
-  if (!root.empty()) g_mkdir_with_parents(text::ToUtf8(root).c_str(), 0700);
-  return root;
+  const char* cache = g_get_user_cache_dir();
+  std::string base = cache && g_path_is_absolute(cache) ? cache : g_get_tmp_dir();
+  // In the shared temporary directory the folder carries the user id, so users don't collide.
+  std::string root = base + (base == g_get_tmp_dir() ? "/Zemba-" + std::to_string(::getuid()) : "/Zemba");
+  g_mkdir_with_parents(root.c_str(), 0700);
+  return text::FromUtf8(root);
+}
+
+bool IsPlainName(text::WStringView name) {
+  if (name.empty() || name.size() > 255 || name == u"." || name == u"..") return false;
+  for (char16_t c : name) {
+    if (c < 0x20 || c == 0x7F || c == u'/' || c == u'\\') return false;
+  }
+  return true;
 }
 
 text::WString ConfigRoot() { return DirOrEmpty(g_get_user_config_dir()); }

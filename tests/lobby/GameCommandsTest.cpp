@@ -8,7 +8,7 @@
 #include "LobbyTestSupport.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/MovieMessages.h"
-#include "lobby/games/GameCommands.h"
+#include "lobby/core/LobbyCore.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "tests/support/TempDir.h"
@@ -59,8 +59,13 @@ class GameCommandsTest : public ::testing::Test {
     server_.Set("/zemba/" + text::AsciiLower(game) + "/UpdateVersion.xml",
                 HttpResponse::Ok(Software(game, version)));
   }
+  // Sends one request and lets its checks finish, as the main loop would.
   void Call(const std::string& name, const std::string& object) {
-    bridge_.OnFlashCall(text::FromUtf8(Request(name, object)));
+    Send(name, object);
+    EXPECT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
+  }
+  void Send(const std::string& name, const std::string& object) {
+    core_.OnFlashCall(text::FromUtf8(Request(name, object)));
   }
   // Ticks the timer until `done` holds; a bounded number of ticks.
   template <typename Done>
@@ -78,8 +83,8 @@ class GameCommandsTest : public ::testing::Test {
   std::string updaterLock_ = "Global\\LobbyGamesTest_" + std::to_string(::getpid());
   RecordingHost host_;
   lobby::ClientConfig config_{dir_.WPath(), dir_.Join("profile.ini")};
-  GameCommands commands_{host_, config_};
-  lobby::MovieBridge bridge_{host_, config_, commands_};
+  lobby::LobbyCore core_{host_, host_, config_};
+  GameCommands& commands_ = core_.Games();
 };
 
 TEST_F(GameCommandsTest, CheckGameReportsCurrentNewerUnreachableAndMissing) {
@@ -168,6 +173,77 @@ TEST_F(GameCommandsTest, UpdateGameInstallsAGameThatIsNotThereYet) {
   auto record = lobbytest::WaitForRecord(dir_.Join("Vendrel"));
   ASSERT_GE(record.size(), 3u);
   EXPECT_EQ(record[2], "-name");
+}
+
+TEST_F(GameCommandsTest, ChecksRunOffTheMainLoopAndAreAnsweredInRequestOrder) {
+  Install("Chess", "1.0");
+  Install("Go", "1.0");
+  HttpResponse stalled;
+  stalled.stall = true;
+  server_.Set("/zemba/chess/UpdateVersion.xml", stalled);
+  Serve("Go", "1.0");
+  Send("CheckGame", GameObject("Chess", "<number>1</number>"));
+  Send("CheckGame", GameObject("Go", "<number>2</number>"));
+  Send("UpdateGame", GameObject("../x", "<number>3</number>"));  // needs no check, still waits its turn
+  // The requests returned while the first check still waits on the stalled server.
+  EXPECT_TRUE(host_.calls.empty());
+  EXPECT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
+  EXPECT_EQ(host_.calls, (std::vector<std::string>{Result("CheckGameResult", "Chess", 1, "<number>1</number>"),
+                                                   Result("CheckGameResult", "Go", 0, "<number>2</number>"),
+                                                   Result("UpdateGameResult", "../x", 1, "<number>3</number>")}));
+}
+
+TEST_F(GameCommandsTest, SecondUpdateWhileTheFirstIsStillBeingCheckedGetsNoAnswer) {
+  Install("Chess", "1.0");
+  Serve("Chess", "1.0");
+  Send("UpdateGame", GameObject("Chess", "<number>1</number>"));
+  Send("UpdateGame", GameObject("Chess", "<number>2</number>"));
+  EXPECT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>1</number>")});
+}
+
+TEST_F(GameCommandsTest, UpdaterThatCannotStartAnswersOneAndKeepsTheWindow) {
+  Install("Chess", "1.0");
+  Serve("Chess", "1.1");  // newer, but there is no Vendrel beside the lobby
+  Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>")});
+  EXPECT_EQ(commands_.PendingUpdate(), nullptr);
+  EXPECT_TRUE(host_.started.empty());
+  EXPECT_TRUE(host_.shows.empty());
+}
+
+TEST_F(GameCommandsTest, UpdaterStillStartingCountsAsRunningBeforeItTakesItsLock) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("Vendrel")));
+  WriteFileBytes(dir_.Join("Vendrel.hold"), "");  // alive, but never takes the lock
+  Install("Chess", "1.0");
+  Serve("Chess", "1.1");
+  Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+  lobbytest::WaitForRecord(dir_.Join("Vendrel"));
+  commands_.OnTimer(lobby::kTimerUpdateWait);
+  EXPECT_TRUE(host_.calls.empty());
+  std::filesystem::remove(dir_.Join("Vendrel.hold"));
+  ASSERT_TRUE(TickUntil(lobby::kTimerUpdateWait, [&] { return !host_.calls.empty(); }));
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>")});
+}
+
+TEST_F(GameCommandsTest, MovieThatPlaysAgainFromInsideLogoutGameGetsAWatchedGame) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("G/G")));
+  Call("PlayGame", GameObject("G", "<object/>"));
+  bool replayed = false;
+  host_.onCall = [&](const std::string& message) {
+    if (message != text::ToUtf8(lobby::LogoutGameMessage()) || replayed) return;
+    replayed = true;
+    WriteFileBytes(dir_.Join("G/G.hold"), "");
+    Send("PlayGame", GameObject("G", "<object/>"));
+  };
+  ASSERT_TRUE(TickUntil(lobby::kTimerGameWait, [&] { return replayed; }));
+  // The second game is watched: its timer was started after the first one's was stopped.
+  ASSERT_NE(commands_.RunningGame(), nullptr);
+  EXPECT_EQ(host_.started, (std::vector<int>{lobby::kTimerGameWait, lobby::kTimerGameWait}));
+  EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerGameWait});
+  EXPECT_EQ(host_.shows, (std::vector<bool>{false, true, false}));
+  std::filesystem::remove(dir_.Join("G/G.hold"));
+  EXPECT_TRUE(TickUntil(lobby::kTimerGameWait, [&] { return commands_.RunningGame() == nullptr; }));
 }
 
 TEST_F(GameCommandsTest, UpdateWaitTimerWithoutAnUpdateStops) {

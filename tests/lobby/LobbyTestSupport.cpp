@@ -7,6 +7,33 @@
 
 namespace lobbytest {
 
+void RecordingHost::PostToMainLoop(std::function<void()> work) {
+  std::lock_guard lock(mutex_);
+  posted_.push_back(std::move(work));
+}
+
+size_t RecordingHost::RunPosted() {
+  size_t ran = 0;
+  for (;;) {
+    std::function<void()> work;
+    {
+      std::lock_guard lock(mutex_);
+      if (posted_.empty()) return ran;
+      work = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    work();
+    ++ran;
+  }
+}
+
+bool RecordingHost::PumpUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 500 && !done(); ++i) {
+    if (RunPosted() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
 bool InstallRecorder(const std::string& path) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
@@ -23,10 +50,6 @@ std::vector<std::string> WaitForRecord(const std::string& path) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
-
-}  // namespace lobbytest
-
-namespace lobbytest {
 
 std::string ConfigText(const std::string& updateUrl, const std::string& corp) {
   return "<Config><LoginServer/><Windows width=\"800\" height=\"600\">m.html</Windows>"

@@ -25,7 +25,7 @@ class MovieBridgeTest : public ::testing::Test {
   RecordingHost host_;
   RecordingCommands commands_;
   lobby::ClientConfig config_{u"/opt/lobby", ""};
-  MovieBridge bridge_{host_, config_, commands_};
+  MovieBridge bridge_{host_, host_, config_, commands_};
 };
 
 TEST_F(MovieBridgeTest, LoginServerCommandAnswersAndSetsTheLoginFlag) {

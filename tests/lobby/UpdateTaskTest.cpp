@@ -243,11 +243,24 @@ TEST(UpdaterRunningTest, FollowsTheUpdatersLock) {
 
 namespace {
 
-TEST(UpdateTaskRootTest, WithoutAStagingRootNothingIsCreatedAtTheFileSystemRoot) {
+TEST(UpdateTaskRootTest, DownloadDirectoryStaysInsideOurOwnFolderWhateverCorpAndNameHold) {
+  TempDir dir, cache;
+  for (const char* corp : {"..", "a/b", "/etc"}) {
+    WriteFileBytes(dir.Join("Config.cfg"), lobbytest::ConfigText("http://127.0.0.1:9", corp));
+    ClientConfig config(dir.WPath(), dir.Join("p.ini"));
+    ASSERT_TRUE(config.LoadConfig());
+    UpdateTask t(u"..", dir.WPath() + u"/G", config, cache.WPath());
+    EXPECT_EQ(t.DownloadDir, cache.WPath() + u"/_/_") << corp;
+  }
+}
+
+TEST(UpdateTaskRootTest, WithoutAStagingRootTheDownloadDirectoryIsOursAndAbsolute) {
   lobby::ClientConfig config(u"/nonexistent/lobby", "");
   UpdateTask t(u"Game", u"/nonexistent/lobby/Game", config, u"");
-  EXPECT_EQ(t.DownloadDir, u"Zemba/Game");
-  EXPECT_FALSE(platform::IsDirectory(u"Zemba"));
+  ASSERT_FALSE(t.DownloadDir.empty());
+  EXPECT_EQ(t.DownloadDir[0], u'/');
+  EXPECT_EQ(t.DownloadDir, platform::StagingRoot() + u"/Zemba/Game");
+  EXPECT_NE(text::ToUtf8(platform::StagingRoot()).find("/Zemba"), std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -59,6 +60,22 @@ TEST(InstanceLock, TestingDoesNotHoldTheName) {
   EXPECT_FALSE(InstanceLock::IsTaken(name));
   InstanceLock lock;
   EXPECT_TRUE(lock.Acquire(name));
+}
+
+TEST(InstanceLock, TestingNeverMakesAStartingHolderFail) {
+  const std::string name = UniqueName("Race");
+  std::atomic<bool> stop{false};
+  std::thread prober([&] {
+    while (!stop) InstanceLock::IsTaken(name);
+  });
+  int refused = 0;
+  for (int i = 0; i < 3000; ++i) {
+    InstanceLock lock;
+    if (!lock.Acquire(name)) ++refused;
+  }
+  stop = true;
+  prober.join();
+  EXPECT_EQ(refused, 0);
 }
 
 TEST(InstanceLock, AnotherProcessContendsAndTheLockIsFreedWhenItsHolderIsKilled) {

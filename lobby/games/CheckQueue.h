@@ -1,0 +1,40 @@
+// Version checks wait on the network for seconds; they run here, one after another on a worker
+// thread, so the lobby's main loop never freezes. Each check's answer comes back on the main
+// loop, in the order the checks were asked for.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+
+namespace lobby {
+
+class IFrameWindow;
+
+class CheckQueue {
+ public:
+  // Work done off the main loop; it returns what to run on the main loop afterwards.
+  using Work = std::function<std::function<void()>()>;
+
+  explicit CheckQueue(IFrameWindow& frame);
+  // Stops taking work. A check in progress ends on its own; its answer is dropped.
+  ~CheckQueue();
+  CheckQueue(const CheckQueue&) = delete;
+  CheckQueue& operator=(const CheckQueue&) = delete;
+
+  // Queues `work`. When no worker thread can be made, runs it and its answer at once: slower
+  // for the window, but the answer still comes and the lobby goes on.
+  void Run(Work work);
+  // Checks whose answers have not yet run on the main loop.
+  size_t Unanswered() const;
+
+  struct State;
+
+ private:
+  bool StartWorker();
+
+  std::shared_ptr<State> state_;
+  std::shared_ptr<bool> alive_;
+};
+
+}  // namespace lobby
