@@ -1,0 +1,190 @@
+#include "lobby/frame/LobbyFrame.h"
+
+#include "lobby/config/ClientConfig.h"
+#include "skin/Font.h"
+#include "skin/PngResource.h"
+
+namespace lobby {
+namespace {
+
+constexpr unsigned kPngClose = 130, kPngProposal = 131, kPngService = 132, kPngMinimize = 133,
+                   kPngSeparator = 134, kPngLogo = 135, kPngTitleFill = 136, kPngNotice = 138,
+                   kPngDownload = 139;
+constexpr char16_t kNoticeText[] = u"游戏需要 Adobe Flash Player 支持，请下载并安装！";
+
+skin::ImageStrip LoadStrip(unsigned id) { return skin::ImageStrip(skin::LoadPngResource(id)); }
+
+int QuarterWidth(unsigned id, int fallback) {
+  skin::SurfacePtr image = skin::LoadPngResource(id);
+  return image ? skin::SurfaceWidth(image.get()) / 4 : fallback;
+}
+
+ArtworkSizes MeasureArtwork() {
+  ArtworkSizes art;
+  skin::ImageStrip title = LoadStrip(kPngTitleFill), separator = LoadStrip(kPngSeparator),
+                   notice = LoadStrip(kPngNotice);
+  if (title.HasImage()) art.titleHeight = title.Height();
+  if (separator.HasImage()) art.separatorWidth = separator.Width();
+  if (notice.HasImage()) {
+    art.noticeWidth = notice.Width();
+    art.noticeHeight = notice.Height();
+  }
+  art.closeWidth = QuarterWidth(kPngClose, art.closeWidth);
+  art.minimizeWidth = QuarterWidth(kPngMinimize, art.minimizeWidth);
+  art.serviceWidth = QuarterWidth(kPngService, art.serviceWidth);
+  art.proposalWidth = QuarterWidth(kPngProposal, art.proposalWidth);
+  return art;
+}
+
+void DrawImageAt(cairo_t* cr, const skin::ImageStrip& strip, Point at) {
+  if (strip.HasImage()) skin::DrawFrame(cr, strip, 1, skin::Rect{at.x, at.y, strip.Width(), strip.Height()});
+}
+
+template <typename Control>
+void PaintControlAt(cairo_t* cr, const Control& control, Point at) {
+  cairo_save(cr);
+  cairo_translate(cr, at.x, at.y);
+  control.Paint(cr);
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+CLobbyFrame::CLobbyFrame(ClientConfig& config, std::string moduleDir)
+    : config_(config),
+      player_(std::move(moduleDir), *this),
+      self_(std::make_shared<CLobbyFrame*>(this)),
+      core_(*this, player_, config) {
+  LayoutFrame();
+}
+
+void CLobbyFrame::LayoutFrame() {
+  layout_ = ComputeLayout(config_.Width, config_.Height, MeasureArtwork());
+  ComposeBackground();
+  PlaceButton(close_, kPngClose, layout_.close);
+  PlaceButton(minimize_, kPngMinimize, layout_.minimize);
+  PlaceButton(service_, kPngService, layout_.service);
+  PlaceButton(proposal_, kPngProposal, layout_.proposal);
+}
+
+void CLobbyFrame::ComposeBackground() {
+  const skin::Rect& w = layout_.window;
+  skin::SurfacePtr bitmap = skin::MakeArgbSurface(w.width, w.height);
+  skin::ContextPtr cr(cairo_create(bitmap.get()));
+  cairo_set_source_rgba(cr.get(), 0, 0, 0, 1);
+  cairo_paint(cr.get());
+  skin::ImageStrip fill = LoadStrip(kPngTitleFill);
+  if (fill.HasImage()) skin::DrawFrame(cr.get(), fill, 0, skin::Rect{0, 0, w.width, layout_.movie.y});
+  // A configured logo that cannot be loaded draws nothing; only no logo at all means ours.
+  std::string logoPath = text::ToUtf8(config_.GetLogoPath());
+  skin::ImageStrip logo(logoPath.empty() ? skin::LoadPngResource(kPngLogo)
+                                         : skin::LoadPngFile(logoPath.c_str()));
+  DrawImageAt(cr.get(), logo, {0, 0});
+  DrawImageAt(cr.get(), LoadStrip(kPngSeparator), layout_.separator);
+  cr.reset();
+  background_ = skin::ImageStrip(std::move(bitmap));
+}
+
+void CLobbyFrame::PlaceButton(skin::CSkinButton& button, unsigned png, Point at) {
+  button.SetImage(skin::LoadPngResource(png));
+  button.SetBackground(&background_, at.x, at.y);
+}
+
+void CLobbyFrame::ComposeNotice() {
+  noticeShown_ = true;
+  skin::ContextPtr cr(cairo_create(background_.Image()));
+  DrawImageAt(cr.get(), LoadStrip(kPngNotice), layout_.notice);
+  cr.reset();
+  cairo_surface_mark_dirty(background_.Image());
+  PlaceButton(download_, kPngDownload, layout_.download);
+  skin::FontPtr font = skin::MakeFont("宋体", 16.0);
+  notice_.SetText(kNoticeText);
+  notice_.SetFont(font.get());
+  notice_.SetTextColor(0xFFFFFFFF);
+  notice_.SetLayout(260, 80, {0, 0, 260, 80}, skin::Align::kNear, skin::Align::kCenter);
+  notice_.SetBackground(&background_, layout_.noticeText.x, layout_.noticeText.y);
+}
+
+void CLobbyFrame::Render(cairo_t* cr) const {
+  skin::CopyRegion(cr, background_, 0, 0);
+  PaintControlAt(cr, proposal_, layout_.proposal);
+  PaintControlAt(cr, service_, layout_.service);
+  PaintControlAt(cr, minimize_, layout_.minimize);
+  PaintControlAt(cr, close_, layout_.close);
+  if (noticeShown_) {
+    PaintControlAt(cr, download_, layout_.download);
+    PaintControlAt(cr, notice_, layout_.noticeText);
+  }
+}
+
+// The player counts as available once its module loads and makes a view; the view is put in
+// the movie area, hidden until a movie is loaded into it.
+bool CLobbyFrame::IsFlashAvailable() {
+  if (!player_.Create()) return false;
+  GtkWidget* view = player_.Widget();
+  if (fixed_ && view && !gtk_widget_get_parent(view)) {
+    gtk_widget_set_size_request(view, layout_.movie.width, layout_.movie.height);
+    gtk_fixed_put(fixed_, view, layout_.movie.x, layout_.movie.y);
+  }
+  return true;
+}
+
+void CLobbyFrame::LoadLobbyMovie() {
+  player_.LoadMovie(config_.GetMoviePath());
+  moviePlaying_ = true;
+  if (GtkWidget* view = player_.Widget()) {
+    gtk_widget_show(view);
+    gtk_widget_grab_focus(view);
+  }
+}
+
+void CLobbyFrame::OnFlashPoll() {
+  if (!IsFlashAvailable()) return;
+  StopTimer(kTimerFlashPoll);
+  LoadLobbyMovie();
+  ShowControl(notice_.Widget(), false);
+  ShowControl(download_.Widget(), false);
+}
+
+void CLobbyFrame::OnCommand(int id) {
+  switch (id) {
+    case kMinimize:
+      if (window_) gtk_window_iconify(GTK_WINDOW(window_));
+      break;
+    case kClose:
+      core_.OnClose();
+      break;
+    case kProposal:
+      core_.OpenWeb(config_.GetProposalUrl());
+      break;
+    case kService:
+      core_.OpenWeb(config_.GetServiceUrl());
+      break;
+    case kDownload:
+      // Without the engine there is no embedded browser to show the page in.
+      core_.OpenWeb(text::FromUtf8(kPlayerDownloadPage));
+      break;
+    default:
+      break;
+  }
+}
+
+void CLobbyFrame::OnTimer(int id) {
+  if (id == kTimerFlashPoll) {
+    OnFlashPoll();
+  } else {
+    core_.OnTimer(id);
+  }
+}
+
+void CLobbyFrame::OnFSCommand(const text::WString& command, const text::WString& args) {
+  core_.OnFSCommand(command, args);
+}
+
+void CLobbyFrame::OnFlashCall(const text::WString& request) { core_.OnFlashCall(request); }
+
+void CLobbyFrame::OnRightClick() { core_.OnRightClick(); }
+
+void CLobbyFrame::OnExternalLink(const std::string& uri) { core_.OpenWeb(text::FromUtf8(uri)); }
+
+}  // namespace lobby

@@ -1,0 +1,98 @@
+// The lobby's only window: a borderless frame with a painted title strip (logo, proposal and
+// service buttons, minimise and close) over the movie. The movie is the user interface; the
+// frame forwards the player's events and its own to the lobby core, and implements what the
+// core asks of a window. Layout and painting work without a display, so tests render them.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "lobby/core/LobbyCore.h"
+#include "lobby/frame/FlashPlayer.h"
+#include "lobby/frame/FrameLayout.h"
+#include "skin/ImageStrip.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinStatic.h"
+
+namespace lobby {
+
+class ClientConfig;
+
+// The page that command 1003 opens: where the web engine the player needs comes from.
+inline constexpr const char* kPlayerDownloadPage = "https://webkitgtk.org/";
+
+class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
+ public:
+  // Control ids of the title strip and the notice.
+  enum Command { kMinimize = 1, kClose = 2, kProposal = 1001, kService = 1002, kDownload = 1003 };
+
+  // `moduleDir` is where the player module is looked for (the program directory).
+  CLobbyFrame(ClientConfig& config, std::string moduleDir);
+  ~CLobbyFrame() override;
+  CLobbyFrame(const CLobbyFrame&) = delete;
+  CLobbyFrame& operator=(const CLobbyFrame&) = delete;
+
+  // Shows the window and runs the main loop until the window ends. Needs gtk_init.
+  void DoModal();
+
+  // IFrameWindow
+  void ShowWindow(bool visible) override;
+  void StartTimer(int id, unsigned periodMs) override;
+  void StopTimer(int id) override;
+  void EndDialog() override;
+  void OpenWebAddress(const std::string& uri) override;
+  void PostToMainLoop(std::function<void()> work) override;
+
+  // IPlayerEvents
+  void OnFSCommand(const text::WString& command, const text::WString& args) override;
+  void OnFlashCall(const text::WString& request) override;
+  void OnRightClick() override;
+  void OnExternalLink(const std::string& uri) override;
+
+  // The title-strip buttons and the notice's download button.
+  void OnCommand(int id);
+  void OnTimer(int id);
+  void OnKey(const GdkEventKey* event, bool& handled);
+  void OnBackgroundPress(const GdkEventButton* event);
+
+  // Paints the composed background and the controls at (0, 0) of the context (not the movie).
+  void Render(cairo_t* cr) const;
+  const FrameLayout& Layout() const { return layout_; }
+  bool MoviePlaying() const { return moviePlaying_; }
+  bool NoticeShown() const { return noticeShown_; }
+
+ private:
+  void LayoutFrame();
+  void ComposeBackground();
+  void PlaceButton(skin::CSkinButton& button, unsigned png, Point at);
+  void ComposeNotice();
+  bool IsFlashAvailable();
+  void LoadLobbyMovie();
+  void OnFlashPoll();
+  GtkWidget* MakeWindow();
+  void CreateControls();
+  void ShowControl(GtkWidget* widget, bool visible);
+
+  ClientConfig& config_;
+  FrameLayout layout_;
+  skin::ImageStrip background_;
+  skin::CSkinButton minimize_, close_, proposal_, service_, download_;
+  skin::CSkinStatic notice_;
+  CFlashPlayer player_;
+  bool moviePlaying_ = false;
+  bool noticeShown_ = false;
+  GtkWidget* window_ = nullptr;
+  GtkFixed* fixed_ = nullptr;
+  GtkWidget* backdrop_ = nullptr;
+  GMainLoop* loop_ = nullptr;
+  bool ended_ = false;
+  std::map<int, guint> timers_;
+  // Shared with queued work so it can tell the frame is gone.
+  std::shared_ptr<CLobbyFrame*> self_;
+  LobbyCore core_;  // after everything it reaches through the frame
+};
+
+}  // namespace lobby

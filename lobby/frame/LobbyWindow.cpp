@@ -1,0 +1,210 @@
+// The GTK side of the lobby frame: the window, its signals, the modal loop, timers and work
+// posted from other threads.
+#include <gdk/gdkkeysyms.h>
+
+#include "lobby/config/ClientConfig.h"
+#include "lobby/frame/LobbyFrame.h"
+
+namespace lobby {
+namespace {
+
+struct Posted {
+  std::shared_ptr<CLobbyFrame*> target;
+  std::function<void()> work;
+};
+
+gboolean RunPosted(gpointer data) {
+  auto* posted = static_cast<Posted*>(data);
+  if (*posted->target) posted->work();
+  return G_SOURCE_REMOVE;
+}
+
+void FreePosted(gpointer data) { delete static_cast<Posted*>(data); }
+
+struct TimerTick {
+  CLobbyFrame* frame;
+  int id;
+};
+
+gboolean OnTimerTick(gpointer data) {
+  auto* tick = static_cast<TimerTick*>(data);
+  tick->frame->OnTimer(tick->id);
+  return G_SOURCE_CONTINUE;  // a tick that stopped its own timer has removed the source already
+}
+
+void FreeTimerTick(gpointer data) { delete static_cast<TimerTick*>(data); }
+
+gboolean OnDrawBackdrop(GtkWidget*, cairo_t* cr, gpointer self) {
+  static_cast<const CLobbyFrame*>(self)->Render(cr);
+  return TRUE;
+}
+
+gboolean OnBackdropPress(GtkWidget*, GdkEventButton* event, gpointer self) {
+  static_cast<CLobbyFrame*>(self)->OnBackgroundPress(event);
+  return TRUE;
+}
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+  bool handled = false;
+  static_cast<CLobbyFrame*>(self)->OnKey(event, handled);
+  return handled;
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
+  // The window manager's close request goes where the close button goes.
+  static_cast<CLobbyFrame*>(self)->OnCommand(CLobbyFrame::kClose);
+  return TRUE;
+}
+
+void SetIcon(GtkWindow* window) {
+  GError* error = nullptr;
+  GdkPixbuf* icon = gdk_pixbuf_new_from_resource("/zemba/icon/128.png", &error);
+  if (icon) {
+    gtk_window_set_icon(window, icon);
+    g_object_unref(icon);
+  }
+  g_clear_error(&error);
+}
+
+bool IsEnterOrEscape(guint keyval) {
+  return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_Escape;
+}
+
+}  // namespace
+
+CLobbyFrame::~CLobbyFrame() {
+  *self_ = nullptr;
+  for (auto& [id, source] : timers_) g_source_remove(source);
+  timers_.clear();
+  if (window_) gtk_widget_destroy(window_);
+  if (loop_) g_main_loop_unref(loop_);
+}
+
+GtkWidget* CLobbyFrame::MakeWindow() {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWindow* w = GTK_WINDOW(window);
+  gtk_window_set_title(w, text::ToUtf8(config_.GetTitle()).c_str());
+  gtk_window_set_decorated(w, FALSE);
+  gtk_window_set_resizable(w, FALSE);
+  gtk_window_set_default_size(w, layout_.window.width, layout_.window.height);
+  gtk_window_set_position(w, GTK_WIN_POS_CENTER);
+  SetIcon(w);
+  fixed_ = GTK_FIXED(gtk_fixed_new());
+  gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(fixed_));
+  // The backdrop paints the composed background and is what dragging grabs: whatever no
+  // control covers.
+  backdrop_ = gtk_drawing_area_new();
+  gtk_widget_set_size_request(backdrop_, layout_.window.width, layout_.window.height);
+  gtk_widget_add_events(backdrop_, GDK_BUTTON_PRESS_MASK);
+  gtk_fixed_put(fixed_, backdrop_, 0, 0);
+  g_signal_connect(backdrop_, "draw", G_CALLBACK(OnDrawBackdrop), this);
+  g_signal_connect(backdrop_, "button-press-event", G_CALLBACK(OnBackdropPress), this);
+  g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), this);
+  g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
+  return window;
+}
+
+void CLobbyFrame::CreateControls() {
+  const struct {
+    skin::CSkinButton& button;
+    Point at;
+    int command;
+  } buttons[] = {{proposal_, layout_.proposal, kProposal},
+                 {service_, layout_.service, kService},
+                 {minimize_, layout_.minimize, kMinimize},
+                 {close_, layout_.close, kClose}};
+  for (const auto& b : buttons) {
+    ShowControl(b.button.Create(fixed_, b.at.x, b.at.y), true);
+    b.button.OnClicked([this, id = b.command] { OnCommand(id); });
+  }
+}
+
+void CLobbyFrame::DoModal() {
+  window_ = MakeWindow();
+  gtk_widget_show(GTK_WIDGET(fixed_));
+  gtk_widget_show(backdrop_);
+  CreateControls();
+  if (IsFlashAvailable()) {
+    LoadLobbyMovie();
+  } else {
+    ComposeNotice();
+    ShowControl(download_.Create(fixed_, layout_.download.x, layout_.download.y), true);
+    download_.OnClicked([this] { OnCommand(kDownload); });
+    ShowControl(notice_.Create(fixed_, layout_.noticeText.x, layout_.noticeText.y), true);
+    StartTimer(kTimerFlashPoll, kFlashPollPeriodMs);
+  }
+  gtk_widget_show(window_);
+  if (ended_) return;
+  loop_ = g_main_loop_new(nullptr, FALSE);
+  g_main_loop_run(loop_);
+}
+
+void CLobbyFrame::ShowControl(GtkWidget* widget, bool visible) {
+  if (!widget) return;
+  if (visible) {
+    gtk_widget_show(widget);
+  } else {
+    gtk_widget_hide(widget);
+  }
+}
+
+void CLobbyFrame::ShowWindow(bool visible) {
+  if (!window_) return;
+  if (!visible) {
+    gtk_widget_hide(window_);
+    return;
+  }
+  gtk_widget_show(window_);
+  gtk_window_deiconify(GTK_WINDOW(window_));
+  gtk_window_present(GTK_WINDOW(window_));
+}
+
+void CLobbyFrame::StartTimer(int id, unsigned periodMs) {
+  StopTimer(id);
+  timers_[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, periodMs, OnTimerTick, new TimerTick{this, id},
+                                   FreeTimerTick);
+}
+
+void CLobbyFrame::StopTimer(int id) {
+  auto it = timers_.find(id);
+  if (it == timers_.end()) return;
+  g_source_remove(it->second);
+  timers_.erase(it);
+}
+
+void CLobbyFrame::EndDialog() {
+  ended_ = true;
+  if (loop_) g_main_loop_quit(loop_);
+}
+
+void CLobbyFrame::OpenWebAddress(const std::string& uri) {
+  GError* error = nullptr;
+  if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error)) {
+    g_printerr("Quorvane: cannot open %s: %s\n", uri.c_str(), error ? error->message : "no handler");
+  }
+  g_clear_error(&error);
+}
+
+void CLobbyFrame::PostToMainLoop(std::function<void()> work) {
+  g_idle_add_full(G_PRIORITY_DEFAULT, RunPosted, new Posted{self_, std::move(work)}, FreePosted);
+}
+
+// Enter and Escape never end or minimise the lobby: they belong to the movie. With the movie
+// focused they reach it the usual way; otherwise they are handed to it.
+void CLobbyFrame::OnKey(const GdkEventKey* event, bool& handled) {
+  if (!IsEnterOrEscape(event->keyval)) return;
+  GtkWidget* view = player_.Widget();
+  GtkWidget* focus = window_ ? gtk_window_get_focus(GTK_WINDOW(window_)) : nullptr;
+  if (view && focus && (focus == view || gtk_widget_is_ancestor(focus, view))) return;
+  player_.ForwardKey(event);
+  handled = true;
+}
+
+void CLobbyFrame::OnBackgroundPress(const GdkEventButton* event) {
+  if (!window_ || event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY) return;
+  gtk_window_begin_move_drag(GTK_WINDOW(window_), static_cast<int>(event->button),
+                             static_cast<int>(event->x_root), static_cast<int>(event->y_root),
+                             event->time);
+}
+
+}  // namespace lobby
