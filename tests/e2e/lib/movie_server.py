@@ -1,6 +1,7 @@
 """A small HTTP server on 127.0.0.1 for the lobby's whole-program tests.
 
-It serves a folder (version files of a fake update server) and lets a test talk to its scripted
+It serves a folder (version files of a fake update server; one with a ".stall" file beside it
+answers after ten seconds) and lets a test talk to its scripted
 movie: the movie logs lines with GET /log?<text> and polls GET /next for JavaScript to run; the
 test pushes that JavaScript with POST /push. Usage: movie_server.py <root> <port file> <log file>
 """
@@ -8,6 +9,7 @@ import http.server
 import os
 import sys
 import threading
+import time
 import urllib.parse
 
 root, port_file, log_file = sys.argv[1:4]
@@ -46,6 +48,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             with lock:
                 job = queue.pop(0) if queue else None
             return self.answer(200, job.encode()) if job else self.answer(204)
+        # A file with ".stall" beside it answers only after ten seconds: a stalled server.
+        if os.path.exists(os.path.join(root, path.lstrip("/")) + ".stall"):
+            time.sleep(10)
         return super().do_GET()
 
     def do_POST(self):
