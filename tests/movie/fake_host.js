@@ -1,0 +1,75 @@
+// Dev-only stand-in for the lobby host, for looking at the movie in a plain browser.
+// Loaded before the movie's scripts in a copy of the page; never shipped with the movie.
+// The scenario comes from the address's hash: #login, #hall, #failed, #installing,
+// #playing, #menu, #about, #logout, #play-anyway.
+(function () {
+  'use strict';
+  const scenario = (location.hash || '#login').slice(1);
+  const callbacks = {};
+  const log = (window.fakeHostLog = []);
+  const later = (fn, ms) => setTimeout(fn, ms || 50);
+  const send = (name, arg) => later(() => callbacks[name] && callbacks[name](arg));
+
+  const checkResults = {
+    hall: { DemoGame: 2, StarChess: 3 },
+    failed: { DemoGame: 0, StarChess: 1 },
+    installing: { DemoGame: 0, StarChess: 3 },
+    playing: { DemoGame: 0, StarChess: 3 },
+    'play-anyway': { DemoGame: 2, StarChess: 3 },
+  };
+  const results = checkResults[scenario] || checkResults.hall;
+
+  window.ExternalInterface = {
+    addCallback(name, fn) { callbacks[name] = fn; },
+    call(name, arg) {
+      log.push([name, JSON.stringify(arg)]);
+      if (name === 'CheckGame') {
+        send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam });
+      } else if (name === 'PlayGame') {
+        send('LoginGame', 1);
+      }
+      // UpdateGame stays unanswered so the installing state can be seen.
+    },
+  };
+
+  window.fscommand = function (command, args) {
+    log.push([command, args]);
+    if (command === 'LoginServer') {
+      send('LoginServer', {
+        MainPath: '/opt/quorvane',
+        UserName: '玩家小明',
+        ProxyId: 0,
+        LoginMode: 0,
+        NetMode: 1,
+        LoginNode: 1,
+        SaveAccount: 1,
+        LoginServer: [
+          { AutoDns: 'login1.quorvane.example', TelDns: 'tel1.quorvane.example', UniDns: 'uni1.quorvane.example', Port: 8000 },
+          { AutoDns: 'login2.quorvane.example', TelDns: 'tel2.quorvane.example', UniDns: '', Port: 8001 },
+        ],
+        UserTag: [1, 2, 3, 4, 5, 6],
+      });
+    }
+  };
+
+  const click = (selector) => {
+    const el = document.querySelector(selector);
+    if (el) el.click();
+  };
+
+  window.addEventListener('load', () => {
+    if (scenario === 'login') return;
+    later(() => {
+      click('#login-button');
+      later(() => {
+        document.dispatchEvent(new MouseEvent('mousemove', { clientX: 330, clientY: 250, bubbles: true }));
+        if (scenario === 'menu' || scenario === 'about') callbacks.RightClick(1);
+        if (scenario === 'about') later(() => click('#context-menu [data-command="about"]'));
+        if (scenario === 'logout') callbacks.LogoutServer(1);
+        if (scenario === 'installing') click('.game[data-name="StarChess"] .action');
+        if (scenario === 'playing') click('.game[data-name="DemoGame"] .action');
+        if (scenario === 'play-anyway') click('.game[data-name="DemoGame"] .play-anyway');
+      }, 400);
+    }, 300);
+  });
+})();
