@@ -68,7 +68,7 @@
     const welcome = $('welcome');
     welcome.replaceChildren('欢迎，', Object.assign(document.createElement('b'), { textContent: c.account }));
     $('info-account').textContent = c.account;
-    $('info-server').textContent = server ? server.label.replace(/^\d+\.\s*/, '') : '';
+    $('info-server').textContent = server ? server.label : '';
     $('info-net').textContent = (P.NET_MODES[c.netMode] || P.NET_MODES[0]).label;
     if (gamesLoaded) hall.checkAll();
     setStatus(bridge.connected ? '正在检查游戏版本…' : '未连接到大厅程序：只能浏览，不能安装或开始游戏');
@@ -335,8 +335,8 @@
     $('refresh-button').addEventListener('click', refresh);
     $('logout-button').addEventListener('click', askLogout);
     $('games-retry').addEventListener('click', () => loadGames());
-    $('news-list').addEventListener('click', (e) => {
-      const link = e.target.closest('a');
+    document.querySelector('.side').addEventListener('click', (e) => {
+      const link = e.target.closest('a[data-url]');
       if (!link) return;
       e.preventDefault();
       const url = P.webAddress(link.dataset.url);

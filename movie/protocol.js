@@ -90,7 +90,7 @@
       port: toInt(s.Port, 0),
     };
     const host = entry.autoDns || entry.telDns || entry.uniDns;
-    entry.label = host ? `${index + 1}. ${host}` : `${index + 1}. 服务器 ${index + 1}`;
+    entry.label = host || `服务器 ${index + 1}`;
     return entry;
   }
 
@@ -99,7 +99,7 @@
     return {
       account: '',
       remember: false,
-      servers: [{ autoDns: '', telDns: '', uniDns: '', port: 0, label: '1. 本地演示服务器' }],
+      servers: [{ autoDns: '', telDns: '', uniDns: '', port: 0, label: '本地演示服务器' }],
       node: 0,
       netMode: 0,
       mainPath: '',

@@ -56,7 +56,7 @@ test('the LoginServer answer fills the log-in form', async (t) => {
     const form = P.formFromLoginAnswer(answer);
     assert.equal(form.account, '玩家');
     assert.equal(form.remember, true);
-    assert.deepEqual(form.servers.map((s) => s.label), ['1. a1.example', '2. a2.example']);
+    assert.deepEqual(form.servers.map((s) => s.label), ['a1.example', 'a2.example']);
     assert.equal(form.servers[0].port, 8000);
     assert.equal(form.node, 1);
     assert.equal(form.netMode, 2);
@@ -74,6 +74,8 @@ test('the LoginServer answer fills the log-in form', async (t) => {
     assert.equal(form.node, 0);
     assert.equal(form.netMode, 0);
     assert.deepEqual(P.formFromLoginAnswer(null).servers, P.defaultForm().servers);
+    const unnamed = P.formFromLoginAnswer({ ...answer, LoginServer: [{ Port: 1 }, { UniDns: 'u.example' }] });
+    assert.deepEqual(unnamed.servers.map((s) => s.label), ['服务器 1', 'u.example']);
   });
   await t.test('a server list decoded as an object keyed by index still reads in order', () => {
     const keyed = { 1: answer.LoginServer[1], 0: answer.LoginServer[0] };
