@@ -203,7 +203,7 @@
   function reflectState() {
     const open = document.querySelector('.backdrop:not([hidden])');
     const parts = [`screen=${document.body.dataset.screen}`];
-    for (const g of hall.games) parts.push(`${g.name}=${hall.state(g)}`);
+    if (session.loggedIn) for (const g of hall.games) parts.push(`${g.name}=${hall.state(g)}`);
     if (open) parts.push(`dialog=${open.id}`);
     if (!$('context-menu').hidden) parts.push('menu=open');
     const text = parts.join(' ');
@@ -325,7 +325,9 @@
       // Enter on the check box or a list also logs in.
       if (e.key === 'Enter' && (e.target.type === 'checkbox' || e.target.tagName === 'SELECT')) {
         e.preventDefault();
-        $('login-form').requestSubmit();
+        const form = $('login-form');
+        if (form.requestSubmit) form.requestSubmit();
+        else form.dispatchEvent(new Event('submit', { cancelable: true }));
       }
     });
     $('account').addEventListener('input', () => { session.accountTouched = true; });

@@ -1,7 +1,7 @@
 // Dev-only stand-in for the lobby host, for looking at the movie in a plain browser.
 // Loaded before the movie's scripts in a copy of the page; never shipped with the movie.
 // The scenario comes from the address's hash: #login, #hall, #failed, #installing,
-// #playing, #menu, #about, #logout, #play-anyway.
+// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys.
 (function () {
   'use strict';
   const scenario = (location.hash || '#login').slice(1);
@@ -19,7 +19,8 @@
   };
   const results = checkResults[scenario] || checkResults.hall;
 
-  window.ExternalInterface = {
+  // The page with no host at all: the form and hall must still work.
+  if (scenario !== 'nohost') window.ExternalInterface = {
     addCallback(name, fn) { callbacks[name] = fn; },
     call(name, arg) {
       log.push([name, JSON.stringify(arg)]);
@@ -32,7 +33,7 @@
     },
   };
 
-  window.fscommand = function (command, args) {
+  if (scenario !== 'nohost') window.fscommand = function (command, args) {
     log.push([command, args]);
     if (command === 'LoginServer') {
       send('LoginServer', {
@@ -57,9 +58,30 @@
     if (el) el.click();
   };
 
+  // Escape closes the menu and the dialogs; the confirmed log-out reaches the host.
+  const escape = () => document.activeElement.dispatchEvent(new KeyboardEvent('keydown', { key: 'Escape', bubbles: true }));
+  const state = () => document.getElementById('lobby-state').textContent;
+  function keys() {
+    const seen = [];
+    callbacks.RightClick(1);
+    seen.push(state(), document.activeElement.dataset.command);
+    escape();
+    seen.push(state(), document.activeElement.id);
+    callbacks.LogoutServer(1);
+    seen.push(state(), document.activeElement.id);
+    escape();
+    seen.push(state());
+    callbacks.LogoutServer(1);
+    click('#logout-confirm');
+    seen.push(state(), JSON.stringify(log.filter(([n]) => n === 'LogoutServer' || n === 'SaveServer')));
+    document.body.dataset.fakeResult = seen.join(' | ');
+  }
+
   window.addEventListener('load', () => {
     if (scenario === 'login') return;
     later(() => {
+      const account = document.getElementById('account');
+      if (!account.value) account.value = '访客';
       click('#login-button');
       later(() => {
         document.dispatchEvent(new MouseEvent('mousemove', { clientX: 330, clientY: 250, bubbles: true }));
@@ -69,6 +91,7 @@
         if (scenario === 'installing') click('.game[data-name="StarChess"] .action');
         if (scenario === 'playing') click('.game[data-name="DemoGame"] .action');
         if (scenario === 'play-anyway') click('.game[data-name="DemoGame"] .play-anyway');
+        if (scenario === 'keys') keys();
       }, 400);
     }, 300);
   });

@@ -9,7 +9,7 @@ mkdir -p "$out"
 cp "$here"/../../movie/* "$page"/
 cp "$here"/fake_host.js "$page"/
 sed -i 's|<script src="protocol.js">|<script src="fake_host.js"></script>\n&|' "$page"/index.html
-for scenario in login hall failed installing playing menu about logout play-anyway; do
+for scenario in login hall failed installing playing menu about logout play-anyway nohost keys; do
   profile=$(mktemp -d)
   chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
     --disable-component-update --disable-sync --user-data-dir="$profile" --window-size=800,600 \
