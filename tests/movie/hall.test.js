@@ -154,3 +154,25 @@ test('a reloaded game list keeps what is going on with each game', () => {
   assert.equal(stateOf(hall, 'DemoGame'), 'installing');
   assert.equal(stateOf(hall, 'StarChess'), 'missing');
 });
+
+test('answers given while the request is still being sent are not lost', () => {
+  // The host may answer from inside the call that asked.
+  let hall;
+  const bridge = fakeBridge();
+  bridge.call = (name, arg) => {
+    bridge.sent.push([name, arg]);
+    if (name === 'CheckGame') hall.onCheckResult({ GameName: arg.GameName, Result: 3, GameParam: arg.GameParam });
+    if (name === 'UpdateGame') hall.onUpdateResult({ GameName: arg.GameName, Result: 1, GameParam: arg.GameParam });
+    if (name === 'PlayGame') hall.onLoginGame(1);
+  };
+  hall = new Hall(bridge);
+  hall.setGames(readGameList(shipped));
+  hall.checkAll();
+  assert.equal(stateOf(hall, 'DemoGame'), 'missing');
+  hall.update('DemoGame');
+  assert.equal(stateOf(hall, 'DemoGame'), 'missing');
+  assert.equal(hall.actions('StarChess').main.enabled, true);
+  hall.get('DemoGame').result = 0;
+  hall.play('DemoGame', 'bob');
+  assert.equal(stateOf(hall, 'DemoGame'), 'playing');
+});
