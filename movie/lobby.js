@@ -199,7 +199,8 @@
     $('status-bar').textContent = text;
   }
 
-  // One line for automation: the screen, each game's state, the open dialog.
+  // One line for automation: the screen, each game's state, the open dialog or menu.
+  // The page title stays as it is: the host may show it.
   function reflectState() {
     const open = document.querySelector('.backdrop:not([hidden])');
     const parts = [`screen=${document.body.dataset.screen}`];
@@ -208,7 +209,6 @@
     if (!$('context-menu').hidden) parts.push('menu=open');
     const text = parts.join(' ');
     $('lobby-state').textContent = text;
-    document.title = `Quorvane 游戏大厅 [${text}]`;
   }
 
   // ---------- menu and dialogs ----------
@@ -236,9 +236,13 @@
     reflectState();
   }
 
+  // One dialog at a time: a newer question (the host's log-out) replaces an open one.
   function openDialog(id, focusId) {
     closeMenu(false);
-    if (!openDialogEl()) returnFocus = document.activeElement;
+    const open = openDialogEl();
+    if (!open) returnFocus = document.activeElement;
+    else if (open.id !== id) open.hidden = true;
+    if (open && open.id === 'play-dialog' && id !== 'play-dialog') pendingPlay = null;
     $(id).hidden = false;
     $(focusId).focus();
     reflectState();
@@ -374,7 +378,7 @@
     if (!bridge.connected) {
       document.addEventListener('contextmenu', (e) => {
         e.preventDefault();
-        openMenu(e.clientX, e.clientY);
+        if (!openDialogEl()) openMenu(e.clientX, e.clientY);
       });
     }
 
@@ -388,7 +392,7 @@
     bridge.listen('LoginGame', () => { hall.onLoginGame(); setStatus('游戏已启动'); });
     bridge.listen('LogoutGame', () => { hall.onLogoutGame(); setStatus('游戏已结束'); });
     bridge.listen('LogoutServer', askLogout);
-    bridge.listen('RightClick', () => openMenu(pointer.x, pointer.y));
+    bridge.listen('RightClick', () => { if (!openDialogEl()) openMenu(pointer.x, pointer.y); });
   }
 
   wire();

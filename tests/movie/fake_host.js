@@ -1,7 +1,7 @@
 // Dev-only stand-in for the lobby host, for looking at the movie in a plain browser.
 // Loaded before the movie's scripts in a copy of the page; never shipped with the movie.
 // The scenario comes from the address's hash: #login, #hall, #failed, #installing,
-// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys.
+// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow.
 (function () {
   'use strict';
   const scenario = (location.hash || '#login').slice(1);
@@ -16,6 +16,7 @@
     installing: { DemoGame: 0, StarChess: 3 },
     playing: { DemoGame: 0, StarChess: 3 },
     'play-anyway': { DemoGame: 2, StarChess: 3 },
+    flow: { DemoGame: 3, StarChess: 3 },
   };
   const results = checkResults[scenario] || checkResults.hall;
 
@@ -28,8 +29,15 @@
         send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam });
       } else if (name === 'PlayGame') {
         send('LoginGame', 1);
+        if (scenario === 'flow') later(() => callbacks.LogoutGame(1), 200);
+      } else if (name === 'UpdateGame' && scenario === 'flow') {
+        // The updater installs the game: the next check finds it current.
+        later(() => {
+          results[arg.GameName] = 0;
+          callbacks.UpdateGameResult({ GameName: arg.GameName, Result: 0, GameParam: arg.GameParam });
+        }, 200);
       }
-      // UpdateGame stays unanswered so the installing state can be seen.
+      // Otherwise UpdateGame stays unanswered so the installing state can be seen.
     },
   };
 
@@ -77,6 +85,25 @@
     document.body.dataset.fakeResult = seen.join(' | ');
   }
 
+  // Install, play and come back through the page's own buttons.
+  function flow() {
+    const seen = [];
+    const step = (fn, ms) => new Promise((resolve) => setTimeout(() => { fn(); resolve(); }, ms));
+    const note = () => seen.push(state().replace(/^screen=hall /, '') + ' ' +
+      document.querySelector('.game[data-name="DemoGame"] .action').textContent);
+    note();
+    step(() => { click('.game[data-name="DemoGame"] .action'); note(); }, 0)
+      .then(() => step(note, 120))
+      .then(() => step(note, 300))
+      .then(() => step(() => { click('.game[data-name="DemoGame"] .action'); note(); }, 0))
+      .then(() => step(note, 120))
+      .then(() => step(() => {
+        note();
+        seen.push(JSON.stringify(log.filter(([n]) => n === 'UpdateGame' || n === 'PlayGame')));
+        document.body.dataset.fakeResult = seen.join(' | ');
+      }, 300));
+  }
+
   window.addEventListener('load', () => {
     if (scenario === 'login') return;
     later(() => {
@@ -92,6 +119,7 @@
         if (scenario === 'playing') click('.game[data-name="DemoGame"] .action');
         if (scenario === 'play-anyway') click('.game[data-name="DemoGame"] .play-anyway');
         if (scenario === 'keys') keys();
+        if (scenario === 'flow') flow();
       }, 400);
     }, 300);
   });
