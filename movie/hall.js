@@ -170,7 +170,7 @@
         current: { action: 'play', label: '开始游戏', enabled: free },
         outdated: { action: 'update', label: '更新', enabled: free && this.bridge.connected },
         missing: { action: 'install', label: '安装', enabled: free && this.bridge.connected },
-        failed: { action: 'retry', label: '重试', enabled: !g || !g.busy },
+        failed: { action: 'retry', label: '重试', enabled: true },
       }[state] || { action: 'wait', label: P.stateText(state), enabled: false };
       const playAnyway = state === 'outdated' ? { enabled: free } : null;
       return { state, main, playAnyway };
