@@ -1,0 +1,126 @@
+// Dev-only stand-in for the lobby host, for looking at the movie in a plain browser.
+// Loaded before the movie's scripts in a copy of the page; never shipped with the movie.
+// The scenario comes from the address's hash: #login, #hall, #failed, #installing,
+// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow.
+(function () {
+  'use strict';
+  const scenario = (location.hash || '#login').slice(1);
+  const callbacks = {};
+  const log = (window.fakeHostLog = []);
+  const later = (fn, ms) => setTimeout(fn, ms || 50);
+  const send = (name, arg) => later(() => callbacks[name] && callbacks[name](arg));
+
+  const checkResults = {
+    hall: { DemoGame: 2, StarChess: 3 },
+    failed: { DemoGame: 0, StarChess: 1 },
+    installing: { DemoGame: 0, StarChess: 3 },
+    playing: { DemoGame: 0, StarChess: 3 },
+    'play-anyway': { DemoGame: 2, StarChess: 3 },
+    flow: { DemoGame: 3, StarChess: 3 },
+  };
+  const results = checkResults[scenario] || checkResults.hall;
+
+  // The page with no host at all: the form and hall must still work.
+  if (scenario !== 'nohost') window.ExternalInterface = {
+    addCallback(name, fn) { callbacks[name] = fn; },
+    call(name, arg) {
+      log.push([name, JSON.stringify(arg)]);
+      if (name === 'CheckGame') {
+        send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam });
+      } else if (name === 'PlayGame') {
+        send('LoginGame', 1);
+        if (scenario === 'flow') later(() => callbacks.LogoutGame(1), 200);
+      } else if (name === 'UpdateGame' && scenario === 'flow') {
+        // The updater installs the game: the next check finds it current.
+        later(() => {
+          results[arg.GameName] = 0;
+          callbacks.UpdateGameResult({ GameName: arg.GameName, Result: 0, GameParam: arg.GameParam });
+        }, 200);
+      }
+      // Otherwise UpdateGame stays unanswered so the installing state can be seen.
+    },
+  };
+
+  if (scenario !== 'nohost') window.fscommand = function (command, args) {
+    log.push([command, args]);
+    if (command === 'LoginServer') {
+      send('LoginServer', {
+        MainPath: '/opt/quorvane',
+        UserName: '玩家小明',
+        ProxyId: 0,
+        LoginMode: 0,
+        NetMode: 1,
+        LoginNode: 1,
+        SaveAccount: 1,
+        LoginServer: [
+          { AutoDns: 'login1.quorvane.example', TelDns: 'tel1.quorvane.example', UniDns: 'uni1.quorvane.example', Port: 8000 },
+          { AutoDns: 'login2.quorvane.example', TelDns: 'tel2.quorvane.example', UniDns: '', Port: 8001 },
+        ],
+        UserTag: [1, 2, 3, 4, 5, 6],
+      });
+    }
+  };
+
+  const click = (selector) => {
+    const el = document.querySelector(selector);
+    if (el) el.click();
+  };
+
+  // Escape closes the menu and the dialogs; the confirmed log-out reaches the host.
+  const escape = () => document.activeElement.dispatchEvent(new KeyboardEvent('keydown', { key: 'Escape', bubbles: true }));
+  const state = () => document.getElementById('lobby-state').textContent;
+  function keys() {
+    const seen = [];
+    callbacks.RightClick(1);
+    seen.push(state(), document.activeElement.dataset.command);
+    escape();
+    seen.push(state(), document.activeElement.id);
+    callbacks.LogoutServer(1);
+    seen.push(state(), document.activeElement.id);
+    escape();
+    seen.push(state());
+    callbacks.LogoutServer(1);
+    click('#logout-confirm');
+    seen.push(state(), JSON.stringify(log.filter(([n]) => n === 'LogoutServer' || n === 'SaveServer')));
+    document.body.dataset.fakeResult = seen.join(' | ');
+  }
+
+  // Install, play and come back through the page's own buttons.
+  function flow() {
+    const seen = [];
+    const step = (fn, ms) => new Promise((resolve) => setTimeout(() => { fn(); resolve(); }, ms));
+    const note = () => seen.push(state().replace(/^screen=hall /, '') + ' ' +
+      document.querySelector('.game[data-name="DemoGame"] .action').textContent);
+    note();
+    step(() => { click('.game[data-name="DemoGame"] .action'); note(); }, 0)
+      .then(() => step(note, 120))
+      .then(() => step(note, 300))
+      .then(() => step(() => { click('.game[data-name="DemoGame"] .action'); note(); }, 0))
+      .then(() => step(note, 120))
+      .then(() => step(() => {
+        note();
+        seen.push(JSON.stringify(log.filter(([n]) => n === 'UpdateGame' || n === 'PlayGame')));
+        document.body.dataset.fakeResult = seen.join(' | ');
+      }, 300));
+  }
+
+  window.addEventListener('load', () => {
+    if (scenario === 'login') return;
+    later(() => {
+      const account = document.getElementById('account');
+      if (!account.value) account.value = '访客';
+      click('#login-button');
+      later(() => {
+        document.dispatchEvent(new MouseEvent('mousemove', { clientX: 330, clientY: 250, bubbles: true }));
+        if (scenario === 'menu' || scenario === 'about') callbacks.RightClick(1);
+        if (scenario === 'about') later(() => click('#context-menu [data-command="about"]'));
+        if (scenario === 'logout') callbacks.LogoutServer(1);
+        if (scenario === 'installing') click('.game[data-name="StarChess"] .action');
+        if (scenario === 'playing') click('.game[data-name="DemoGame"] .action');
+        if (scenario === 'play-anyway') click('.game[data-name="DemoGame"] .play-anyway');
+        if (scenario === 'keys') keys();
+        if (scenario === 'flow') flow();
+      }, 400);
+    }, 300);
+  });
+})();
