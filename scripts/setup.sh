@@ -15,6 +15,7 @@ PACKAGES=(
   nginx-light curl unzip
   xvfb xauth xdotool x11-apps imagemagick
   python3 python3-cairo
+  nodejs
 )
 
 missing=()
