@@ -1,8 +1,7 @@
 // A started program that the starter watches until it ends (a game run by the lobby).
 #pragma once
 
-#include <sys/types.h>
-
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,14 +25,15 @@ class ChildProcess {
 
   // Non-blocking: true once the process has ended (it is then reaped).
   bool HasEnded();
-  pid_t Pid() const { return pid_; }
+
+  // The backend's hold on the process (a pidfd, a process handle): it keeps the process
+  // identity pinned while we watch it.
+  struct Handle;
 
  private:
-  ChildProcess(pid_t pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}
+  explicit ChildProcess(std::unique_ptr<Handle> handle);
 
-  pid_t pid_ = -1;
-  int pidfd_ = -1;  // keeps the process identity pinned while we watch it
-  bool ended_ = false;
+  std::unique_ptr<Handle> handle_;
 };
 
 }  // namespace platform

@@ -1,22 +1,53 @@
-// The request settings both programs use towards the update server, on libcurl easy handles:
-// agent "Vendrel", no proxy, no caching, "Accept: */*", HTTP/1.1, redirects followed within
-// http and https.
+// One HTTP GET towards the update server with the settings both programs use: agent "Vendrel",
+// no proxy, no caching, "Accept: */*", HTTP/1.1, redirects followed within http and https.
+// libcurl on Linux, WinINet on Windows; the handles stay inside the backend.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
-
-typedef void CURL;
-struct curl_slist;
 
 namespace platform {
 
-// Sets up the library once for the process; safe from any thread.
-void InitHttp();
+struct HttpLimits {
+  long connectTimeoutMs = 15000;  // no answer to the connect: the transfer fails
+  long stallMs = 30000;           // nothing received for this long: the transfer fails
+  long totalTimeoutMs = 0;        // the whole transfer, 0 for no bound
+};
 
-// Applies the shared settings and a connect time-out. `headers` receives the header list, which
-// must outlive the transfer (free it with curl_slist_free_all). False when the list could not
-// be made.
-bool ApplyRequestSettings(CURL* curl, long connectTimeoutMs, curl_slist** headers);
+// What the caller does with the answer; everything runs on the requesting thread.
+struct HttpReceiver {
+  std::function<bool(long status)> onStatus;                 // before any body byte; false ends it
+  std::function<bool(const char* data, size_t size)> onBody;  // false ends the transfer
+  std::function<bool()> keepGoing;                            // polled while waiting; false ends it
+};
+
+enum class HttpResult {
+  kComplete,  // the whole body was handed over
+  kEnded,     // the receiver ended the transfer (onStatus, onBody or keepGoing said false)
+  kFailed,    // no answer, a broken or stalled connection, a bad URL
+};
+
+// A client that keeps its connection between requests, so consecutive GETs to one server reuse
+// it. One transfer at a time; Abort may come from another thread.
+class HttpClient {
+ public:
+  HttpClient();
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // GETs `url` (already escaped, query included).
+  HttpResult Get(const std::string& url, const HttpLimits& limits, const HttpReceiver& receiver);
+
+  // Makes a running transfer fail soon, from any thread; later transfers are not affected.
+  void Abort();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Escapes the bytes a URL cannot carry as they are (blanks, controls, non-ASCII, quotes,
 // braces...) as %XX; "%" stays so escapes already present survive. Backslashes become "/".

@@ -7,22 +7,31 @@
 
 namespace platform {
 
-// Executables carry no suffix on Linux; the one place that knows it.
+// Executables carry no suffix on Linux and ".exe" on Windows; the one place that knows it.
+#if defined(_WIN32)
+inline constexpr const char* kExeSuffix = ".exe";
+#else
 inline constexpr const char* kExeSuffix = "";
+#endif
 
 // Directory of the running executable, without a trailing separator.
 text::WString ExecutableDir();
 
 // Per-user staging root for re-downloadable files: a folder of our own, "Zemba" in the cache
-// directory ($XDG_CACHE_HOME or ~/.cache), or in the temporary directory when there is no
-// home. Always absolute; created if missing.
+// directory ($XDG_CACHE_HOME or ~/.cache; the documents folder on Windows), or in the temporary
+// directory when there is none. Always absolute; created if missing.
 text::WString StagingRoot();
 
 // True for a name that stays one level below a directory: not empty, not "." or "..", no
 // separator ("/" or "\"), no control character.
 bool IsPlainName(text::WStringView name);
 
-// Per-user configuration root ($XDG_CONFIG_HOME or ~/.config); empty when unknown.
+// True for a path that names its place without a working directory: "/..." on Linux; "X:\...",
+// "X:/..." or a "\\server" name on Windows.
+bool IsAbsolutePath(text::WStringView path);
+
+// Per-user configuration root ($XDG_CONFIG_HOME or ~/.config; the application data folder on
+// Windows); empty when unknown.
 text::WString ConfigRoot();
 
 // Creates one directory level; true when it exists afterwards.

@@ -1,6 +1,7 @@
-// Per-user remembered values: one group of a key file ($XDG_CONFIG_HOME/Zemba/<app>.ini).
-// Numbers are stored as 32-bit values in decimal, byte blocks as hex text. Reads of absent or
-// damaged values give nothing; the file is written only by Save, atomically.
+// Per-user remembered values. On Linux one group of a key file ($XDG_CONFIG_HOME/Zemba/<app>.ini):
+// numbers as 32-bit values in decimal, byte blocks as hex text; the file is written only by
+// Save, atomically. On Windows a subkey of HKEY_CURRENT_USER\Software\Zemba\<app>: REG_DWORD,
+// REG_SZ and REG_BINARY values, written by Save. Reads of absent or damaged values give nothing.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +15,18 @@ class ProfileStore {
  public:
   enum class FileState { kMissing, kLoaded, kDamaged };
 
+  // `path` is where the values live (a file on Linux, a key under HKEY_CURRENT_USER on
+  // Windows); `group` the section of it (a key file group, a subkey).
   ProfileStore(std::string path, std::string group);
+
+  // The path of a program's values, empty when unknown.
+  static std::string PathFor(const std::string& app);
   ~ProfileStore();
   ProfileStore(const ProfileStore&) = delete;
   ProfileStore& operator=(const ProfileStore&) = delete;
 
-  // Reads the file. A missing file is an empty store; a file that cannot be read or parsed is
-  // kDamaged and is also treated as empty.
+  // Reads the values. A missing file or key is an empty store; one that cannot be read or
+  // parsed is kDamaged and is also treated as empty.
   FileState Load();
   FileState State() const { return state_; }
 
@@ -33,22 +39,22 @@ class ProfileStore {
   void SetString(const char* key, const std::string& value);
   void SetBinary(const char* key, const std::string& bytes);
 
-  // Writes the whole file atomically, creating its directory. A damaged file found by Load is
-  // first kept aside as "<path>.damaged" so that nothing in it is lost.
+  // Writes the values (the whole file atomically, creating its directory, on Linux). A damaged
+  // file found by Load is first kept aside as "<path>.damaged" so that nothing in it is lost.
   bool Save();
 
   const std::string& Path() const { return path_; }
 
-  struct KeyFileDeleter {
-    void operator()(void* file) const;
+  // The backend's copy of the values (a key file, the pending registry values).
+  struct Values;
+  struct ValuesDeleter {
+    void operator()(Values* values) const;
   };
 
  private:
-  std::optional<std::string> RawValue(const char* key) const;
-
   std::string path_;
   std::string group_;
-  std::unique_ptr<void, KeyFileDeleter> file_;
+  std::unique_ptr<Values, ValuesDeleter> values_;
   FileState state_ = FileState::kMissing;
 };
 

@@ -68,4 +68,7 @@ std::optional<std::string> EncodeBytes(WStringView s, const char* charset) {
   return out;
 }
 
+std::optional<WString> DecodeAnsi(std::string_view bytes) { return DecodeBytes(bytes, kAnsiCharset); }
+std::optional<std::string> EncodeAnsi(WStringView s) { return EncodeBytes(s, kAnsiCharset); }
+
 }  // namespace text

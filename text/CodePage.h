@@ -1,5 +1,6 @@
-// Byte text in a named character set <-> UTF-16, through iconv. The product's own "ANSI" code
-// page is 936 (GBK).
+// Byte text in a named character set <-> UTF-16: iconv on Linux, MultiByteToWideChar and
+// WideCharToMultiByte on Windows. The "ANSI" code page is 936 (GBK) on Linux, the product's own;
+// on Windows it is the system's, as the programs there have always used it.
 #pragma once
 
 #include <optional>
@@ -12,14 +13,14 @@ namespace text {
 
 inline constexpr const char* kAnsiCharset = "GBK";
 
-// Decodes bytes in the given iconv charset. Invalid or incomplete sequences become U+FFFD.
+// Decodes bytes in the given charset (iconv's names; Windows maps them onto code pages). Invalid or incomplete sequences become U+FFFD.
 // An unknown charset gives std::nullopt.
 std::optional<WString> DecodeBytes(std::string_view bytes, const char* charset);
 
 // Encodes UTF-16 into the charset. Any character the charset cannot hold gives std::nullopt.
 std::optional<std::string> EncodeBytes(WStringView s, const char* charset);
 
-inline std::optional<WString> DecodeAnsi(std::string_view bytes) { return DecodeBytes(bytes, kAnsiCharset); }
-inline std::optional<std::string> EncodeAnsi(WStringView s) { return EncodeBytes(s, kAnsiCharset); }
+std::optional<WString> DecodeAnsi(std::string_view bytes);
+std::optional<std::string> EncodeAnsi(WStringView s);
 
 }  // namespace text

@@ -1,7 +1,5 @@
 #include "text/Text.h"
 
-#include <glib.h>
-
 #include <cstdio>
 
 namespace text {
@@ -74,25 +72,40 @@ std::string ToUtf8(WStringView s) {
   return out;
 }
 
+namespace {
+
+// Decodes one well-formed UTF-8 sequence at the start of `s` (no overlong forms, no
+// surrogates, nothing above U+10FFFF). Returns its length, 0 when the bytes are not one.
+size_t DecodeUtf8Char(std::string_view s, uint32_t& cp) {
+  auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
+  uint8_t lead = byte(0);
+  size_t len = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+  if (len == 0 || len > s.size()) return 0;
+  cp = len == 1 ? lead : lead & (0xFF >> (len + 1));
+  for (size_t i = 1; i < len; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(i) & 0x3F);
+  }
+  static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kSmallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+}  // namespace
+
 WString FromUtf8(std::string_view s) {
   WString out;
   out.reserve(s.size());
-  const char* p = s.data();
-  const char* end = p + s.size();
-  while (p < end) {
-    gunichar c = g_utf8_get_char_validated(p, end - p);
-    if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+  while (!s.empty()) {
+    uint32_t c = 0;
+    size_t len = DecodeUtf8Char(s, c);
+    if (len == 0) {  // one replacement character per byte that starts no valid sequence
       out.push_back(kReplacement);
-      ++p;
-      continue;
-    }
-    if (c == 0) {  // an embedded zero byte is a character like any other here
-      out.push_back(0);
-      ++p;
+      s.remove_prefix(1);
       continue;
     }
     AppendUtf16(out, c);
-    p = g_utf8_next_char(p);
+    s.remove_prefix(len);
   }
   return out;
 }

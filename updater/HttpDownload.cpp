@@ -1,12 +1,9 @@
 #include "updater/HttpDownload.h"
 
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <mutex>
 
 #include "platform/HttpRequest.h"
 
@@ -14,8 +11,6 @@ namespace updater {
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
-// Bytes taken from the connection at once; progress is still reported in chunks of kChunkBytes.
-constexpr long kReceiveBytes = 64 * 1024;
 
 void AppendEscaped(std::string& out, unsigned char c) {
   out += '%';
@@ -28,36 +23,20 @@ bool Unreserved(unsigned char c) {
          c == '-' || c == '.' || c == '_' || c == '~';
 }
 
-// One transfer's state, reached from the write callback.
+// One transfer's state: the file is opened only once the answer is known to be good.
 struct Transfer {
-  CURL* curl;
   const std::string* target;
   const DownloadHooks* hooks;
-  long stallMs;
   int fd = -1;
-  bool refused = false;  // the status was not 200/206
-  bool failed = false;   // the file could not be created or written
+  bool failed = false;  // the file could not be created or written
   uint64_t total = 0;
-  curl_off_t lastSeen = -1;  // byte count at the last sign of life
-  std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
 
   ~Transfer() {
     if (fd >= 0) close(fd);
   }
 
-  bool StatusAccepted() {
-    long code = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
-    return code == 200 || code == 206;
-  }
-
-  // The target is opened only here, once the answer is known to be good.
   bool Open() {
     if (fd >= 0) return true;
-    if (!StatusAccepted()) {
-      refused = true;
-      return false;
-    }
     fd = open(target->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     failed = fd < 0;
     return !failed;
@@ -86,65 +65,19 @@ struct Transfer {
   }
 };
 
-size_t OnBody(char* data, size_t, size_t size, void* user) {
-  Transfer& t = *static_cast<Transfer*>(user);
-  if (!t.Open()) return 0;  // aborts the transfer
-  return t.Body(data, size) ? size : 0;
-}
-
-// Cancels when the worker is told to stop, and when the server has sent nothing for the stall
-// time: a dead server fails the attempt instead of hanging it.
-int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
-  Transfer& t = *static_cast<Transfer*>(user);
-  if (t.hooks->keepGoing && !t.hooks->keepGoing()) return 1;
-  const auto now = std::chrono::steady_clock::now();
-  if (received != t.lastSeen) {
-    t.lastSeen = received;
-    t.lastAlive = now;
-  }
-  return now - t.lastAlive > std::chrono::milliseconds(t.stallMs) ? 1 : 0;
-}
-
-// The shared request settings, plus curl's own low-speed rule for callers without a stall
-// check of their own (curl averages over seconds, so it reacts later than ours).
-bool ApplyDownloadSettings(CURL* curl, const DownloadTimeouts& timeouts, curl_slist** headers) {
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, timeouts.stallMs / 1000) + 5);
-  return platform::ApplyRequestSettings(curl, timeouts.connectMs, headers);
-}
-
 }  // namespace
 
-HttpDownload::HttpDownload() {
-  platform::InitHttp();
-  curl_ = curl_easy_init();
-}
-
-HttpDownload::~HttpDownload() {
-  if (curl_) curl_easy_cleanup(curl_);
-}
-
 bool HttpDownload::Get(const std::string& url, const std::string& target, const DownloadHooks& hooks) {
-  if (!curl_) return false;
-  curl_slist* headers = nullptr;
-  if (!ApplyDownloadSettings(curl_, timeouts_, &headers)) {
-    curl_slist_free_all(headers);
-    return false;
-  }
-  Transfer transfer{curl_, &target, &hooks, timeouts_.stallMs};
-  curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, kReceiveBytes);
-  curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &OnBody);
-  curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, &OnProgress);
-  curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, &transfer);
-  const CURLcode rc = curl_easy_perform(curl_);
-  // An empty good body never reaches the write callback: create the file now.
-  bool ok = rc == CURLE_OK && transfer.Open();
+  Transfer transfer{&target, &hooks};
+  platform::HttpReceiver receiver;
+  receiver.onStatus = [&](long status) { return (status == 200 || status == 206) && transfer.Open(); };
+  receiver.onBody = [&](const char* data, size_t size) { return transfer.Body(data, size); };
+  receiver.keepGoing = hooks.keepGoing;
+  platform::HttpLimits limits;
+  limits.connectTimeoutMs = timeouts_.connectMs;
+  limits.stallMs = timeouts_.stallMs;
+  bool ok = client_.Get(url, limits, receiver) == platform::HttpResult::kComplete;
   if (ok && hooks.onChunk) hooks.onChunk(static_cast<uint32_t>(transfer.total));
-  curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, nullptr);
-  curl_slist_free_all(headers);
   // A file that cannot be closed cleanly was not written completely.
   if (transfer.fd >= 0 && close(transfer.fd) != 0) ok = false;
   transfer.fd = -1;

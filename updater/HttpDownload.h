@@ -1,5 +1,5 @@
-// One HTTP GET into a file, with the fixed request settings both programs use. The easy handle
-// is kept between calls so consecutive downloads reuse one keep-alive connection.
+// One HTTP GET into a file, with the fixed request settings both programs use. The client is
+// kept between calls so consecutive downloads reuse one keep-alive connection.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/HttpRequest.h"
 #include "text/Text.h"
-
-typedef void CURL;
-struct curl_slist;
 
 namespace updater {
 
@@ -29,8 +27,7 @@ class HttpDownload {
  public:
   static constexpr size_t kChunkBytes = 5120;
 
-  HttpDownload();
-  ~HttpDownload();
+  HttpDownload() = default;
   HttpDownload(const HttpDownload&) = delete;
   HttpDownload& operator=(const HttpDownload&) = delete;
 
@@ -43,11 +40,11 @@ class HttpDownload {
   // (so an empty body reports 0 once).
   bool Get(const std::string& url, const std::string& target, const DownloadHooks& hooks);
 
-  // The handle of the transfer; valid for the object's life.
-  CURL* Handle() const { return curl_; }
+  // The client of the transfer; valid for the object's life.
+  platform::HttpClient* Handle() { return &client_; }
 
  private:
-  CURL* curl_ = nullptr;
+  platform::HttpClient client_;
   DownloadTimeouts timeouts_;
 };
 

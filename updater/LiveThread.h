@@ -101,7 +101,7 @@ class CLiveThread : public Basalt::IThread {
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
   std::mutex lock_;        // guards transferSlot_
-  CURL* transferSlot_ = nullptr;  // the handle of the running transfer, null between transfers
+  platform::HttpClient* transferSlot_ = nullptr;  // the handle of the running transfer, null between transfers
   HttpDownload download_;
   std::function<void(text::WStringView)> debug_;
 };

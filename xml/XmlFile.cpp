@@ -1,7 +1,13 @@
 // Reading a text file of any encoding into an XmlDocument.
 #include <fcntl.h>
 #include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+#elif defined(__unix__)
 #include <unistd.h>
+#else
+#error "XmlFile.cpp: no file reading for this platform"
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -11,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "text/CodePage.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlEncoding.h"
 #include "xml/detail/Report.h"
@@ -44,7 +51,13 @@ constexpr ByteOrderMark kMarks[] = {
 // The system's text for an error number: one line, at most kMaxMessageLength units.
 WString SystemMessage(int error) {
   char buffer[256];
+#if defined(_WIN32)
+  // The runtime's message is in the ANSI code page.
+  if (strerror_s(buffer, sizeof buffer, error) != 0) buffer[0] = '\0';
+  WString message = text::DecodeAnsi(buffer).value_or(WString());
+#else
   WString message = text::FromUtf8(strerror_r(error, buffer, sizeof buffer));
+#endif
   message = message.substr(0, message.find_first_of(u"\r\n"));
   if (message.size() > kMaxMessageLength) message.resize(kMaxMessageLength);
   return message;
@@ -66,11 +79,56 @@ bool IsWideCodePage(int32_t codePage) {
   return codePage == 1200 || codePage == 1201 || codePage == 12000 || codePage == 12001;
 }
 
+#if defined(_WIN32)
+// Byte-mode reads under the wide name: no newline translation, any character in the path.
+int OpenForReading(const std::string& path) {
+  std::wstring wide;
+  for (char16_t c : text::FromUtf8(path)) wide.push_back(static_cast<wchar_t>(c));
+  int fd = ::_wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  // Windows refuses to open a directory as "access denied"; say what it is, as Linux does.
+  struct _stat64 info;
+  if (fd < 0 && errno == EACCES && ::_wstat64(wide.c_str(), &info) == 0 &&
+      (info.st_mode & _S_IFMT) == _S_IFDIR) {
+    errno = EISDIR;
+  }
+  return fd;
+}
+
+bool StatRegular(int fd, int64_t& size, bool& isDir) {
+  struct _stat64 info;
+  if (::_fstat64(fd, &info) != 0) return false;
+  size = info.st_size;
+  isDir = (info.st_mode & _S_IFMT) == _S_IFDIR;
+  return (info.st_mode & _S_IFMT) == _S_IFREG;
+}
+
+long long ReadAtOffset(int fd, void* buffer, size_t size, int64_t offset) {
+  if (::_lseeki64(fd, offset, SEEK_SET) < 0) return -1;
+  unsigned int count = static_cast<unsigned int>(std::min<size_t>(size, INT32_MAX));
+  return ::_read(fd, buffer, count);
+}
+#else
+int OpenForReading(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+bool StatRegular(int fd, int64_t& size, bool& isDir) {
+  struct stat info;
+  if (::fstat(fd, &info) != 0) return false;
+  size = static_cast<int64_t>(info.st_size);
+  isDir = S_ISDIR(info.st_mode);
+  return S_ISREG(info.st_mode);
+}
+
+long long ReadAtOffset(int fd, void* buffer, size_t size, int64_t offset) {
+  return ::pread(fd, buffer, size, offset);
+}
+#endif
+
 // Owns one file descriptor opened for reading.
 class InputFile {
  public:
-  explicit InputFile(const std::string& path)
-      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+  explicit InputFile(const std::string& path) : fd_(OpenForReading(path)) {}
   ~InputFile() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -82,10 +140,11 @@ class InputFile {
   // The size of a regular file; otherwise nullopt with errno set (a directory, a pipe or a
   // device has no size to read up to, and a pipe would block).
   std::optional<int64_t> RegularFileSize() const {
-    struct stat info;
-    if (::fstat(fd_, &info) != 0) return std::nullopt;
-    if (S_ISREG(info.st_mode)) return static_cast<int64_t>(info.st_size);
-    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    int64_t size = 0;
+    bool isDir = false;
+    errno = 0;
+    if (StatRegular(fd_, size, isDir)) return size;
+    if (errno == 0) errno = isDir ? EISDIR : EINVAL;
     return std::nullopt;
   }
 
@@ -94,7 +153,7 @@ class InputFile {
   int64_t ReadAt(void* buffer, size_t size, int64_t offset) const {
     size_t done = 0;
     while (done < size) {
-      ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + done);
+      long long n = ReadAtOffset(fd_, static_cast<char*>(buffer) + done, size - done, offset + done);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return -1;
       if (n == 0) break;

@@ -18,12 +18,7 @@ using text::WString;
 
 constexpr const char* kGroup = "LoginData";
 
-std::string DefaultProfilePath() {
-  WString root = platform::ConfigRoot();
-  std::string app = platform::ExecutableName();
-  if (root.empty() || app.empty()) return {};
-  return text::ToUtf8(root) + "/Zemba/" + app + ".ini";
-}
+std::string DefaultProfilePath() { return platform::ProfileStore::PathFor(platform::ExecutableName()); }
 
 }  // namespace
 

@@ -37,8 +37,7 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
       PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
       mainPath_(config.GetMainPath()) {
   // The updater empties this directory when it is done: it must never be anyone else's.
-  bool rooted = !stagingRoot.empty() && stagingRoot[0] == u'/';
-  DownloadDir = rooted ? stagingRoot : platform::StagingRoot();
+  DownloadDir = platform::IsAbsolutePath(stagingRoot) ? stagingRoot : platform::StagingRoot();
   DownloadDir += u"/" + (platform::IsPlainName(Corp) ? Corp : u"_");
   platform::CreateDirectory(DownloadDir);
   DownloadDir += u"/" + (platform::IsPlainName(Name) ? Name : u"_");

@@ -10,41 +10,37 @@
 
 namespace platform {
 
+struct ChildProcess::Handle {
+  pid_t pid;
+  int pidfd;
+  bool ended = false;
+
+  ~Handle() {
+    if (pidfd >= 0) ::close(pidfd);
+  }
+};
+
+ChildProcess::ChildProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
+ChildProcess::~ChildProcess() = default;
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept = default;
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept = default;
+
 std::optional<ChildProcess> ChildProcess::Start(const std::string& path,
                                                 const std::vector<std::string>& argv,
                                                 const std::string& workDir, bool detached) {
   pid_t pid = detail::SpawnProgram(path, argv, workDir, detached);
   if (pid < 0) return std::nullopt;
   int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  return ChildProcess(pid, pidfd);
-}
-
-ChildProcess::~ChildProcess() {
-  if (pidfd_ >= 0) ::close(pidfd_);
-}
-
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(std::exchange(other.pid_, -1)),
-      pidfd_(std::exchange(other.pidfd_, -1)),
-      ended_(std::exchange(other.ended_, true)) {}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-  if (this != &other) {
-    if (pidfd_ >= 0) ::close(pidfd_);
-    pid_ = std::exchange(other.pid_, -1);
-    pidfd_ = std::exchange(other.pidfd_, -1);
-    ended_ = std::exchange(other.ended_, true);
-  }
-  return *this;
+  return ChildProcess(std::unique_ptr<Handle>(new Handle{pid, pidfd}));
 }
 
 bool ChildProcess::HasEnded() {
-  if (ended_ || pid_ < 0) return true;
+  if (!handle_ || handle_->ended) return true;
   int status = 0;
-  pid_t r = ::waitpid(pid_, &status, WNOHANG);
+  pid_t r = ::waitpid(handle_->pid, &status, WNOHANG);
   // ECHILD means someone else reaped it: it has ended all the same.
-  if (r == pid_ || r < 0) ended_ = true;
-  return ended_;
+  if (r == handle_->pid || r < 0) handle_->ended = true;
+  return handle_->ended;
 }
 
 }  // namespace platform

@@ -2,27 +2,30 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <mutex>
-#include <string_view>
 
 namespace platform {
 
 namespace {
 
-bool UrlSafe(unsigned char c) {
-  if (c <= 0x20 || c >= 0x7F) return false;
-  return std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) == std::string_view::npos;
-}
+// Bytes taken from the connection at once.
+constexpr long kReceiveBytes = 64 * 1024;
 
-}  // namespace
-
-void InitHttp() {
+void InitCurl() {
   // The library's global set-up is not thread-safe; do it once before the first handle.
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool ApplyRequestSettings(CURL* curl, long connectTimeoutMs, curl_slist** headers) {
+struct ListDeleter {
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& headers) {
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vendrel");
   curl_easy_setopt(curl, CURLOPT_PROXY, "");  // direct: ignore proxy settings of the environment
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
@@ -32,31 +35,112 @@ bool ApplyRequestSettings(CURL* curl, long connectTimeoutMs, curl_slist** header
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBytes);
+  // curl's own low-speed rule backs up the stall check below (it averages over seconds).
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, limits.stallMs / 1000) + 5);
+  curl_slist* list = nullptr;
   for (const char* h : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
-    curl_slist* next = curl_slist_append(*headers, h);
-    if (!next) return false;
-    *headers = next;
+    curl_slist* next = curl_slist_append(list, h);
+    if (!next) {
+      curl_slist_free_all(list);
+      return false;
+    }
+    list = next;
   }
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, *headers);
+  headers.reset(list);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
   return true;
 }
 
-std::string EscapeUrl(const std::string& url) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(url.size());
-  for (unsigned char c : url) {
-    if (c == '\\') c = '/';
-    if (UrlSafe(c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
+// One transfer's state, reached from curl's callbacks.
+struct Transfer {
+  CURL* curl;
+  const HttpLimits* limits;
+  const HttpReceiver* receiver;
+  const std::atomic<bool>* aborted;
+  bool statusSeen = false;
+  bool ended = false;  // the receiver said stop
+  curl_off_t lastSeen = -1;
+  std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
+
+  // Hands the status over once, before the first body byte. False when the receiver refused.
+  bool Status() {
+    if (statusSeen) return !ended;
+    statusSeen = true;
+    long code = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    if (receiver->onStatus && !receiver->onStatus(code)) ended = true;
+    return !ended;
   }
-  return out;
+};
+
+size_t OnBody(char* data, size_t, size_t size, void* user) {
+  Transfer& t = *static_cast<Transfer*>(user);
+  if (!t.Status()) return 0;  // aborts the transfer
+  if (t.receiver->onBody && !t.receiver->onBody(data, size)) {
+    t.ended = true;
+    return 0;
+  }
+  return size;
+}
+
+// Stops when told to, and when the server has sent nothing for the stall time: a dead server
+// fails the transfer instead of hanging it.
+int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+  Transfer& t = *static_cast<Transfer*>(user);
+  if (t.aborted->load()) return 1;
+  if (t.receiver->keepGoing && !t.receiver->keepGoing()) {
+    t.ended = true;
+    return 1;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (received != t.lastSeen) {
+    t.lastSeen = received;
+    t.lastAlive = now;
+  }
+  return now - t.lastAlive > std::chrono::milliseconds(t.limits->stallMs) ? 1 : 0;
+}
+
+}  // namespace
+
+struct HttpClient::State {
+  CURL* curl = nullptr;
+  std::atomic<bool> aborted{false};
+};
+
+HttpClient::HttpClient() : state_(std::make_unique<State>()) {
+  InitCurl();
+  state_->curl = curl_easy_init();
+}
+
+HttpClient::~HttpClient() {
+  if (state_->curl) curl_easy_cleanup(state_->curl);
+}
+
+void HttpClient::Abort() { state_->aborted = true; }
+
+HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
+                           const HttpReceiver& receiver) {
+  CURL* curl = state_->curl;
+  state_->aborted = false;
+  HeaderList headers;
+  if (!curl || !ApplyRequestSettings(curl, limits, headers)) return HttpResult::kFailed;
+  Transfer transfer{curl, &limits, &receiver, &state_->aborted};
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+  const CURLcode rc = curl_easy_perform(curl);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+  if (transfer.ended) return HttpResult::kEnded;
+  if (rc != CURLE_OK) return HttpResult::kFailed;
+  // An empty body never reaches the write callback: the status is seen here.
+  return transfer.Status() ? HttpResult::kComplete : HttpResult::kEnded;
 }
 
 }  // namespace platform

@@ -40,36 +40,27 @@ int BindName(const std::string& name) {
 
 }  // namespace
 
-std::string InstanceLockName(const std::string& app, const std::string& corp) {
-  return "Global\\" + app + "_" + corp;
-}
+struct InstanceLock::Handle {
+  int fd;
+};
 
-InstanceLock::~InstanceLock() { Release(); }
-
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-
-InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
+void InstanceLock::HandleDeleter::operator()(Handle* handle) const {
+  ::close(handle->fd);
+  delete handle;
 }
 
 bool InstanceLock::Acquire(const std::string& name) {
-  if (fd_ >= 0) return true;
-  fd_ = BindName(name);
+  if (handle_) return true;
+  int fd = BindName(name);
+  if (fd < 0) return false;
   // Listening lets others test the name by connecting, without ever binding it themselves.
   // The queue is never accepted from: a handful of pending probes, then they are refused.
-  if (fd_ >= 0) ::listen(fd_, 1);
-  return fd_ >= 0;
+  ::listen(fd, 1);
+  handle_.reset(new Handle{fd});
+  return true;
 }
 
-void InstanceLock::Release() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void InstanceLock::Release() { handle_.reset(); }
 
 bool InstanceLock::IsTaken(const std::string& name) {
   // Binding the name to test it, even for an instant, could make a starting holder fail.

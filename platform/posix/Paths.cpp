@@ -34,14 +34,6 @@ text::WString StagingRoot() {
   return text::FromUtf8(root);
 }
 
-bool IsPlainName(text::WStringView name) {
-  if (name.empty() || name.size() > 255 || name == u"." || name == u"..") return false;
-  for (char16_t c : name) {
-    if (c < 0x20 || c == 0x7F || c == u'/' || c == u'\\') return false;
-  }
-  return true;
-}
-
 text::WString ConfigRoot() { return DirOrEmpty(g_get_user_config_dir()); }
 
 bool CreateDirectory(text::WStringView path) {

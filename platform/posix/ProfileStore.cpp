@@ -6,13 +6,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Paths.h"
+
 namespace platform {
+
+using text::WString;
 
 namespace {
 
-GKeyFile* AsKeyFile(const std::unique_ptr<void, ProfileStore::KeyFileDeleter>& p) {
-  return static_cast<GKeyFile*>(p.get());
+GKeyFile* AsKeyFile(const std::unique_ptr<ProfileStore::Values, ProfileStore::ValuesDeleter>& p) {
+  return reinterpret_cast<GKeyFile*>(p.get());
 }
+
+ProfileStore::Values* NewKeyFile() { return reinterpret_cast<ProfileStore::Values*>(g_key_file_new()); }
 
 // Hand-written parse so that values out of the 32-bit range or with trailing junk count as
 // damaged instead of being clamped.
@@ -56,31 +62,38 @@ std::string EncodeHex(const std::string& bytes) {
 
 }  // namespace
 
-void ProfileStore::KeyFileDeleter::operator()(void* file) const {
-  if (file) g_key_file_free(static_cast<GKeyFile*>(file));
+// The key file itself stands for the values: Values is never defined on Linux.
+void ProfileStore::ValuesDeleter::operator()(Values* values) const {
+  if (values) g_key_file_free(reinterpret_cast<GKeyFile*>(values));
 }
 
 ProfileStore::ProfileStore(std::string path, std::string group)
-    : path_(std::move(path)), group_(std::move(group)), file_(g_key_file_new()) {}
+    : path_(std::move(path)), group_(std::move(group)), values_(NewKeyFile()) {}
+
+std::string ProfileStore::PathFor(const std::string& app) {
+  WString root = ConfigRoot();
+  if (root.empty() || app.empty()) return {};
+  return text::ToUtf8(root) + "/Zemba/" + app + ".ini";
+}
 
 ProfileStore::~ProfileStore() = default;
 
 ProfileStore::FileState ProfileStore::Load() {
-  file_.reset(g_key_file_new());
+  values_.reset(NewKeyFile());
   GError* error = nullptr;
-  if (g_key_file_load_from_file(AsKeyFile(file_), path_.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
+  if (g_key_file_load_from_file(AsKeyFile(values_), path_.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
     state_ = FileState::kLoaded;
     return state_;
   }
   bool missing = g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT);
   g_error_free(error);
-  file_.reset(g_key_file_new());  // a half-read file must not leak partial values
+  values_.reset(NewKeyFile());  // a half-read file must not leak partial values
   state_ = missing ? FileState::kMissing : FileState::kDamaged;
   return state_;
 }
 
-std::optional<std::string> ProfileStore::RawValue(const char* key) const {
-  gchar* value = g_key_file_get_string(AsKeyFile(file_), group_.c_str(), key, nullptr);
+static std::optional<std::string> RawValue(GKeyFile* file, const std::string& group, const char* key) {
+  gchar* value = g_key_file_get_string(file, group.c_str(), key, nullptr);
   if (!value) return std::nullopt;
   std::string out(value);
   g_free(value);
@@ -88,27 +101,29 @@ std::optional<std::string> ProfileStore::RawValue(const char* key) const {
 }
 
 std::optional<uint32_t> ProfileStore::GetDword(const char* key) const {
-  auto raw = RawValue(key);
+  auto raw = RawValue(AsKeyFile(values_), group_, key);
   return raw ? ParseDword(*raw) : std::nullopt;
 }
 
-std::optional<std::string> ProfileStore::GetString(const char* key) const { return RawValue(key); }
+std::optional<std::string> ProfileStore::GetString(const char* key) const {
+  return RawValue(AsKeyFile(values_), group_, key);
+}
 
 std::optional<std::string> ProfileStore::GetBinary(const char* key) const {
-  auto raw = RawValue(key);
+  auto raw = RawValue(AsKeyFile(values_), group_, key);
   return raw ? DecodeHex(*raw) : std::nullopt;
 }
 
 void ProfileStore::SetDword(const char* key, uint32_t value) {
-  g_key_file_set_uint64(AsKeyFile(file_), group_.c_str(), key, value);
+  g_key_file_set_uint64(AsKeyFile(values_), group_.c_str(), key, value);
 }
 
 void ProfileStore::SetString(const char* key, const std::string& value) {
-  g_key_file_set_string(AsKeyFile(file_), group_.c_str(), key, value.c_str());
+  g_key_file_set_string(AsKeyFile(values_), group_.c_str(), key, value.c_str());
 }
 
 void ProfileStore::SetBinary(const char* key, const std::string& bytes) {
-  g_key_file_set_string(AsKeyFile(file_), group_.c_str(), key, EncodeHex(bytes).c_str());
+  g_key_file_set_string(AsKeyFile(values_), group_.c_str(), key, EncodeHex(bytes).c_str());
 }
 
 bool ProfileStore::Save() {
@@ -120,7 +135,7 @@ bool ProfileStore::Save() {
     if (std::rename(path_.c_str(), aside.c_str()) != 0 && errno != ENOENT) return false;
   }
   // g_key_file_save_to_file writes a temporary file and renames it over the old one.
-  if (!g_key_file_save_to_file(AsKeyFile(file_), path_.c_str(), nullptr)) return false;
+  if (!g_key_file_save_to_file(AsKeyFile(values_), path_.c_str(), nullptr)) return false;
   state_ = FileState::kLoaded;
   return true;
 }

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/Paths.h"
+
 namespace lobbytest {
 
 void RecordingHost::PostToMainLoop(std::function<void()> work) {
@@ -37,7 +39,7 @@ bool RecordingHost::PumpUntil(const std::function<bool()>& done) {
 bool InstallRecorder(const std::string& path) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  return std::filesystem::copy_file(LOBBY_RECORDER, path,
+  return std::filesystem::copy_file(LOBBY_RECORDER, path + platform::kExeSuffix,
                                     std::filesystem::copy_options::overwrite_existing, ec);
 }
 

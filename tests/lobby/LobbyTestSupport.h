@@ -49,7 +49,7 @@ class RecordingHost : public lobby::IFrameWindow, public lobby::IMoviePlayer {
   std::deque<std::function<void()>> posted_;
 };
 
-// Copies the recorder program to `path` (executable).
+// Copies the recorder program to `path` plus the executable suffix.
 bool InstallRecorder(const std::string& path);
 // Lines of "<path>.record": working directory, then argv[0], argv[1], ...; empty when the
 // program has not written it within about five seconds.

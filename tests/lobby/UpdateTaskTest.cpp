@@ -120,7 +120,10 @@ TEST_F(UpdateTaskTest, RequestCarriesTheUpdateClientSettings) {
   EXPECT_EQ(r.Header("User-Agent"), "Vendrel");
   EXPECT_EQ(r.Header("Accept"), "*/*");
   EXPECT_EQ(r.Header("Pragma"), "no-cache");
+#ifndef _WIN32
+  // WinINet's no-cache flag sends only the Pragma line; libcurl is told to send both.
   EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+#endif
 }
 
 TEST_F(UpdateTaskTest, Status206CountsLike200) {
@@ -207,8 +210,12 @@ TEST_F(UpdateTaskTest, UpdaterGetsEachOptionAsItsOwnArgument) {
                                     "-prog", dir_.Join("MyGame"),
                                     "-down", cache_.Join("Acme/MyGame"),
                                     "-http", server_.BaseUrl() + "/files/acme/mygame"};
-  ASSERT_FALSE(record.empty());
-  EXPECT_EQ(std::vector<std::string>(record.begin() + 1, record.end()), expected);
+  ASSERT_GE(record.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(record.begin() + 2, record.end()),
+            std::vector<std::string>(expected.begin() + 1, expected.end()));
+#ifndef _WIN32
+  EXPECT_EQ(record[1], expected[0]);  // the shell names the program itself on Windows
+#endif
   EXPECT_TRUE(platform::IsDirectory(dir_.WPath() + u"/MyGame"));  // created for a new game
 }
 
@@ -224,8 +231,12 @@ TEST_F(UpdateTaskTest, RebootIsTheLastArgument) {
                                     "-down", cache_.Join("Acme/Quorvane"),
                                     "-http", server_.BaseUrl() + "/files/acme/quorvane",
                                     "-reboot"};
-  ASSERT_FALSE(record.empty());
-  EXPECT_EQ(std::vector<std::string>(record.begin() + 1, record.end()), expected);
+  ASSERT_GE(record.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(record.begin() + 2, record.end()),
+            std::vector<std::string>(expected.begin() + 1, expected.end()));
+#ifndef _WIN32
+  EXPECT_EQ(record[1], expected[0]);  // the shell names the program itself on Windows
+#endif
 }
 
 TEST(UpdaterRunningTest, FollowsTheUpdatersLock) {
@@ -258,9 +269,9 @@ TEST(UpdateTaskRootTest, WithoutAStagingRootTheDownloadDirectoryIsOursAndAbsolut
   lobby::ClientConfig config(u"/nonexistent/lobby", "");
   UpdateTask t(u"Game", u"/nonexistent/lobby/Game", config, u"");
   ASSERT_FALSE(t.DownloadDir.empty());
-  EXPECT_EQ(t.DownloadDir[0], u'/');
+  EXPECT_TRUE(platform::IsAbsolutePath(t.DownloadDir));
   EXPECT_EQ(t.DownloadDir, platform::StagingRoot() + u"/Zemba/Game");
-  EXPECT_NE(text::ToUtf8(platform::StagingRoot()).find("/Zemba"), std::string::npos);
+  EXPECT_NE(text::ToUtf8(platform::StagingRoot()).find("Zemba"), std::string::npos);
 }
 
 }  // namespace

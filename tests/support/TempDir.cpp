@@ -1,21 +1,27 @@
 #include "tests/support/TempDir.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <vector>
+#include <random>
 
 namespace testsupport {
 
-TempDir::TempDir() {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/zemba-test-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data())) path_ = buffer.data();
+std::string MakeUniqueDirectory(const std::string& prefix) {
+  std::error_code ec;
+  std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+  if (ec) return {};
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path dir = base / (prefix + std::to_string(random() % 1000000000));
+    // create_directory is false for a name already there: try another.
+    if (std::filesystem::create_directory(dir, ec)) return text::ToUtf8(text::WString(dir.generic_u16string()));
+  }
+  return {};
 }
+
+TempDir::TempDir() : path_(MakeUniqueDirectory("zemba-test-")) {}
 
 TempDir::~TempDir() {
   if (path_.empty()) return;

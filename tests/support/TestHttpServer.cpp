@@ -1,10 +1,17 @@
 #include "tests/support/TestHttpServer.h"
 
+#if defined(_WIN32)
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#elif defined(__unix__)
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#else
+#error "TestHttpServer: no sockets for this platform"
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +20,30 @@
 
 namespace testsupport {
 namespace {
+
+#if defined(_WIN32)
+// Winsock under the names the server uses; socket handles fit the int the server keeps.
+constexpr int MSG_NOSIGNAL = 0;
+constexpr int SOCK_CLOEXEC = 0;
+constexpr int SHUT_RDWR = SD_BOTH;
+int close(int fd) { return closesocket(static_cast<SOCKET>(fd)); }
+int poll(pollfd* fds, unsigned long count, int timeoutMs) { return WSAPoll(fds, count, timeoutMs); }
+int accept4(int fd, sockaddr* addr, int* len, int) {
+  return static_cast<int>(accept(static_cast<SOCKET>(fd), addr, len));
+}
+// Winsock needs starting once per process, before the first socket.
+const bool kWinsockStarted = [] {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}();
+#endif
+
+pollfd ReadableEntry(int fd) {
+  pollfd p{};
+  p.fd = fd;
+  p.events = POLLIN;
+  return p;
+}
 
 // Every wait is a poll slice of this length, so Stop() is noticed quickly.
 constexpr int kSliceMs = 20;
@@ -104,7 +135,7 @@ bool RecordedRequest::HasHeader(const std::string& name) const {
 }
 
 TestHttpServer::TestHttpServer() {
-  listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  listenFd_ = static_cast<int>(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (listenFd_ < 0) return;
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
@@ -163,7 +194,7 @@ void TestHttpServer::Stop() {
 
 void TestHttpServer::AcceptLoop() {
   while (!stopping_) {
-    pollfd p{listenFd_, POLLIN, 0};
+    pollfd p = ReadableEntry(listenFd_);
     if (poll(&p, 1, kSliceMs) <= 0) continue;
     int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
@@ -195,7 +226,7 @@ bool TestHttpServer::ReadRequest(int fd, std::string& buffer, RecordedRequest& r
   size_t end;
   while ((end = buffer.find("\r\n\r\n")) == std::string::npos) {
     if (stopping_ || buffer.size() > kMaxHeaderBytes) return false;
-    pollfd p{fd, POLLIN, 0};
+    pollfd p = ReadableEntry(fd);
     if (poll(&p, 1, kSliceMs) <= 0) continue;
     char chunk[4096];
     ssize_t n = recv(fd, chunk, sizeof chunk, 0);
@@ -255,7 +286,7 @@ void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpRe
 void TestHttpServer::WaitForStop(int fd) {
   char sink[256];
   while (!stopping_) {
-    pollfd p{fd, POLLIN, 0};
+    pollfd p = ReadableEntry(fd);
     if (poll(&p, 1, kSliceMs) > 0 && recv(fd, sink, sizeof sink, 0) <= 0) return;
   }
 }
