@@ -38,5 +38,12 @@ function(zemba_test_dir name)
   target_link_libraries(${name}_tests PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name}_tests PRIVATE
     ZEMBA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZEMBA_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # Under Wine the tests are listed when ctest starts, one program at a time, so the first
+    # listing creates the run's Wine prefix alone, before any test runs.
+    gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
+      PROPERTIES TIMEOUT 300)
+  else()
+    gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  endif()
 endfunction()

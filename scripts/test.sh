@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds, and runs every test: the normal build, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the XML fuzz target for a bounded time.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the XML fuzz target for a bounded time, and
+# the Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -37,3 +38,10 @@ cp tests/fuzz/corpus/* "$corpus"/ 2>/dev/null || true
 build/fuzz/tests/fuzz/xml_fuzz -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 "$corpus"
 echo "fuzz: no finding in ${fuzz_seconds}s"
+
+echo "== Windows build and tests under Wine"
+windows_start=$(date +%s)
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+ctest --preset windows -j "$jobs" --timeout 300
+echo "windows stage: $(( $(date +%s) - windows_start ))s"
