@@ -7,7 +7,7 @@ set -uo pipefail
 build=$1 demogame=$2 publish=$3 recorder=$4
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/scripts/lib/update_server.sh"
-. "$here/tests/e2e/lib/lobby.sh"
+. "$here/scripts/lib/lobby.sh"
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "no display: skipped"

@@ -8,7 +8,7 @@ set -uo pipefail
 build=$1 shots=$2
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/scripts/lib/update_server.sh"
-. "$here/tests/e2e/lib/lobby.sh"
+. "$here/scripts/lib/lobby.sh"
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "no display: skipped"
