@@ -184,12 +184,15 @@ bool ViewCore::OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisi
       webkit_policy_decision_ignore(decision);
       return TRUE;
     case WEBKIT_POLICY_DECISION_TYPE_RESPONSE: {
-      // Last guard: the main frame never shows a document from outside the movie's folder.
+      // The main frame never shows a document from outside the movie's folder. A web page the
+      // movie sent the main frame to is opened outside instead.
       auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
       WebKitURIRequest* request = webkit_response_policy_decision_get_request(response);
+      const std::string uri = webkit_uri_request_get_uri(request);
       if (!webkit_response_policy_decision_is_main_frame_main_resource(response)) return FALSE;
-      if (IsMoviePage(webkit_uri_request_get_uri(request))) return FALSE;
+      if (IsMoviePage(uri)) return FALSE;
       webkit_policy_decision_ignore(decision);
+      if (IsWebAddress(uri)) OpenOutside(uri);
       return TRUE;
     }
     default:
@@ -199,8 +202,8 @@ bool ViewCore::OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisi
 
 // The engine does not say here which frame navigates. Pages of the movie's folder load in any
 // frame; a web address the user followed opens outside; other web loads go on, since a frame
-// of the movie may show web content, and the main frame is stopped when it starts one
-// (OnLoadChanged); anything else is refused.
+// of the movie may show web content, and a main-frame one is stopped at its response (above);
+// anything else is refused.
 bool ViewCore::DecideNavigation(WebKitPolicyDecision* decision) {
   WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
       WEBKIT_NAVIGATION_POLICY_DECISION(decision));
@@ -217,20 +220,15 @@ bool ViewCore::DecideNavigation(WebKitPolicyDecision* decision) {
 }
 
 void ViewCore::OnLoadChanged(WebKitLoadEvent event) {
-  const std::string uri = ViewUri(view_);
   switch (event) {
-    case WEBKIT_LOAD_STARTED:
-    case WEBKIT_LOAD_REDIRECTED:
-      if (IsMoviePage(uri)) return;
-      webkit_web_view_stop_loading(view_);
-      if (IsWebAddress(uri)) OpenOutside(uri);
-      return;
     case WEBKIT_LOAD_COMMITTED:
-      committedUri_ = uri;
+      committedUri_ = ViewUri(view_);
       queue_.SetNotReady();
       return;
     case WEBKIT_LOAD_FINISHED:
       BecomeReady();
+      return;
+    default:
       return;
   }
 }
