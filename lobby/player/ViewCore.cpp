@@ -233,6 +233,14 @@ void ViewCore::OnLoadChanged(WebKitLoadEvent event) {
   }
 }
 
+// The page's process died (a crash, or it ran out of memory): the movie starts again rather
+// than leaving the lobby blank. Requests wait for the new page.
+void ViewCore::OnPageProcessEnded() {
+  committedUri_.clear();
+  queue_.SetNotReady();
+  if (movie_) webkit_web_view_load_uri(view_, movie_->fileUri.c_str());
+}
+
 void ViewCore::OnCreateRequest(WebKitNavigationAction* action) {
   const std::string uri = RequestUri(action);
   if (IsWebAddress(uri)) OpenOutside(uri);

@@ -36,6 +36,7 @@ class ViewCore : public std::enable_shared_from_this<ViewCore> {
   void OnCreateRequest(WebKitNavigationAction* action);
   bool OnButton(const GdkEventButton* event);
   void OnFilterReady(unsigned generation, WebKitUserContentFilter* filter);
+  void OnPageProcessEnded();
 
  private:
   ViewCore(IPlayerEvents* events, std::string token);

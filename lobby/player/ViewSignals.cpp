@@ -36,6 +36,10 @@ void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
   if (auto core = Lock(data)) core->OnLoadChanged(event);
 }
 
+void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
+  if (auto core = Lock(data)) core->OnPageProcessEnded();
+}
+
 // New windows are never made: a web address goes to the user's browser instead.
 GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
   if (auto core = Lock(data)) core->OnCreateRequest(action);
@@ -61,6 +65,7 @@ void ConnectViewSignals(const std::shared_ptr<ViewCore>& core, WebKitWebView* vi
   Connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), core);
   Connect(view, "load-changed", G_CALLBACK(OnLoadChanged), core);
   Connect(view, "create", G_CALLBACK(OnCreate), core);
+  Connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), core);
   Connect(view, "button-press-event", G_CALLBACK(OnButton), core);
   Connect(view, "button-release-event", G_CALLBACK(OnButton), core);
   g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), nullptr);

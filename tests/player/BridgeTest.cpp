@@ -1,5 +1,9 @@
 // The bridge between a real movie page and the host: what the page sends arrives as the host's
 // events, and what the host sends reaches the page's callbacks.
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+
 #include "tests/player/PlayerHarness.h"
 
 namespace playertest {
@@ -135,6 +139,41 @@ TEST_F(BridgeTest, ForwardedEnterAndEscapeReachThePage) {
   }
   EXPECT_TRUE(WaitForCommand("key|Enter"));
   EXPECT_TRUE(WaitForCommand("key|Escape"));
+}
+
+TEST_F(BridgeTest, ThePageCannotReplaceTheBridge) {
+  LoadPage("movie.html", R"(<script>
+    'use strict';
+    const tries = [() => { ExternalInterface.call = () => {}; },
+                   () => { window.ExternalInterface = {call() {}}; },
+                   () => { window.fscommand = () => {}; },
+                   () => { delete window.fscommand; },
+                   () => { Object.defineProperty(window, 'fscommand', {value: () => {}}); }];
+    let refused = 0;
+    for (const attempt of tries) { try { attempt(); } catch (e) { ++refused; } }
+    fscommand('refused', String(refused));
+    ExternalInterface.call('Still');
+  </script>)");
+  ASSERT_TRUE(WaitForCommand("refused|5"));
+  ASSERT_TRUE(RunUntil([&] { return events.calls.size() == 1; }));
+  EXPECT_EQ(events.calls[0], "<invoke name=\"Still\" returntype=\"xml\"><arguments></arguments></invoke>");
+}
+
+TEST_F(BridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSentMeanwhile) {
+  LoadPage("movie.html", R"(<script>
+    ExternalInterface.addCallback('Hello', (n) => fscommand('hello', String(n)));
+    fscommand('loaded');
+  </script>)");
+  ASSERT_TRUE(WaitForCommand("loaded|"));
+  bool ended = false;
+  g_signal_connect_swapped(view->Widget(), "web-process-terminated",
+                           G_CALLBACK(+[](bool* flag) { *flag = true; }), &ended);
+  webkit_web_view_terminate_web_process(WEBKIT_WEB_VIEW(view->Widget()));
+  ASSERT_TRUE(RunUntil([&] { return ended; }));
+  Send("<invoke name=\"Hello\"><arguments><number>5</number></arguments></invoke>");
+  EXPECT_TRUE(WaitForCommand("hello|5"));
+  EXPECT_EQ(events.commands.front(), "loaded|");
+  EXPECT_EQ(std::count(events.commands.begin(), events.commands.end(), "loaded|"), 2);
 }
 
 TEST(PlayerModuleTest, OtherAbiVersionGetsNoView) {
