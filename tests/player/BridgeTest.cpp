@@ -1,0 +1,188 @@
+// The bridge between a real movie page and the host: what the page sends arrives as the host's
+// events, and what the host sends reaches the page's callbacks.
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+
+#include "tests/player/PlayerHarness.h"
+
+namespace playertest {
+namespace {
+
+using BridgeTest = PlayerTest;
+
+TEST_F(BridgeTest, CallSendsEveryValueKindAsOneEscapedInvokeDocument) {
+  LoadPage("movie.html", R"(<script>
+    const loop = {n: 1}; loop.self = loop;
+    ExternalInterface.call('Save"Server', 'a&b<c>"d\'e', '', 42, -1.5, true, false, null,
+        undefined, [1, '二'], {UserName: '张三', Nested: {List: []}}, loop);
+  </script>)");
+  ASSERT_TRUE(RunUntil([&] { return !events.calls.empty(); }));
+  EXPECT_EQ(events.calls[0],
+            "<invoke name=\"Save&quot;Server\" returntype=\"xml\"><arguments>"
+            "<string>a&amp;b&lt;c&gt;&quot;d&apos;e</string><string></string>"
+            "<number>42</number><number>-1.5</number><true/><false/><null/><undefined/>"
+            "<array><property id=\"0\"><number>1</number></property>"
+            "<property id=\"1\"><string>二</string></property></array>"
+            "<object><property id=\"UserName\"><string>张三</string></property>"
+            "<property id=\"Nested\"><object><property id=\"List\"><array></array></property>"
+            "</object></property></object>"
+            "<object><property id=\"n\"><number>1</number></property>"
+            "<property id=\"self\"><null/></property></object>"
+            "</arguments></invoke>");
+}
+
+TEST_F(BridgeTest, FscommandCarriesCommandAndArgsAndMissingArgsAreEmpty) {
+  LoadPage("movie.html", R"(<script>
+    fscommand('LoginServer');
+    fscommand('OpenWeb', 'http://example.com/?a=1&b=中文');
+  </script>)");
+  ASSERT_TRUE(RunUntil([&] { return events.commands.size() == 2; }));
+  EXPECT_EQ(events.commands[0], "LoginServer|");
+  EXPECT_EQ(events.commands[1], "OpenWeb|http://example.com/?a=1&b=中文");
+  EXPECT_TRUE(events.calls.empty());
+}
+
+// The page describes what its callback received, kinds included, and reports it back.
+constexpr const char* kEchoPage = R"(<script>
+  function describe(v) {
+    if (v === undefined) return 'undefined';
+    if (Array.isArray(v)) return '[' + v.map(describe).join(',') + ']';
+    if (v !== null && typeof v === 'object')
+      return '{' + Object.keys(v).map((k) => k + ':' + describe(v[k])).join(',') + '}';
+    return typeof v + ':' + String(v);
+  }
+  ExternalInterface.addCallback('Echo', function () {
+    fscommand('echo', Array.from(arguments).map(describe).join(' '));
+  });
+  ExternalInterface.addCallback('CheckGameResult', function (result) {
+    fscommand('check', result.GameName + '/' + (result.Result + 1) + '/' + result.GameParam);
+  });
+  fscommand('ready');
+</script>)";
+
+TEST_F(BridgeTest, CallbackReceivesTheDecodedArguments) {
+  LoadPage("movie.html", kEchoPage);
+  ASSERT_TRUE(WaitForCommand("ready|"));
+  Send("<invoke name=\"CheckGameResult\" returntype=\"xml\"><arguments><object>"
+       "<property id=\"GameName\"><string>abc</string></property>"
+       "<property id=\"Result\"><number>0</number></property>"
+       "<property id=\"GameParam\"><number>7</number></property>"
+       "</object></arguments></invoke>");
+  Send("<invoke name=\"Echo\" returntype=\"xml\"><arguments>"
+       "<string>a&amp;&lt;&gt;&quot;&apos;中</string><string/><number>-3</number><true/>"
+       "<false/><null/><undefined/><array><property id=\"0\"><string>x</string></property>"
+       "<property id=\"1\"><array/></property></array>"
+       "<object><property id=\"__proto__\"><number>1</number></property></object>"
+       "</arguments></invoke>");
+  ASSERT_TRUE(WaitForCommand("check|abc/1/7"));
+  ASSERT_TRUE(RunUntil([&] { return events.commands.size() == 3; }));
+  EXPECT_EQ(events.commands[2],
+            "echo|string:a&<>\"'中 string: number:-3 boolean:true boolean:false object:null "
+            "undefined [string:x,[]] {__proto__:number:1}");
+}
+
+TEST_F(BridgeTest, UnregisteredNamesAreIgnored) {
+  LoadPage("movie.html", kEchoPage);
+  ASSERT_TRUE(WaitForCommand("ready|"));
+  Send("<invoke name=\"Nobody\"><arguments><number>1</number></arguments></invoke>");
+  Send("not a document");
+  Send("<invoke name=\"Echo\"><arguments><number>2</number></arguments></invoke>");
+  ASSERT_TRUE(WaitForCommand("echo|number:2"));
+  EXPECT_EQ(events.commands.size(), 2u);
+}
+
+TEST_F(BridgeTest, RequestsMadeBeforeThePageIsReadyArriveInOrder) {
+  WriteFile("movie/movie.html", R"(<script>
+    const seen = [];
+    ExternalInterface.addCallback('Step', (n) => {
+      seen.push(n);
+      if (seen.length === 3) fscommand('order', seen.join(','));
+    });
+  </script>)");
+  Send("<invoke name=\"Step\"><arguments><number>1</number></arguments></invoke>");
+  ASSERT_TRUE(view->LoadMovie(0, dir.Join("movie/movie.html")));
+  Send("<invoke name=\"Step\"><arguments><number>2</number></arguments></invoke>");
+  Send("<invoke name=\"Step\"><arguments><number>3</number></arguments></invoke>");
+  EXPECT_TRUE(WaitForCommand("order|1,2,3"));
+}
+
+TEST_F(BridgeTest, WindowsPathsAndBadPathsForLoadMovie) {
+  WriteFile("movie/sub/movie.html", "<script>fscommand('loaded', location.pathname)</script>");
+  EXPECT_FALSE(view->LoadMovie(0, "relative/movie.html"));
+  EXPECT_FALSE(view->LoadMovie(0, ""));
+  std::string windows_path = dir.Join("movie\\sub\\movie.html");
+  ASSERT_TRUE(view->LoadMovie(0, windows_path));
+  EXPECT_TRUE(WaitForCommand("loaded|" + dir.Join("movie/sub/movie.html")));
+}
+
+TEST_F(BridgeTest, ForwardedEnterAndEscapeReachThePage) {
+  LoadPage("movie.html", R"(<body><script>
+    document.addEventListener('keydown', (e) => fscommand('key', e.key));
+    fscommand('ready');
+  </script></body>)");
+  ASSERT_TRUE(WaitForCommand("ready|"));
+  for (guint keyval : {GDK_KEY_Return, GDK_KEY_Escape}) {
+    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+    key->key.keyval = keyval;
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                          keyval, &keys, &count) && count > 0) {
+      key->key.hardware_keycode = keys[0].keycode;
+    }
+    g_free(keys);
+    gdk_event_set_device(key, gdk_seat_get_keyboard(
+        gdk_display_get_default_seat(gdk_display_get_default())));
+    view->ForwardKey(&key->key);
+    gdk_event_free(key);
+  }
+  EXPECT_TRUE(WaitForCommand("key|Enter"));
+  EXPECT_TRUE(WaitForCommand("key|Escape"));
+}
+
+TEST_F(BridgeTest, ThePageCannotReplaceTheBridge) {
+  LoadPage("movie.html", R"(<script>
+    'use strict';
+    const tries = [() => { ExternalInterface.call = () => {}; },
+                   () => { window.ExternalInterface = {call() {}}; },
+                   () => { window.fscommand = () => {}; },
+                   () => { delete window.fscommand; },
+                   () => { Object.defineProperty(window, 'fscommand', {value: () => {}}); }];
+    let refused = 0;
+    for (const attempt of tries) { try { attempt(); } catch (e) { ++refused; } }
+    fscommand('refused', String(refused));
+    ExternalInterface.call('Still');
+  </script>)");
+  ASSERT_TRUE(WaitForCommand("refused|5"));
+  ASSERT_TRUE(RunUntil([&] { return events.calls.size() == 1; }));
+  EXPECT_EQ(events.calls[0], "<invoke name=\"Still\" returntype=\"xml\"><arguments></arguments></invoke>");
+}
+
+TEST_F(BridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSentMeanwhile) {
+  LoadPage("movie.html", R"(<script>
+    ExternalInterface.addCallback('Hello', (n) => fscommand('hello', String(n)));
+    fscommand('loaded');
+  </script>)");
+  ASSERT_TRUE(WaitForCommand("loaded|"));
+  bool ended = false;
+  g_signal_connect_swapped(view->Widget(), "web-process-terminated",
+                           G_CALLBACK(+[](bool* flag) { *flag = true; }), &ended);
+  webkit_web_view_terminate_web_process(WEBKIT_WEB_VIEW(view->Widget()));
+  ASSERT_TRUE(RunUntil([&] { return ended; }));
+  Send("<invoke name=\"Hello\"><arguments><number>5</number></arguments></invoke>");
+  EXPECT_TRUE(WaitForCommand("hello|5"));
+  EXPECT_EQ(events.commands.front(), "loaded|");
+  EXPECT_EQ(std::count(events.commands.begin(), events.commands.end(), "loaded|"), 2);
+}
+
+TEST(PlayerModuleTest, OtherAbiVersionGetsNoView) {
+  lobby::CreatePlayerFunction create = LoadPlayerModule();
+  ASSERT_NE(create, nullptr);
+  Recorder events;
+  EXPECT_EQ(create(&events, lobby::kPlayerAbiVersion + 1), nullptr);
+  EXPECT_EQ(create(nullptr, lobby::kPlayerAbiVersion), nullptr);
+}
+
+}  // namespace
+}  // namespace playertest
