@@ -28,6 +28,7 @@ fi
 headless=0
 [ "${2:-}" = "--headless" ] && headless=1
 . "$root/scripts/lib/update_server.sh"
+. "$root/scripts/lib/lobby.sh"
 . "$root/scripts/lib/demo_steps.sh"
 
 work=$(mktemp -d /tmp/zemba-demo.XXXXXX)
