@@ -147,6 +147,24 @@ TEST(XmlParse, SlashOfUnquotedValueDoesNotCloseTheElement) {
   EXPECT_TRUE(quoted.Parse(u"<a href=\"x\"/>"));
 }
 
+TEST(XmlParse, WhitespaceAfterEqualsLeavesAnUnquotedValueEmpty) {
+  // Only a quoted value may stand after whitespace; `/` is then no value, so this is empty.
+  XmlDocument spaced;
+  EXPECT_TRUE(spaced.Parse(u"<a b= />"));
+  EXPECT_EQ(u"", spaced.GetError());
+  ASSERT_TRUE(spaced.FindElement());
+  EXPECT_TRUE(spaced.Index()[spaced.CurrentPosition()].IsEmpty());
+  EXPECT_EQ(u"", spaced.GetAttribute(u"b"));
+  XmlDocument quoted;
+  EXPECT_TRUE(quoted.Parse(u"<a b= \"/>\" />"));
+  ASSERT_TRUE(quoted.FindElement());
+  EXPECT_EQ(u"/>", quoted.GetAttribute(u"b"));
+  // A second `=` after whitespace starts a value of its own, and its `/` is part of it.
+  XmlDocument twice;
+  EXPECT_FALSE(twice.Parse(u"<a b= =x/>"));
+  EXPECT_TRUE(Records(twice)[0]->flags & detail::kFlagUnended);
+}
+
 TEST(XmlParse, DocumentTypeWithQuotedMarkupIsOneNode) {
   XmlDocument doc;
   EXPECT_TRUE(doc.Parse(u"<!DOCTYPE r [ <!ENTITY e \"x>y\"> ]><r/>"));
