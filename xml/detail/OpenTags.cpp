@@ -33,9 +33,15 @@ uint64_t PickBase(const void* salt) {
 
 }  // namespace
 
+// Two units at a time: a 32-bit step stays below the prime, and the length keeps names of
+// different lengths apart.
 uint64_t OpenNames::Hash(const char16_t* name, int32_t length) const {
   uint64_t h = static_cast<uint64_t>(length);
-  for (int32_t i = 0; i < length; ++i) h = MulMod(h, base_) + name[i] + 1;
+  int32_t i = 0;
+  for (; i + 2 <= length; i += 2) {
+    h = MulMod(h, base_) + (static_cast<uint64_t>(name[i]) << 16 | name[i + 1]);
+  }
+  if (i < length) h = MulMod(h, base_) + name[i];
   return h;
 }
 
@@ -44,11 +50,12 @@ size_t OpenNames::Probe(const char16_t* text, const OpenTag* tags, uint64_t hash
   const size_t mask = slots_.size() - 1;
   // The high bits of a product: every bit of the hash moves the slot.
   size_t s = static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+  const uint32_t check = static_cast<uint32_t>(hash >> 29);
   for (;; s = (s + 1) & mask) {
     const Slot& slot = slots_[s];
     if (slot.top < 0) return s;
     const OpenTag& tag = tags[slot.top];
-    if (slot.hash == hash && tag.nameLength == nameLength &&
+    if (slot.check == check && tag.nameLength == nameLength &&
         SameUnits(text + tag.nameStart, text + nameStart, nameLength)) {
       return s;
     }
@@ -56,11 +63,11 @@ size_t OpenNames::Probe(const char16_t* text, const OpenTag* tags, uint64_t hash
 }
 
 void OpenNames::Add(const char16_t* text, const OpenTag* tags, int32_t k) {
-  if (static_cast<size_t>(names_ + 1) * 2 > slots_.size()) Rebuild(text, tags);
+  if (static_cast<size_t>(names_ + 1) * 2 > slots_.size()) Rebuild(text, tags, names_ + 1);
   size_t s = Probe(text, tags, hashOf_[k], tags[k].nameStart, tags[k].nameLength);
   Slot& slot = slots_[s];
   if (slot.top < 0) {
-    slot.hash = hashOf_[k];
+    slot.check = static_cast<uint32_t>(hashOf_[k] >> 29);
     ++names_;
   }
   below_[k] = slot.top;
@@ -68,10 +75,11 @@ void OpenNames::Add(const char16_t* text, const OpenTag* tags, int32_t k) {
   slotOf_[k] = static_cast<uint32_t>(s);
 }
 
-// A larger table, filled again in stack order: the order in which Uncover takes names out.
-void OpenNames::Rebuild(const char16_t* text, const OpenTag* tags) {
+// A table with room for `names`, filled again in stack order: the order in which Uncover
+// takes names out.
+void OpenNames::Rebuild(const char16_t* text, const OpenTag* tags, int32_t names) {
   size_t size = slots_.empty() ? 64 : slots_.size() * 2;
-  while (static_cast<size_t>(names_ + 1) * 2 > size) size *= 2;
+  while (static_cast<size_t>(names) * 2 > size) size *= 2;
   slots_.assign(size, Slot{0, -1});
   names_ = 0;
   const int32_t covered = covered_;
@@ -89,6 +97,9 @@ void OpenNames::Cover(const char16_t* text, const OpenTag* tags, int32_t size) {
     below_.resize(hashOf_.size());
     slotOf_.resize(hashOf_.size());
   }
+  // At most one new name per entry: room for all of them at once, instead of table after table.
+  const int32_t most = names_ + (size - covered_);
+  if (static_cast<size_t>(most) * 2 > slots_.size()) Rebuild(text, tags, most);
   for (int32_t k = covered_; k < size; ++k) {
     hashOf_[k] = Hash(text + tags[k].nameStart, tags[k].nameLength);
     Add(text, tags, k);

@@ -55,15 +55,15 @@ class OpenNames {
 
  private:
   struct Slot {
-    uint64_t hash;
-    int32_t top;  // innermost entry of this name, -1 for an empty slot
+    uint32_t check;  // high bits of the name's hash: most other names fail here
+    int32_t top;     // innermost entry of this name, -1 for an empty slot
   };
 
   uint64_t Hash(const char16_t* name, int32_t length) const;
   size_t Probe(const char16_t* text, const OpenTag* tags, uint64_t hash, int32_t nameStart,
                int32_t nameLength) const;
   void Add(const char16_t* text, const OpenTag* tags, int32_t k);
-  void Rebuild(const char16_t* text, const OpenTag* tags);
+  void Rebuild(const char16_t* text, const OpenTag* tags, int32_t names);
 
   std::vector<Slot> slots_;
   std::vector<uint64_t> hashOf_;  // per covered entry
