@@ -9,9 +9,9 @@
 namespace playertest {
 namespace {
 
-using BridgeTest = PlayerTest;
+using PlayerBridgeTest = PlayerTest;
 
-TEST_F(BridgeTest, CallSendsEveryValueKindAsOneEscapedInvokeDocument) {
+TEST_F(PlayerBridgeTest, CallSendsEveryValueKindAsOneEscapedInvokeDocument) {
   LoadPage("movie.html", R"(<script>
     const loop = {n: 1}; loop.self = loop;
     ExternalInterface.call('Save"Server', 'a&b<c>"d\'e', '', 42, -1.5, true, false, null,
@@ -32,7 +32,7 @@ TEST_F(BridgeTest, CallSendsEveryValueKindAsOneEscapedInvokeDocument) {
             "</arguments></invoke>");
 }
 
-TEST_F(BridgeTest, FscommandCarriesCommandAndArgsAndMissingArgsAreEmpty) {
+TEST_F(PlayerBridgeTest, FscommandCarriesCommandAndArgsAndMissingArgsAreEmpty) {
   LoadPage("movie.html", R"(<script>
     fscommand('LoginServer');
     fscommand('OpenWeb', 'http://example.com/?a=1&b=中文');
@@ -61,7 +61,7 @@ constexpr const char* kEchoPage = R"(<script>
   fscommand('ready');
 </script>)";
 
-TEST_F(BridgeTest, CallbackReceivesTheDecodedArguments) {
+TEST_F(PlayerBridgeTest, CallbackReceivesTheDecodedArguments) {
   LoadPage("movie.html", kEchoPage);
   ASSERT_TRUE(WaitForCommand("ready|"));
   Send("<invoke name=\"CheckGameResult\" returntype=\"xml\"><arguments><object>"
@@ -82,7 +82,7 @@ TEST_F(BridgeTest, CallbackReceivesTheDecodedArguments) {
             "undefined [string:x,[]] {__proto__:number:1}");
 }
 
-TEST_F(BridgeTest, UnregisteredNamesAreIgnored) {
+TEST_F(PlayerBridgeTest, UnregisteredNamesAreIgnored) {
   LoadPage("movie.html", kEchoPage);
   ASSERT_TRUE(WaitForCommand("ready|"));
   Send("<invoke name=\"Nobody\"><arguments><number>1</number></arguments></invoke>");
@@ -92,7 +92,7 @@ TEST_F(BridgeTest, UnregisteredNamesAreIgnored) {
   EXPECT_EQ(events.commands.size(), 2u);
 }
 
-TEST_F(BridgeTest, RequestsMadeBeforeThePageIsReadyArriveInOrder) {
+TEST_F(PlayerBridgeTest, RequestsMadeBeforeThePageIsReadyArriveInOrder) {
   WriteFile("movie/movie.html", R"(<script>
     const seen = [];
     ExternalInterface.addCallback('Step', (n) => {
@@ -107,7 +107,7 @@ TEST_F(BridgeTest, RequestsMadeBeforeThePageIsReadyArriveInOrder) {
   EXPECT_TRUE(WaitForCommand("order|1,2,3"));
 }
 
-TEST_F(BridgeTest, WindowsPathsAndBadPathsForLoadMovie) {
+TEST_F(PlayerBridgeTest, WindowsPathsAndBadPathsForLoadMovie) {
   WriteFile("movie/sub/movie.html", "<script>fscommand('loaded', location.pathname)</script>");
   EXPECT_FALSE(view->LoadMovie(0, "relative/movie.html"));
   EXPECT_FALSE(view->LoadMovie(0, ""));
@@ -116,7 +116,7 @@ TEST_F(BridgeTest, WindowsPathsAndBadPathsForLoadMovie) {
   EXPECT_TRUE(WaitForCommand("loaded|" + dir.Join("movie/sub/movie.html")));
 }
 
-TEST_F(BridgeTest, ForwardedEnterAndEscapeReachThePage) {
+TEST_F(PlayerBridgeTest, ForwardedEnterAndEscapeReachThePage) {
   LoadPage("movie.html", R"(<body><script>
     document.addEventListener('keydown', (e) => fscommand('key', e.key));
     fscommand('ready');
@@ -141,7 +141,7 @@ TEST_F(BridgeTest, ForwardedEnterAndEscapeReachThePage) {
   EXPECT_TRUE(WaitForCommand("key|Escape"));
 }
 
-TEST_F(BridgeTest, ThePageCannotReplaceTheBridge) {
+TEST_F(PlayerBridgeTest, ThePageCannotReplaceTheBridge) {
   LoadPage("movie.html", R"(<script>
     'use strict';
     const tries = [() => { ExternalInterface.call = () => {}; },
@@ -159,7 +159,7 @@ TEST_F(BridgeTest, ThePageCannotReplaceTheBridge) {
   EXPECT_EQ(events.calls[0], "<invoke name=\"Still\" returntype=\"xml\"><arguments></arguments></invoke>");
 }
 
-TEST_F(BridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSentMeanwhile) {
+TEST_F(PlayerBridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSentMeanwhile) {
   LoadPage("movie.html", R"(<script>
     ExternalInterface.addCallback('Hello', (n) => fscommand('hello', String(n)));
     fscommand('loaded');
