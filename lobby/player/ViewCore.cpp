@@ -143,8 +143,7 @@ void ViewCore::Deliver(const std::string& request) {
   g_variant_dict_init(&arguments, nullptr);
   g_variant_dict_insert(&arguments, "request", "s", request.c_str());
   GVariant* packed = g_variant_ref_sink(g_variant_dict_end(&arguments));
-  const std::string body = std::string(kDeliverFunction) + "(request);";
-  webkit_web_view_call_async_javascript_function(view_, body.c_str(), -1, packed, nullptr,
+  webkit_web_view_call_async_javascript_function(view_, kDeliverBody, -1, packed, nullptr,
                                                  nullptr, nullptr, nullptr, nullptr);
   g_variant_unref(packed);
 }
@@ -187,9 +186,10 @@ bool ViewCore::OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisi
       // The main frame never shows a document from outside the movie's folder. A web page the
       // movie sent the main frame to is opened outside instead.
       auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-      WebKitURIRequest* request = webkit_response_policy_decision_get_request(response);
-      const std::string uri = webkit_uri_request_get_uri(request);
       if (!webkit_response_policy_decision_is_main_frame_main_resource(response)) return FALSE;
+      const gchar* address =
+          webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(response));
+      const std::string uri = address ? address : "";
       if (IsMoviePage(uri)) return FALSE;
       webkit_policy_decision_ignore(decision);
       if (IsWebAddress(uri)) OpenOutside(uri);
