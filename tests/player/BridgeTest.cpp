@@ -82,11 +82,12 @@ TEST_F(PlayerBridgeTest, CallbackReceivesTheDecodedArguments) {
             "undefined [string:x,[]] {__proto__:number:1}");
 }
 
-TEST_F(PlayerBridgeTest, UnregisteredNamesAreIgnored) {
+TEST_F(PlayerBridgeTest, UnregisteredNamesAndBrokenDocumentsAreIgnored) {
   LoadPage("movie.html", kEchoPage);
   ASSERT_TRUE(WaitForCommand("ready|"));
   Send("<invoke name=\"Nobody\"><arguments><number>1</number></arguments></invoke>");
   Send("not a document");
+  Send("<invoke name=\"Echo\"><arguments><number>1</number><string>cut</arguments></invoke>");
   Send("<invoke name=\"Echo\"><arguments><number>2</number></arguments></invoke>");
   ASSERT_TRUE(WaitForCommand("echo|number:2"));
   EXPECT_EQ(events.commands.size(), 2u);
