@@ -8,7 +8,10 @@
 namespace playertest {
 namespace {
 
-using PlayerRightClickTest = PlayerTest;
+class PlayerRightClickTest : public PlayerTest {
+ protected:
+  bool OnScreen() const override { return true; }
+};
 
 bool Xdotool(const std::string& arguments) {
   return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
