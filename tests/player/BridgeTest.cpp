@@ -9,6 +9,34 @@
 namespace playertest {
 namespace {
 
+// A key press as the frame would forward it.
+void ForwardKey(lobby::IMoviePlayerView& view, guint keyval) {
+  GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+  key->key.keyval = keyval;
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                        keyval, &keys, &count) && count > 0) {
+    key->key.hardware_keycode = keys[0].keycode;
+  }
+  g_free(keys);
+  gdk_event_set_device(key, gdk_seat_get_keyboard(
+      gdk_display_get_default_seat(gdk_display_get_default())));
+  view.ForwardKey(&key->key);
+  gdk_event_free(key);
+}
+
+bool AnyPopupShown() {
+  GList* windows = gtk_window_list_toplevels();
+  bool shown = false;
+  for (GList* w = windows; w; w = w->next) {
+    shown |= gtk_window_get_window_type(GTK_WINDOW(w->data)) == GTK_WINDOW_POPUP &&
+             gtk_widget_get_visible(GTK_WIDGET(w->data));
+  }
+  g_list_free(windows);
+  return shown;
+}
+
 using PlayerBridgeTest = PlayerTest;
 
 TEST_F(PlayerBridgeTest, CallSendsEveryValueKindAsOneEscapedInvokeDocument) {
@@ -123,23 +151,23 @@ TEST_F(PlayerBridgeTest, ForwardedEnterAndEscapeReachThePage) {
     fscommand('ready');
   </script></body>)");
   ASSERT_TRUE(WaitForCommand("ready|"));
-  for (guint keyval : {GDK_KEY_Return, GDK_KEY_Escape}) {
-    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
-    key->key.keyval = keyval;
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                          keyval, &keys, &count) && count > 0) {
-      key->key.hardware_keycode = keys[0].keycode;
-    }
-    g_free(keys);
-    gdk_event_set_device(key, gdk_seat_get_keyboard(
-        gdk_display_get_default_seat(gdk_display_get_default())));
-    view->ForwardKey(&key->key);
-    gdk_event_free(key);
-  }
+  ForwardKey(*view, GDK_KEY_Return);
+  ForwardKey(*view, GDK_KEY_Escape);
   EXPECT_TRUE(WaitForCommand("key|Enter"));
   EXPECT_TRUE(WaitForCommand("key|Escape"));
+}
+
+// The menu key is the one way to the web view's own menu that is not a right click.
+TEST_F(PlayerBridgeTest, TheMenuKeyShowsNoMenu) {
+  LoadPage("movie.html", R"(<body style="height:100vh"><script>
+    document.addEventListener('keydown', (e) => fscommand('key', e.key));
+    fscommand('ready');
+  </script></body>)");
+  ASSERT_TRUE(WaitForCommand("ready|"));
+  ForwardKey(*view, GDK_KEY_Menu);
+  ASSERT_TRUE(WaitForCommand("key|ContextMenu"));
+  RunFor(300);
+  EXPECT_FALSE(AnyPopupShown());
 }
 
 TEST_F(PlayerBridgeTest, ThePageCannotReplaceTheBridge) {
