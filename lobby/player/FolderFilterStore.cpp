@@ -44,15 +44,18 @@ void OnSaved(GObject* source, GAsyncResult* result, gpointer data) {
 
 FolderFilterStore::FolderFilterStore() : cancellable_(g_cancellable_new()) {}
 
+// Removed again here: a compilation may still be writing when it reports.
 FolderFilterStore::~FolderFilterStore() {
   g_cancellable_cancel(cancellable_);
   g_object_unref(cancellable_);
+  for (const std::string& directory : directories_) RemoveDirectory(directory);
 }
 
 bool FolderFilterStore::Compile(const std::string& folderUri, Ready ready) {
   gchar* made = g_dir_make_tmp("zemba-player-XXXXXX", nullptr);
   if (!made) return false;
   auto* pending = new Pending{std::move(ready), made};
+  directories_.push_back(made);
   g_free(made);
   WebKitUserContentFilterStore* store =
       webkit_user_content_filter_store_new(pending->directory.c_str());

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lobby::player {
 
@@ -26,6 +27,7 @@ class FolderFilterStore {
 
  private:
   GCancellable* cancellable_;
+  std::vector<std::string> directories_;  // every one made, for a last removal
 };
 
 }  // namespace lobby::player
