@@ -8,8 +8,9 @@ namespace lobby::player {
 
 // The script-message channel the bridge posts on.
 inline constexpr const char* kBridgeChannel = "zemba";
-// The page-side function the host calls to hand the movie one invoke document.
-inline constexpr const char* kDeliverFunction = "__zembaDeliver";
+// The fixed body the host runs in the page to hand the movie one invoke document; the
+// document itself goes in as the argument `request` (bridge.js defines the function).
+inline constexpr const char* kDeliverBody = "__zembaDeliver(request);";
 
 // 32 hexadecimal digits from the system's random source; empty if it cannot be read.
 std::string NewBridgeToken();

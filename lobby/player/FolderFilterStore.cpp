@@ -22,9 +22,11 @@ void RemoveDirectory(const std::string& directory) {
   g_rmdir(directory.c_str());
 }
 
-// Owned by the pending compilation; freed when it completes, whatever the outcome.
+// Owned by one compilation; freed, with its directory, when it completes, whatever the outcome.
 struct Pending {
   FolderFilterStore::Ready ready;
+  std::string directory;
+  ~Pending() { RemoveDirectory(directory); }
 };
 
 void OnSaved(GObject* source, GAsyncResult* result, gpointer data) {
@@ -40,33 +42,28 @@ void OnSaved(GObject* source, GAsyncResult* result, gpointer data) {
 
 }  // namespace
 
-FolderFilterStore::~FolderFilterStore() {
-  if (cancellable_) {
-    g_cancellable_cancel(cancellable_);
-    g_object_unref(cancellable_);
-  }
-  if (store_) g_object_unref(store_);
-  if (!directory_.empty()) RemoveDirectory(directory_);
-}
+FolderFilterStore::FolderFilterStore() : cancellable_(g_cancellable_new()) {}
 
-bool FolderFilterStore::EnsureStore() {
-  if (store_) return true;
-  gchar* made = g_dir_make_tmp("zemba-player-XXXXXX", nullptr);
-  if (!made) return false;
-  directory_ = made;
-  g_free(made);
-  store_ = webkit_user_content_filter_store_new(directory_.c_str());
-  cancellable_ = g_cancellable_new();
-  return true;
+// Removed again here: a compilation may still be writing when it reports.
+FolderFilterStore::~FolderFilterStore() {
+  g_cancellable_cancel(cancellable_);
+  g_object_unref(cancellable_);
+  for (const std::string& directory : directories_) RemoveDirectory(directory);
 }
 
 bool FolderFilterStore::Compile(const std::string& folderUri, Ready ready) {
-  if (!EnsureStore()) return false;
+  gchar* made = g_dir_make_tmp("zemba-player-XXXXXX", nullptr);
+  if (!made) return false;
+  auto* pending = new Pending{std::move(ready), made};
+  directories_.push_back(made);
+  g_free(made);
+  WebKitUserContentFilterStore* store =
+      webkit_user_content_filter_store_new(pending->directory.c_str());
   const std::string rules = FolderFilterRules(folderUri);
   GBytes* source = g_bytes_new(rules.data(), rules.size());
-  webkit_user_content_filter_store_save(store_, kFilterId, source, cancellable_, OnSaved,
-                                        new Pending{std::move(ready)});
+  webkit_user_content_filter_store_save(store, kFilterId, source, cancellable_, OnSaved, pending);
   g_bytes_unref(source);
+  g_object_unref(store);  // the running compilation keeps its own reference
   return true;
 }
 

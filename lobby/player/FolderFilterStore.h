@@ -1,11 +1,13 @@
-// Compiles the movie folder's content rules. The engine keeps compiled rules in a directory;
-// this one is private to the view and removed with it.
+// Compiles the movie folder's content rules. The engine compiles into a directory; each
+// compilation gets a private one, removed as soon as the rules are loaded (the engine keeps
+// them in memory), so nothing is left behind even if the program ends without cleaning up.
 #pragma once
 
 #include <webkit2/webkit2.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lobby::player {
 
@@ -14,7 +16,7 @@ class FolderFilterStore {
   // Called on the main loop with the compiled filter (null on failure; not owned).
   using Ready = std::function<void(WebKitUserContentFilter*)>;
 
-  FolderFilterStore() = default;
+  FolderFilterStore();
   ~FolderFilterStore();
   FolderFilterStore(const FolderFilterStore&) = delete;
   FolderFilterStore& operator=(const FolderFilterStore&) = delete;
@@ -24,11 +26,8 @@ class FolderFilterStore {
   bool Compile(const std::string& folderUri, Ready ready);
 
  private:
-  bool EnsureStore();
-
-  std::string directory_;
-  WebKitUserContentFilterStore* store_ = nullptr;
-  GCancellable* cancellable_ = nullptr;
+  GCancellable* cancellable_;
+  std::vector<std::string> directories_;  // every one made, for a last removal
 };
 
 }  // namespace lobby::player

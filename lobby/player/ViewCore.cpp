@@ -34,27 +34,6 @@ std::string ViewUri(WebKitWebView* view) {
   return uri ? uri : "";
 }
 
-std::string RequestUri(WebKitNavigationAction* action) {
-  const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  return uri ? uri : "";
-}
-
-// Empty frames made by the page itself (about:blank, srcdoc) hold no foreign content.
-bool IsEmptyFrameAddress(const std::string& uri) {
-  return uri == "about:blank" || uri == "about:srcdoc";
-}
-
-bool IsUserNavigation(WebKitNavigationAction* action) {
-  switch (webkit_navigation_action_get_navigation_type(action)) {
-    case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
-    case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
-    case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 ViewCore::ViewCore(IPlayerEvents* events, std::string token)
@@ -143,8 +122,7 @@ void ViewCore::Deliver(const std::string& request) {
   g_variant_dict_init(&arguments, nullptr);
   g_variant_dict_insert(&arguments, "request", "s", request.c_str());
   GVariant* packed = g_variant_ref_sink(g_variant_dict_end(&arguments));
-  const std::string body = std::string(kDeliverFunction) + "(request);";
-  webkit_web_view_call_async_javascript_function(view_, body.c_str(), -1, packed, nullptr,
+  webkit_web_view_call_async_javascript_function(view_, kDeliverBody, -1, packed, nullptr,
                                                  nullptr, nullptr, nullptr, nullptr);
   g_variant_unref(packed);
 }
@@ -174,51 +152,6 @@ void ViewCore::OnScriptMessage(JSCValue* message) {
   }
 }
 
-bool ViewCore::OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type) {
-  switch (type) {
-    case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
-      return DecideNavigation(decision);
-    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
-      OnCreateRequest(webkit_navigation_policy_decision_get_navigation_action(
-          WEBKIT_NAVIGATION_POLICY_DECISION(decision)));
-      webkit_policy_decision_ignore(decision);
-      return TRUE;
-    case WEBKIT_POLICY_DECISION_TYPE_RESPONSE: {
-      // The main frame never shows a document from outside the movie's folder. A web page the
-      // movie sent the main frame to is opened outside instead.
-      auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-      WebKitURIRequest* request = webkit_response_policy_decision_get_request(response);
-      const std::string uri = webkit_uri_request_get_uri(request);
-      if (!webkit_response_policy_decision_is_main_frame_main_resource(response)) return FALSE;
-      if (IsMoviePage(uri)) return FALSE;
-      webkit_policy_decision_ignore(decision);
-      if (IsWebAddress(uri)) OpenOutside(uri);
-      return TRUE;
-    }
-    default:
-      return FALSE;
-  }
-}
-
-// The engine does not say here which frame navigates. Pages of the movie's folder load in any
-// frame; a web address the user followed opens outside; other web loads go on, since a frame
-// of the movie may show web content, and a main-frame one is stopped at its response (above);
-// anything else is refused.
-bool ViewCore::DecideNavigation(WebKitPolicyDecision* decision) {
-  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
-      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-  const std::string uri = RequestUri(action);
-  const NavigationVerdict verdict =
-      movie_ ? JudgeNavigation(uri, *movie_) : NavigationVerdict::kRefuse;
-  bool use = verdict == NavigationVerdict::kLoad || IsEmptyFrameAddress(uri);
-  if (verdict == NavigationVerdict::kOpenOutside) {
-    use = !IsUserNavigation(action);
-    if (!use) OpenOutside(uri);
-  }
-  if (use) webkit_policy_decision_use(decision); else webkit_policy_decision_ignore(decision);
-  return TRUE;
-}
-
 void ViewCore::OnLoadChanged(WebKitLoadEvent event) {
   switch (event) {
     case WEBKIT_LOAD_COMMITTED:
@@ -240,13 +173,6 @@ void ViewCore::OnPageProcessEnded() {
   queue_.SetNotReady();
   if (movie_) webkit_web_view_load_uri(view_, movie_->fileUri.c_str());
 }
-
-void ViewCore::OnCreateRequest(WebKitNavigationAction* action) {
-  const std::string uri = RequestUri(action);
-  if (IsWebAddress(uri)) OpenOutside(uri);
-}
-
-void ViewCore::OpenOutside(const std::string& uri) { events_->OnExternalLink(uri); }
 
 // One press of the right button is the movie's right click; the page never sees the button,
 // so it shows no menu, and the double- and triple-press repeats add nothing.

@@ -63,9 +63,11 @@
   }
 
   // The host's CallFunction: one invoke document for the function registered under its name.
+  // A document that does not parse whole calls nothing, rather than half its arguments.
   function deliver(request) {
-    const invoke = new DOMParser().parseFromString(String(request), 'application/xml').documentElement;
-    if (!invoke || invoke.nodeName !== 'invoke') return;
+    const doc = new DOMParser().parseFromString(String(request), 'application/xml');
+    const invoke = doc.documentElement;
+    if (!invoke || invoke.nodeName !== 'invoke' || doc.getElementsByTagName('parsererror').length) return;
     const fn = callbacks.get(invoke.getAttribute('name'));
     if (!fn) return;
     const list = elements(invoke).find((e) => e.nodeName === 'arguments');

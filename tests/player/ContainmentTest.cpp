@@ -6,14 +6,14 @@
 namespace playertest {
 namespace {
 
-using ContainmentTest = PlayerTest;
+using PlayerContainmentTest = PlayerTest;
 
 // A page beside the movie's folder that would report itself if it ever ran with the bridge.
 constexpr const char* kEvilPage =
     "<script>if (window.fscommand) fscommand('evil', location.href);</script>";
 
 // A web server the movie's links point at; it records whether the view ever asked it.
-class WebLinkTest : public ContainmentTest {
+class PlayerWebLinkTest : public PlayerContainmentTest {
  protected:
   std::string Url(const std::string& path) { return server.BaseUrl() + path; }
 
@@ -36,7 +36,7 @@ class WebLinkTest : public ContainmentTest {
   testsupport::TestHttpServer server;
 };
 
-TEST_F(WebLinkTest, FollowedWebLinkOpensOutsideAndTheMovieStays) {
+TEST_F(PlayerWebLinkTest, FollowedWebLinkOpensOutsideAndTheMovieStays) {
   server.Set("/news", testsupport::HttpResponse::Ok("<script>fscommand('evil')</script>"));
   LoadPage("movie.html", "<a id=\"l\" href=\"" + Url("/news") + R"(">news</a><script>
     onload = () => { document.getElementById('l').click();
@@ -47,7 +47,7 @@ TEST_F(WebLinkTest, FollowedWebLinkOpensOutsideAndTheMovieStays) {
   EXPECT_EQ(server.RequestCount("/news"), 0);
 }
 
-TEST_F(WebLinkTest, ScriptedLocationToTheWebOpensOutsideAndTheMovieStays) {
+TEST_F(PlayerWebLinkTest, ScriptedLocationToTheWebOpensOutsideAndTheMovieStays) {
   server.Set("/pay", testsupport::HttpResponse::Ok("<script>fscommand('evil')</script>"));
   LoadPage("movie.html", "<script>onload = () => { location.href = '" + Url("/pay?x=1") +
            "'; setTimeout(() => fscommand('alive'), 500); };</script>");
@@ -57,9 +57,23 @@ TEST_F(WebLinkTest, ScriptedLocationToTheWebOpensOutsideAndTheMovieStays) {
   EXPECT_EQ(events.commands, std::vector<std::string>{"alive|"});
 }
 
+TEST_F(PlayerWebLinkTest, RedirectsAreJudgedWhereTheyLead) {
+  WriteFile("outside/evil.html", kEvilPage);
+  server.Set("/moved", testsupport::HttpResponse::Redirect(Url("/final")));
+  server.Set("/final", testsupport::HttpResponse::Ok("<script>fscommand('evil')</script>"));
+  server.Set("/frame", testsupport::HttpResponse::Redirect("file://" + dir.Join("outside/evil.html")));
+  LoadPage("movie.html", "<iframe src=\"" + Url("/frame") + "\"></iframe><script>onload = () => {"
+           "location.href = '" + Url("/moved") + "'; setTimeout(() => fscommand('alive'), 500); };"
+           "</script>");
+  ASSERT_TRUE(WaitForCommand("alive|"));
+  EXPECT_EQ(events.links, std::vector<std::string>{Url("/final")});
+  EXPECT_EQ(events.commands, std::vector<std::string>{"alive|"});
+  EXPECT_EQ(server.RequestCount("/frame"), 1);
+}
+
 // New windows need a user's click (the engine blocks them otherwise), so the clicks here are
 // real button events handed to the view.
-TEST_F(WebLinkTest, NewWindowsAreNeverMadeAndWebOnesOpenOutside) {
+TEST_F(PlayerWebLinkTest, NewWindowsAreNeverMadeAndWebOnesOpenOutside) {
   WriteFile("outside/evil.html", kEvilPage);
   LoadPage("movie.html", R"x(<body style="margin:0">
     <a href=")x" + Url("/blank") + R"x(" target="_blank" style="display:block;height:100px">x</a>
@@ -75,7 +89,7 @@ TEST_F(WebLinkTest, NewWindowsAreNeverMadeAndWebOnesOpenOutside) {
   EXPECT_EQ(server.Requests().size(), 0u);
 }
 
-TEST_F(ContainmentTest, PagesOutsideTheFolderNeverLoad) {
+TEST_F(PlayerContainmentTest, PagesOutsideTheFolderNeverLoad) {
   WriteFile("outside/evil.html", kEvilPage);
   WriteFile("movie/next.html", "<script>fscommand('next');</script>");
   LoadPage("movie.html", R"(<a id="l" href="../outside/evil.html">x</a>
@@ -93,7 +107,7 @@ TEST_F(ContainmentTest, PagesOutsideTheFolderNeverLoad) {
   EXPECT_TRUE(events.links.empty());
 }
 
-TEST_F(ContainmentTest, AFrameOfAnotherOriginCannotPost) {
+TEST_F(PlayerContainmentTest, AFrameOfAnotherOriginCannotPost) {
   testsupport::TestHttpServer server;
   ASSERT_NE(server.Port(), 0);
   server.Set("/frame.html", testsupport::HttpResponse::Ok(R"(<script>
@@ -113,7 +127,7 @@ TEST_F(ContainmentTest, AFrameOfAnotherOriginCannotPost) {
 }
 
 // The folder name holds characters the content rules would read as pattern syntax.
-TEST_F(ContainmentTest, FileAccessIsTheMovieFolderOnly) {
+TEST_F(PlayerContainmentTest, FileAccessIsTheMovieFolderOnly) {
   const std::string folder = "大厅 v2.0+(1)";
   WriteFile(folder + "/data/games.json", R"({"games":["象棋"]})");
   WriteFile("大厅 v2X0+(1)/secret.txt", "sibling");
@@ -128,7 +142,7 @@ TEST_F(ContainmentTest, FileAccessIsTheMovieFolderOnly) {
   EXPECT_TRUE(WaitForCommand(R"(read|{"games":["象棋"]} blocked blocked blocked)"));
 }
 
-TEST_F(ContainmentTest, AViewDeletedWhileLoadingTouchesNothingLater) {
+TEST_F(PlayerContainmentTest, AViewDeletedWhileLoadingTouchesNothingLater) {
   LoadPage("movie.html", "<script>fscommand('loaded');</script>");
   view.reset();
   RunFor(500);

@@ -8,7 +8,7 @@ namespace {
 
 MovieAddress Movie() { return *MakeMovieAddress("/opt/zemba/Movie/Lobby.html"); }
 
-TEST(MovieAddressTest, FileAndFolderAddressesOfTheMovie) {
+TEST(PlayerMovieAddressTest, FileAndFolderAddressesOfTheMovie) {
   auto movie = MakeMovieAddress("/opt/zemba/大厅/Lobby page.html");
   ASSERT_TRUE(movie);
   EXPECT_EQ(movie->fileUri, "file:///opt/zemba/%E5%A4%A7%E5%8E%85/Lobby%20page.html");
@@ -16,26 +16,26 @@ TEST(MovieAddressTest, FileAndFolderAddressesOfTheMovie) {
   EXPECT_EQ(movie->folderPath, "/opt/zemba/大厅");
 }
 
-TEST(MovieAddressTest, BackslashesOfAWindowsMadeConfigurationBecomeSlashes) {
+TEST(PlayerMovieAddressTest, BackslashesOfAWindowsMadeConfigurationBecomeSlashes) {
   auto movie = MakeMovieAddress("/opt/zemba\\Movie\\Lobby.html");
   ASSERT_TRUE(movie);
   EXPECT_EQ(movie->fileUri, "file:///opt/zemba/Movie/Lobby.html");
 }
 
-TEST(MovieAddressTest, RelativeEmptyAndClimbingPathsAreRefused) {
+TEST(PlayerMovieAddressTest, RelativeEmptyAndClimbingPathsAreRefused) {
   EXPECT_FALSE(MakeMovieAddress(""));
   EXPECT_FALSE(MakeMovieAddress("Movie/Lobby.html"));
   EXPECT_FALSE(MakeMovieAddress("C:\\Zemba\\Lobby.html"));
   EXPECT_FALSE(MakeMovieAddress("/opt/zemba/../etc/Lobby.html"));
 }
 
-TEST(MovieFolderTest, PagesOfTheFolderAndBelowAreInside) {
+TEST(PlayerMovieFolderTest, PagesOfTheFolderAndBelowAreInside) {
   EXPECT_TRUE(IsInsideMovieFolder("file:///opt/zemba/Movie/Lobby.html", Movie()));
   EXPECT_TRUE(IsInsideMovieFolder("file:///opt/zemba/Movie/games/list.html?x=1#top", Movie()));
   EXPECT_TRUE(IsInsideMovieFolder("file://localhost/opt/zemba/Movie/Lobby.html", Movie()));
 }
 
-TEST(MovieFolderTest, EverythingElseIsOutside) {
+TEST(PlayerMovieFolderTest, EverythingElseIsOutside) {
   EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie", Movie()));
   EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie/", Movie()));
   EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie2/Lobby.html", Movie()));
@@ -49,7 +49,7 @@ TEST(MovieFolderTest, EverythingElseIsOutside) {
   EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie/Lobby.html", MovieAddress{}));
 }
 
-TEST(MovieFolderTest, NavigationsLoadOpenOutsideOrAreRefused) {
+TEST(PlayerMovieFolderTest, NavigationsLoadOpenOutsideOrAreRefused) {
   EXPECT_EQ(JudgeNavigation("file:///opt/zemba/Movie/b.html", Movie()), NavigationVerdict::kLoad);
   EXPECT_EQ(JudgeNavigation("http://example.com/", Movie()), NavigationVerdict::kOpenOutside);
   EXPECT_EQ(JudgeNavigation("HTTPS://example.com/", Movie()), NavigationVerdict::kOpenOutside);

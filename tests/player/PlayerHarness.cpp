@@ -32,7 +32,9 @@ void PlayerTest::SetUp() {
   ASSERT_NE(create, nullptr) << dlerror();
   view.reset(create(&events, lobby::kPlayerAbiVersion));
   ASSERT_NE(view, nullptr);
-  window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  // Off screen unless the test needs the display's own input: then no other test's clicks can
+  // land on this view, nor can it cover another test's window.
+  window = OnScreen() ? gtk_window_new(GTK_WINDOW_TOPLEVEL) : gtk_offscreen_window_new();
   gtk_window_set_default_size(GTK_WINDOW(window), 400, 300);
   gtk_container_add(GTK_CONTAINER(window), view->Widget());
   gtk_widget_show_all(window);

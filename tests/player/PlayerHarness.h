@@ -35,6 +35,8 @@ class PlayerTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Whether the view's window is shown on the display (for real pointer input).
+  virtual bool OnScreen() const { return false; }
 
   // Writes a file (UTF-8) below the temporary folder, making folders as needed.
   void WriteFile(const std::string& relative, const std::string& content);

@@ -13,7 +13,7 @@ struct Sent {
   }
 };
 
-TEST(RequestQueueTest, QueuedUntilReadyThenInOrderThenDirect) {
+TEST(PlayerRequestQueueTest, QueuedUntilReadyThenInOrderThenDirect) {
   RequestQueue queue;
   Sent sent;
   queue.Send("1", sent.Sink());
@@ -24,7 +24,7 @@ TEST(RequestQueueTest, QueuedUntilReadyThenInOrderThenDirect) {
   EXPECT_EQ(sent.all, (std::vector<std::string>{"1", "2", "3"}));
 }
 
-TEST(RequestQueueTest, ANewDocumentQueuesAgainAndANewMovieDropsWhatWaits) {
+TEST(PlayerRequestQueueTest, ANewDocumentQueuesAgainAndANewMovieDropsWhatWaits) {
   RequestQueue queue;
   Sent sent;
   queue.SetReady(sent.Sink());
@@ -38,7 +38,7 @@ TEST(RequestQueueTest, ANewDocumentQueuesAgainAndANewMovieDropsWhatWaits) {
   EXPECT_EQ(sent.all, std::vector<std::string>{"kept"});
 }
 
-TEST(RequestQueueTest, AFullQueueRefusesMore) {
+TEST(PlayerRequestQueueTest, AFullQueueRefusesMore) {
   RequestQueue queue;
   Sent sent;
   for (size_t i = 0; i < RequestQueue::kMaxQueued; ++i) EXPECT_TRUE(queue.Send("r", sent.Sink()));

@@ -8,13 +8,16 @@
 namespace playertest {
 namespace {
 
-using RightClickTest = PlayerTest;
+class PlayerRightClickTest : public PlayerTest {
+ protected:
+  bool OnScreen() const override { return true; }
+};
 
 bool Xdotool(const std::string& arguments) {
   return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-TEST_F(RightClickTest, EachRightPressIsOneRightClickAndThePageSeesNone) {
+TEST_F(PlayerRightClickTest, EachRightPressIsOneRightClickAndThePageSeesNone) {
   if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xdotool";
   LoadPage("movie.html", R"(<body style="margin:0;height:100vh"><script>
     for (const type of ['mousedown', 'mouseup', 'contextmenu'])
