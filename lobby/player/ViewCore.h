@@ -33,6 +33,8 @@ class ViewCore : public std::enable_shared_from_this<ViewCore> {
   void OnScriptMessage(JSCValue* message);
   bool OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
   void OnLoadChanged(WebKitLoadEvent event);
+  // True when the failure is handled here and the engine shows no error page.
+  bool OnLoadFailed(const std::string& uri, const GError* error);
   void OnCreateRequest(WebKitNavigationAction* action);
   bool OnButton(const GdkEventButton* event);
   void OnFilterReady(unsigned generation, WebKitUserContentFilter* filter);

@@ -74,6 +74,18 @@ bool ViewCore::DecideNavigation(WebKitPolicyDecision* decision) {
   return TRUE;
 }
 
+// A main-frame load away from the movie that fails before any response (an unreachable web
+// address) must not replace the movie with an error page: the movie stays, and the address
+// still goes to the user's browser. Loads stopped by the rules above were handled there.
+bool ViewCore::OnLoadFailed(const std::string& uri, const GError* error) {
+  if (IsMoviePage(uri)) return false;
+  const bool stoppedHere = error && (error->domain == WEBKIT_POLICY_ERROR ||
+                                     g_error_matches(error, WEBKIT_NETWORK_ERROR,
+                                                     WEBKIT_NETWORK_ERROR_CANCELLED));
+  if (!stoppedHere && IsWebAddress(uri)) OpenOutside(uri);
+  return true;
+}
+
 void ViewCore::OnCreateRequest(WebKitNavigationAction* action) {
   const std::string uri = RequestUri(action);
   if (IsWebAddress(uri)) OpenOutside(uri);

@@ -36,6 +36,11 @@ void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
   if (auto core = Lock(data)) core->OnLoadChanged(event);
 }
 
+gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer data) {
+  auto core = Lock(data);
+  return core && core->OnLoadFailed(uri ? uri : "", error);
+}
+
 void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
   if (auto core = Lock(data)) core->OnPageProcessEnded();
 }
@@ -64,6 +69,7 @@ void ConnectViewSignals(const std::shared_ptr<ViewCore>& core, WebKitWebView* vi
   Connect(content, message_signal.c_str(), G_CALLBACK(OnScriptMessage), core);
   Connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), core);
   Connect(view, "load-changed", G_CALLBACK(OnLoadChanged), core);
+  Connect(view, "load-failed", G_CALLBACK(OnLoadFailed), core);
   Connect(view, "create", G_CALLBACK(OnCreate), core);
   Connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), core);
   Connect(view, "button-press-event", G_CALLBACK(OnButton), core);
