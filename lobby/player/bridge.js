@@ -73,42 +73,80 @@
     }
   }
 
-  const markup = /<([A-Za-z_][\w.-]*)((?:\s+[A-Za-z_][\w.-]*\s*=\s*(?:"[^"<]*"|'[^'<]*'))*)\s*(\/?)>|<\/([A-Za-z_][\w.-]*)\s*>|([^<]+)/y;
-  const attribute = /([A-Za-z_][\w.-]*)\s*=\s*(?:"([^"]*)"|'([^']*)')/g;
+  const isNameStart = (c) => (c >= 65 && c <= 90) || (c >= 97 && c <= 122) || c === 95;
+  const isNameChar = (c) => isNameStart(c) || (c >= 48 && c <= 57) || c === 45 || c === 46;
+  const isSpace = (c) => c === 32 || c === 9 || c === 10 || c === 13;
 
-  function scanAttributes(source) {
+  // The length of the plain name at `at`; 0 when there is none.
+  function nameLength(text, at, end) {
+    if (at >= end || !isNameStart(text.charCodeAt(at))) return 0;
+    let i = at + 1;
+    while (i < end && isNameChar(text.charCodeAt(i))) ++i;
+    return i - at;
+  }
+
+  // `name="value"` pairs of a start tag's inside; null when anything else is there.
+  function scanAttributes(text, at, end) {
     const attrs = new Map();
-    for (const m of source.matchAll(attribute)) {
-      const value = unescape(m[2] !== undefined ? m[2] : m[3], true);
-      if (value === null || attrs.has(m[1])) return null;
-      attrs.set(m[1], value);
+    for (;;) {
+      const before = at;
+      while (at < end && isSpace(text.charCodeAt(at))) ++at;
+      if (at === end) return attrs;
+      const length = at > before ? nameLength(text, at, end) : 0;
+      if (!length) return null;
+      const name = text.slice(at, at + length);
+      at += length;
+      while (at < end && isSpace(text.charCodeAt(at))) ++at;
+      if (text.charCodeAt(at) !== 61) return null;  // '='
+      ++at;
+      while (at < end && isSpace(text.charCodeAt(at))) ++at;
+      const quote = text[at];
+      if (quote !== '"' && quote !== "'") return null;
+      const close = text.indexOf(quote, at + 1);
+      if (close < 0 || close >= end) return null;
+      const value = unescape(text.slice(at + 1, close), true);
+      if (value === null || value.indexOf('<') >= 0 || attrs.has(name)) return null;
+      attrs.set(name, value);
+      at = close + 1;
     }
-    return attrs;
   }
 
   function scan(text) {
     const top = { kids: [], text: '' };
     const open = [top];
-    markup.lastIndex = 0;
-    while (markup.lastIndex < text.length) {
-      const at = markup.lastIndex;
-      const m = markup.exec(text);
-      if (!m || m.index !== at) return null;
-      const parent = open[open.length - 1];
-      if (m[5] !== undefined) {
-        const words = unescape(m[5], false);
+    const n = text.length;
+    let at = 0;
+    while (at < n) {
+      const lt = text.indexOf('<', at);
+      const stop = lt < 0 ? n : lt;
+      if (stop > at) {
+        const words = unescape(text.slice(at, stop), false);
         if (words === null || (open.length === 1 && words.trim() !== '')) return null;
-        parent.text += words;
-      } else if (m[4] !== undefined) {
-        if (open.length === 1 || parent.name !== m[4]) return null;
+        open[open.length - 1].text += words;
+        at = stop;
+        continue;
+      }
+      const gt = text.indexOf('>', at);
+      if (gt < 0) return null;
+      const parent = open[open.length - 1];
+      if (text.charCodeAt(at + 1) === 47) {  // an end tag
+        let last = gt;
+        while (last > at + 2 && isSpace(text.charCodeAt(last - 1))) --last;
+        const length = nameLength(text, at + 2, last);
+        if (!length || at + 2 + length !== last || open.length === 1 ||
+            parent.name !== text.slice(at + 2, last)) return null;
         open.pop();
       } else {
-        const attrs = scanAttributes(m[2]);
+        const empty = text.charCodeAt(gt - 1) === 47;
+        const inner = empty ? gt - 1 : gt;
+        const length = nameLength(text, at + 1, inner);
+        const attrs = length ? scanAttributes(text, at + 1 + length, inner) : null;
         if (!attrs || (open.length === 1 && top.kids.length)) return null;
-        const node = { name: m[1], attrs, kids: [], text: '' };
+        const node = { name: text.slice(at + 1, at + 1 + length), attrs, kids: [], text: '' };
         parent.kids.push(node);
-        if (!m[3]) open.push(node);
+        if (!empty) open.push(node);
       }
+      at = gt + 1;
     }
     return open.length === 1 && top.kids.length === 1 ? top.kids[0] : null;
   }
@@ -146,15 +184,20 @@
     }
   }
 
-  // Members are defined, not assigned, so an id such as "__proto__" stays a plain member.
+  // "__proto__" is defined, not assigned, so it stays a plain member; assignment is quicker
+  // for every other id.
   function decodeComposite(node) {
     const result = node.name === 'array' ? [] : {};
     for (const property of node.kids) {
       if (property.name !== 'property') continue;
       const child = property.kids[0];
-      Object.defineProperty(result, property.attrs.get('id') || '', {
-        value: child ? decode(child) : undefined, enumerable: true, writable: true, configurable: true,
-      });
+      const id = property.attrs.get('id') || '';
+      const value = child ? decode(child) : undefined;
+      if (id === '__proto__') {
+        Object.defineProperty(result, id, { value, enumerable: true, writable: true, configurable: true });
+      } else {
+        result[id] = value;
+      }
     }
     return result;
   }
