@@ -3,17 +3,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "platform/DebugLog.h"
-#include "platform/Paths.h"
 #include "platform/LaunchDetached.h"
+#include "platform/Paths.h"
 #include "updater/ArchiveReader.h"
-#include "updater/AtomicFile.h"
+#include "updater/DownloadCleanup.h"
 #include "updater/FileChecker.h"
 #include "updater/ListPaths.h"
 #include "updater/PathDirectories.h"
@@ -22,10 +25,19 @@
 namespace updater {
 namespace {
 
+using platform::Staging;
 using text::WString;
 using text::WStringView;
 
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
+// The resume log is saved at most once per this many times its own saving cost, so even a
+// long log takes a small share of the run.
+constexpr int kSaveCostFactor = 20;
+// The names the updater itself keeps at the top of the download directory.
+constexpr const char* kOwnNames[] = {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"};
+
+// A size from the list as a limit; a negative size allows nothing.
+uint64_t Limit(int32_t listed) { return listed < 0 ? 0 : static_cast<uint64_t>(listed); }
 
 std::string Utf8(WStringView s) { return text::ToUtf8(s); }
 
@@ -47,14 +59,14 @@ WString CheckLine(WStringView kind, WStringView path, uint32_t measured, int32_t
          u") " + WString(outcome);
 }
 
-// The first item of the archive becomes the target; a target left by an earlier attempt goes
-// first, so nothing of it survives a failed extraction.
-bool UnpackArchive(const std::string& archive, const std::string& target) {
-  unlink(target.c_str());
+// The first item of the archive becomes the target, a new file of at most maxBytes; a target
+// left by an earlier attempt goes first, so nothing of it survives a failed extraction.
+bool UnpackArchive(const std::string& archive, const std::string& target, uint64_t maxBytes, Digest& written) {
   ArchiveReader reader;
   if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::Ok) return false;
-  const bool ok = reader.ExtractItem(0, text::FromUtf8(target)) == ArchiveResult::Ok;
+  const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::Ok;
   reader.CloseArchive();
+  if (!ok) unlink(target.c_str());
   return ok;
 }
 
@@ -142,11 +154,12 @@ void CLiveThread::Restart() {
 bool CLiveThread::CheckUpdate() {
   UpdateList& list = List();
   PostStep(0, u"正在检查新的版本...");
-  if (list.Load(logPath_) && list.Version() == settings_.version) return ListIsSafe();
+  // A log that is not sound is not resumed: the check starts afresh.
+  if (list.Load(logPath_) && list.Version() == settings_.version && ListIsSound()) return true;
   PostStep(1, u"正在下载更新列表...");
   if (!FetchList()) return false;
   list.Clear();
-  if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSafe()) return false;
+  if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
   PostStep(2, u"正在准备更新包...");
   std::vector<ExpectedFile> installed;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
@@ -170,16 +183,25 @@ bool CLiveThread::CheckUpdate() {
 
 bool CLiveThread::FetchList() {
   const WString archive = settings_.downloadDir + u"/UpdateList.xml.zip";
-  return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0) &&
-         Checker().MeasureFile(archive) && Checker().UnpackMeasured();
+  return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0, kListArchiveLimit) &&
+         Checker().MeasureFile(archive) && Checker().UnpackMeasured(kListLimit);
 }
 
 // The list comes from the network or from a log on disk: no name in it may lead outside the
-// program or download directory, whoever wrote it.
-bool CLiveThread::ListIsSafe() {
+// program or download directory, whoever wrote it, and no file may be named twice (two
+// entries would race for one installed name).
+bool CLiveThread::ListIsSound() {
   UpdateList& list = List();
+  std::unordered_set<WString> targets;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    if (!IsSafeFileName(entry->FileName()) || !IsSafeFilePath(entry->FilePath())) {
+    const WString name = entry->FileName();
+    const WString path = entry->FilePath();
+    if (!IsSafeFileName(name) || !IsSafeFilePath(path)) {
+      list.Clear();
+      return false;
+    }
+    if (!targets.insert(LocalRelativePath(path) + u"/" + name).second) {
+      Debug(u"Vendrel UpdateList names a file twice: " + InstalledPath(*entry));
       list.Clear();
       return false;
     }
@@ -187,8 +209,12 @@ bool CLiveThread::ListIsSafe() {
   return true;
 }
 
+// The save's own cost is remembered so DownloadUpdate can space the saves of a long log.
 bool CLiveThread::SaveLog() {
-  return WriteAtomically(Utf8(logPath_), [this](const std::string& temp) { return List().Save(text::FromUtf8(temp)); });
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = List().Save(logPath_);
+  lastSaveCost_ = std::chrono::steady_clock::now() - start;
+  return ok;
 }
 
 WString CLiveThread::InstalledPath(const UpdateFileEntry& entry) const {
@@ -227,7 +253,8 @@ bool CLiveThread::DownloadUpdate() {
       return false;
     }
     done += entry->CompressLen();
-    if (std::chrono::steady_clock::now() - lastSave >= logInterval_) {
+    const auto interval = std::max<std::chrono::steady_clock::duration>(logInterval_, kSaveCostFactor * lastSaveCost_);
+    if (std::chrono::steady_clock::now() - lastSave >= interval) {
       SaveLog();
       lastSave = std::chrono::steady_clock::now();
     }
@@ -238,7 +265,7 @@ bool CLiveThread::DownloadUpdate() {
 
 bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
   const Names names = NamesOf(entry);
-  if (!entry.FilePath().empty()) CreatePathDirectories(entry.FilePath(), settings_.downloadDir);
+  if (!CreateRealDirectories(entry.FilePath(), settings_.downloadDir)) return false;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(kRetryPause);
     if (TryEntry(entry, names)) {
@@ -249,109 +276,141 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
   return false;
 }
 
+// The archive's and the unpacked file's size and CRC are taken while they are written, so
+// nothing is read back from disk. Neither may grow past its listed size.
 bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
-  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()))) return false;
-  FileDigest& d = digest_;
-  const bool archiveGood = d.Measure(Utf8(names.archive)) && d.Size() == static_cast<uint32_t>(entry.CompressLen()) &&
-                           d.CrcText() == entry.CompressCrc();
-  if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked))) {
-    Debug(CheckLine(u"CompressFile", names.archive, d.Size(), entry.CompressLen(), entry.CompressCrc(), d.CrcText(),
-                    u"Decompress Failed!"));
+  Digest archive;
+  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
+                      Limit(entry.CompressLen()), &archive)) {
     return false;
   }
-  if (!d.Measure(Utf8(names.unpacked)) || d.Size() != static_cast<uint32_t>(entry.FileLen()) ||
-      d.CrcText() != entry.FileCrc()) {
-    Debug(CheckLine(u"DecompressFile", names.unpacked, d.Size(), entry.FileLen(), entry.FileCrc(), d.CrcText(),
-                    u"Check Failed!"));
+  const WString archiveCrc = CrcText(archive.crc);
+  const bool archiveGood = archive.size == Limit(entry.CompressLen()) && archiveCrc == entry.CompressCrc();
+  Digest unpacked;
+  if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked), Limit(entry.FileLen()), unpacked)) {
+    Debug(CheckLine(u"CompressFile", names.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
+                    entry.CompressCrc(), archiveCrc, u"Decompress Failed!"));
+    return false;
+  }
+  const WString unpackedCrc = CrcText(unpacked.crc);
+  if (unpacked.size != Limit(entry.FileLen()) || unpackedCrc != entry.FileCrc()) {
+    Debug(CheckLine(u"DecompressFile", names.unpacked, static_cast<uint32_t>(unpacked.size), entry.FileLen(),
+                    entry.FileCrc(), unpackedCrc, u"Check Failed!"));
     return false;
   }
   // The install flushes this file; writing it out now overlaps that with the next downloads.
-  StartWriteback(Utf8(names.unpacked));
+  platform::StartWriteback(Utf8(names.unpacked));
   return true;
 }
 
-bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected) {
+bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
+                                 Digest* received) {
   if (!IsActive()) return false;
   const std::string request = RequestUrl(url, static_cast<uint32_t>(std::time(nullptr)));
   DownloadHooks hooks;
   hooks.keepGoing = [this] { return IsActive(); };
   if (expected != 0) {
-    hooks.onChunk = [this, expected](uint32_t received) { Post(WM_UPDATE_BYTES, received, expected); };
+    hooks.onChunk = [this, expected](uint32_t count) { Post(WM_UPDATE_BYTES, count, expected); };
   }
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    transferSlot_ = download_.Handle();
-  }
-  const bool ok = download_.Get(request, Utf8(target), hooks);
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    transferSlot_ = nullptr;
-  }
-  return ok;
+  return download_.Get(request, Utf8(target), maxBytes, hooks, received);
 }
 
 // --- install -------------------------------------------------------------------------------
 
 // Every file is first staged beside its target, then all of them are flushed to disk together,
-// and only then is each renamed over its target: an interruption leaves each file old or new.
+// and only then is each renamed over its target: an interruption leaves each file old or new,
+// and a failure before the renames leaves every installed file as it was.
 bool CLiveThread::InstallUpdate() {
   PostStep(65, u"正在安装更新包");
   Post(WM_UPDATE_BYTES, 0, 0);
   UpdateList& list = List();
   std::vector<std::string> staged;
+  auto discardAll = [&staged] {
+    for (const std::string& target : staged) platform::DiscardReplacement(target);
+    return false;
+  };
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     if (!entry->FilePath().empty()) CreatePathDirectories(entry->FilePath(), settings_.programDir);
     const Names names = NamesOf(*entry);
-    const std::string target = Utf8(names.installed);
-    const Staging result = StageEntry(Utf8(names.unpacked), target);
-    if (result == Staging::Failed) return DiscardStaged(staged);
-    if (result == Staging::Staged) staged.push_back(target);
+    const Staging result = StageEntry(*entry, names);
+    if (result == Staging::Failed) return discardAll();
+    if (result == Staging::Staged) staged.push_back(Utf8(names.installed));
   }
   std::vector<std::string> temporaries;
-  for (const std::string& target : staged) temporaries.push_back(TemporaryNameFor(target));
-  if (!FlushFiles(temporaries)) return DiscardStaged(staged);
-  for (const std::string& target : staged) {
-    if (!CommitEntry(target)) return false;
-  }
+  for (const std::string& target : staged) temporaries.push_back(platform::TemporaryNameFor(target));
+  if (!platform::FlushFiles(temporaries)) return discardAll();
+  if (!CommitAll(staged)) return false;
   RemoveDownloadDirectory();
   return true;
 }
 
-Staging CLiveThread::StageEntry(const std::string& source, const std::string& target) {
-  const Staging result = StageReplacement(source, target, false);
-  if (result != Staging::Failed) return result;
-  // Whatever stands in the way is moved aside, not destroyed, and the copy is tried once more.
-  rename(target.c_str(), (target + ".bak").c_str());
-  return StageReplacement(source, target, false);
+// Whatever the download directory holds now is checked once more, as staged: a name another
+// entry or the log has since reused, or a resumed entry whose file changed, is fetched again.
+// The installed file is never touched here.
+Staging CLiveThread::StageEntry(UpdateFileEntry& entry, const Names& names) {
+  const std::string source = Utf8(names.unpacked);
+  const std::string target = Utf8(names.installed);
+  for (int round = 0; round < 2; ++round) {
+    if (round > 0 && !FetchEntry(entry)) return Staging::Failed;
+    const Staging result = platform::StageReplacement(source, target);
+    if (result == Staging::Failed) continue;
+    const std::string staged = result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
+    if (digest_.Matches(staged, entry.FileLen(), entry.FileCrc())) return result;
+    if (result == Staging::Staged) platform::DiscardReplacement(target);
+  }
+  return Staging::Failed;
+}
+
+// A rename that fails part-way leaves the files renamed so far new, the rest old, and no
+// temporary behind.
+bool CLiveThread::CommitAll(const std::vector<std::string>& staged) {
+  for (size_t i = 0; i < staged.size(); ++i) {
+    if (CommitEntry(staged[i])) continue;
+    for (size_t j = i; j < staged.size(); ++j) platform::DiscardReplacement(staged[j]);
+    return false;
+  }
+  return true;
 }
 
 bool CLiveThread::CommitEntry(const std::string& target) {
-  if (CommitReplacement(target)) return true;
-  // Renaming fails over a directory, say: move it aside as the backup and commit again.
-  rename(target.c_str(), (target + ".bak").c_str());
-  if (CommitReplacement(target)) return true;
-  DiscardReplacement(target);
+  if (platform::CommitReplacement(target)) return true;
+  // Renaming fails over a directory: move it aside as the backup and commit again; if that
+  // fails too, the directory goes back under its name.
+  struct stat st;
+  if (lstat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  const std::string backup = target + ".bak";
+  if (rename(target.c_str(), backup.c_str()) != 0) return false;
+  if (platform::CommitReplacement(target)) return true;
+  rename(backup.c_str(), target.c_str());
   return false;
 }
 
-bool CLiveThread::DiscardStaged(const std::vector<std::string>& staged) {
-  for (const std::string& target : staged) DiscardReplacement(target);
-  return false;
-}
-
+// Only what the updater made goes: its lists and logs, and each entry's archive and unpacked
+// file with the folders that held them once they are empty. The user's own files stay.
 void CLiveThread::RemoveDownloadDirectory() {
   const std::filesystem::path down(Utf8(settings_.downloadDir));
   const std::filesystem::path prog(Utf8(settings_.programDir));
   std::error_code ec;
-  // Never remove a directory that holds the program or is the root itself.
+  // Never clean a directory that holds the program: its unpacked names are installed files.
   const auto downAbs = std::filesystem::weakly_canonical(down, ec);
   const auto progAbs = std::filesystem::weakly_canonical(prog, ec);
-  if (ec || downAbs == downAbs.root_path()) return;
+  if (ec) return;
   auto rel = std::filesystem::relative(progAbs, downAbs, ec);
-  if (!ec && !rel.empty() && *rel.begin() != "..") return;
+  if (!ec && (rel.empty() || *rel.begin() != "..")) return;
   // The log goes first, so an interruption below leaves no log that points at removed files.
-  unlink(Utf8(logPath_).c_str());
-  std::filesystem::remove_all(downAbs, ec);
+  std::vector<OwnedName> names;
+  for (const char* own : kOwnNames) {
+    names.push_back({"", own});
+    names.push_back({"", platform::TemporaryNameFor(own)});
+  }
+  UpdateList& list = List();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const std::string dir = Utf8(LocalRelativePath(entry->FilePath()));
+    const std::string name = Utf8(entry->FileName());
+    names.push_back({dir, name});
+    names.push_back({dir, name + ".zip"});
+  }
+  RemoveOwnedNames(Utf8(settings_.downloadDir), names);
 }
 
 // --- creation ------------------------------------------------------------------------------

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "text/Text.h"
-#include "updater/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "updater/CommandLine.h"
 #include "updater/FileDigest.h"
 #include "updater/HttpDownload.h"
@@ -25,6 +25,11 @@ namespace updater {
 class FileChecker;
 class UpdateFileEntry;
 class UpdateList;
+
+// The list arrives zipped; its body is refused past this size (a list of 100,000 files zips to
+// about 3 MB), and the unpacked list past kListLimit.
+inline constexpr uint64_t kListArchiveLimit = 8u << 20;
+inline constexpr uint64_t kListLimit = 128u << 20;
 
 // What the worker is told before it starts.
 struct WorkerSettings {
@@ -50,7 +55,8 @@ class CLiveThread : public Basalt::IThread {
 
   void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
   // During the downloads the resume log is rewritten at most this often, so an interrupted run
-  // resumes close to where it stopped without rewriting a long log after every file.
+  // resumes close to where it stopped without rewriting a long log after every file. A long
+  // log that takes a while to save is saved less often (see SaveLog).
   void SetLogInterval(std::chrono::milliseconds interval) { logInterval_ = interval; }
   // Where diagnostic lines go; standard error unless replaced.
   void SetDebugSink(std::function<void(text::WStringView)> sink) { debug_ = std::move(sink); }
@@ -63,8 +69,10 @@ class CLiveThread : public Basalt::IThread {
   bool CheckUpdate();
   bool DownloadUpdate();
   bool InstallUpdate();
-  // GETs url + "?a=<time>" into target; posts byte progress when expected is not 0.
-  bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected);
+  // GETs url + "?a=<time>" into target; posts byte progress when expected is not 0. A body
+  // longer than maxBytes fails. `received` gets the body's size and CRC.
+  bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
+                      Digest* received = nullptr);
 
  protected:
   bool OnInit() override;
@@ -77,13 +85,13 @@ class CLiveThread : public Basalt::IThread {
   Names NamesOf(const UpdateFileEntry& entry) const;
   text::WString InstalledPath(const UpdateFileEntry& entry) const;
   bool FetchList();
-  bool ListIsSafe();
+  bool ListIsSound();
   bool SaveLog();
   bool FetchEntry(UpdateFileEntry& entry);
   bool TryEntry(UpdateFileEntry& entry, const Names& names);
-  Staging StageEntry(const std::string& source, const std::string& target);
+  platform::Staging StageEntry(UpdateFileEntry& entry, const Names& names);
+  bool CommitAll(const std::vector<std::string>& staged);
   bool CommitEntry(const std::string& target);
-  bool DiscardStaged(const std::vector<std::string>& staged);
   void RemoveDownloadDirectory();
   void Restart();
   void Post(uint32_t id, uint32_t wParam, uint32_t lParam, std::unique_ptr<text::WString> text = nullptr);
@@ -96,12 +104,11 @@ class CLiveThread : public Basalt::IThread {
   IProgressWindow* owner_ = nullptr;
   std::unique_ptr<UpdateList> list_;
   std::unique_ptr<FileChecker> checker_;  // measures and unpacks archives
-  FileDigest digest_;                      // measures installed and unpacked files
+  FileDigest digest_;                      // measures staged files
   std::atomic<uint32_t> active_{0};
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
-  std::mutex lock_;        // guards transferSlot_
-  CURL* transferSlot_ = nullptr;  // the handle of the running transfer, null between transfers
+  std::chrono::steady_clock::duration lastSaveCost_{};
   HttpDownload download_;
   std::function<void(text::WStringView)> debug_;
 };

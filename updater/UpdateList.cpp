@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "text/CodePage.h"
 #include "updater/ListPaths.h"
 
@@ -157,7 +158,7 @@ struct UpdateListIo {
     for (const TiXmlElement* file = software.FirstChildElement("File"); file; file = file->NextSiblingElement()) {
       std::optional<FileRecord> record = ReadRecord(*file);
       if (!record) return false;
-      list.entries_.push_back(std::make_unique<UpdateFileEntry>(&list, std::move(*record)));
+      list.Append(std::make_unique<UpdateFileEntry>(&list, std::move(*record)));
     }
     return true;
   }
@@ -189,18 +190,31 @@ bool UpdateList::Load(text::WStringView path) {
   return true;
 }
 
-bool UpdateList::Save(text::WStringView path) const {
+std::string UpdateList::Print() const {
   TiXmlDocument document;
   document.LinkEndChild(new TiXmlDeclaration("1.0", "gbk", "yes"));
   auto* root = new TiXmlElement("UpdateConfig");
   root->SetAttribute("version", "1.0");
   root->LinkEndChild(UpdateListIo::SoftwareElement(*this));
   document.LinkEndChild(root);
-  return document.SaveFile(text::ToUtf8(path).c_str());
+  TiXmlPrinter printer;
+  document.Accept(&printer);
+  return printer.Str();
+}
+
+// The document is printed in memory and written by the careful replacement, because TinyXML's
+// own file saving loses the result of its final flush (a full disk would give an empty log).
+bool UpdateList::Save(text::WStringView path) const { return platform::ReplaceFileContent(text::ToUtf8(path), Print()); }
+
+void UpdateList::Append(std::unique_ptr<UpdateFileEntry> entry) {
+  const UpdateFileEntry* key = entry.get();
+  entries_.push_back(std::move(entry));
+  positions_[key] = std::prev(entries_.end());
 }
 
 void UpdateList::Clear() {
   entries_.clear();
+  positions_.clear();
   cursor_ = entries_.end();
   status_ = 0;
   name_.clear();
@@ -230,7 +244,7 @@ text::WString UpdateList::Name() const { return text::DecodeAnsi(name_).value_or
 
 UpdateFileEntry* UpdateList::Add(FileRecord record) {
   if (!IsValidRecord(record)) return nullptr;
-  entries_.push_back(std::make_unique<UpdateFileEntry>(this, std::move(record)));
+  Append(std::make_unique<UpdateFileEntry>(this, std::move(record)));
   return entries_.back().get();
 }
 
@@ -248,13 +262,13 @@ UpdateFileEntry* UpdateList::Next() {
 
 bool UpdateList::Remove(UpdateFileEntry* entry) {
   if (!entry || entry->Owner() != this) return false;
-  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    if (it->get() != entry) continue;
-    if (cursor_ == it) ++cursor_;
-    entries_.erase(it);
-    return true;
-  }
-  return false;
+  auto found = positions_.find(entry);
+  if (found == positions_.end()) return false;
+  const Entries::iterator it = found->second;
+  positions_.erase(found);
+  if (cursor_ == it) ++cursor_;
+  entries_.erase(it);
+  return true;
 }
 
 int64_t UpdateList::TotalArchiveSize() const {

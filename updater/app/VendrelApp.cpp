@@ -48,8 +48,8 @@ int RunVendrel(int argc, char** argv) {
   }
   CVendrelDlg dlg;
   dlg.OnStart([&dlg, &options] { return updater::StartWorker(*g_worker, &dlg, options.restart); });
-  const CVendrelDlg::Result result = dlg.DoModal();
-  EndProcess(result == CVendrelDlg::kOk ? 0 : 1);
+  dlg.DoModal();
+  EndProcess(dlg.ExitCode());
 }
 
 }  // namespace vendrel
