@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "text/CodePage.h"
@@ -136,6 +137,27 @@ std::optional<text::WString> PlanFile(const ProgramFile& file, const text::WStri
   return std::nullopt;
 }
 
+// The updater keeps each file's archive as "<name>.zip" beside the unpacked file, and its own
+// lists and logs at the top of its download directory: a file (or folder) under any of those
+// names would share a local name with another file.
+std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& files) {
+  const std::set<text::WString> own = {u"UpdateLog.xml", u"UpdateLogError.xml", u"UpdateList.xml.zip"};
+  std::set<text::WString> taken;  // every file and folder, by its path below the program directory
+  for (const ProgramFile& f : files) {
+    taken.insert(ShownName(f));
+    for (size_t slash = f.localDir.find(u'/');; slash = f.localDir.find(u'/', slash + 1)) {
+      if (!f.localDir.empty()) taken.insert(f.localDir.substr(0, slash));
+      if (slash == text::WString::npos) break;
+    }
+  }
+  for (const ProgramFile& f : files) {
+    const text::WString shown = ShownName(f);
+    if ((f.localDir.empty() && own.count(f.name)) || taken.count(shown + u".zip"))
+      return u"file " + Quoted(shown) + u" would share a local name in the updater's download directory";
+  }
+  return std::nullopt;
+}
+
 std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFile>& planned) {
   std::vector<ProgramFile> files;
   text::WString error;
@@ -147,6 +169,7 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
     ProgramFile config{(paths.program / "Update.cfg").string(), kConfigName, u"", u""};
     files.insert(std::lower_bound(files.begin(), files.end(), config, ListedBefore), config);
   }
+  if (std::optional<text::WString> problem = CheckLocalNames(files)) return problem;
   for (const ProgramFile& file : files) {
     PlannedFile plan;
     if (std::optional<text::WString> problem = PlanFile(file, paths.key, plan)) return problem;
