@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unzip.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -180,9 +179,10 @@ struct ArchiveReader::Impl {
     return extra;
   }
 
-  ArchiveResult CopyItem(OutputFile& out, uint64_t maxBytes, Digest& written) {
+  // The unzip layer keeps the CRC of what it inflates and compares it with the stored one at the
+  // end; when they agree, the stored CRC is the CRC of what was written.
+  ArchiveResult CopyItem(OutputFile& out, uint64_t maxBytes, uLong storedCrc, Digest& written) {
     if (buffer.empty()) buffer.resize(kOutputBufferSize);
-    uLong crc = crc32_z(0, nullptr, 0);
     written = Digest{};
     while (true) {
       // Never more than one byte past the limit is asked for, so a bomb cannot fill the disk.
@@ -191,13 +191,12 @@ struct ArchiveReader::Impl {
       int n = unzReadCurrentFile(archive, buffer.data(), want);
       if (n < 0) return ArchiveResult::DecompressFailure;
       if (n == 0) {
-        written.crc = static_cast<uint32_t>(crc);
+        written.crc = static_cast<uint32_t>(storedCrc);
         if (!unzeof(archive)) return ArchiveResult::DecompressFailure;
         return CloseItem() ? ArchiveResult::Ok : ArchiveResult::DecompressFailure;
       }
       if (static_cast<uint64_t>(n) > maxBytes - written.size) return ArchiveResult::TooLarge;
       if (!out.Write(buffer.data(), static_cast<size_t>(n))) return ArchiveResult::WriteFailure;
-      crc = crc32_z(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<size_t>(n));
       written.size += static_cast<uint64_t>(n);
     }
   }
@@ -215,7 +214,7 @@ struct ArchiveReader::Impl {
     itemOpen = true;
     ItemTimes times{DosTimeToUtc(info.dosDate), DosTimeToUtc(info.dosDate)};
     ApplyExtendedTimestamp(LocalExtraField(), times);
-    ArchiveResult result = CopyItem(out, maxBytes, written);
+    ArchiveResult result = CopyItem(out, maxBytes, info.crc, written);
     if (result == ArchiveResult::Ok) out.Finish(attributes.mode, times);
     return result;
   }

@@ -79,6 +79,12 @@ struct CLiveThread::Names {
   WString unpacked;
 };
 
+struct CLiveThread::StagedEntry {
+  UpdateFileEntry* entry;
+  Names names;
+  Staging result;
+};
+
 CLiveThread::CLiveThread(WorkerSettings settings)
     : settings_(std::move(settings)),
       logPath_(settings_.downloadDir + u"/UpdateLog.xml"),
@@ -324,41 +330,57 @@ bool CLiveThread::InstallUpdate() {
   PostStep(65, u"正在安装更新包");
   Post(WM_UPDATE_BYTES, 0, 0);
   UpdateList& list = List();
-  std::vector<std::string> staged;
-  auto discardAll = [&staged] {
-    for (const std::string& target : staged) platform::DiscardReplacement(target);
-    return false;
-  };
+  std::vector<StagedEntry> entries;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     if (!entry->FilePath().empty()) CreatePathDirectories(entry->FilePath(), settings_.programDir);
-    const Names names = NamesOf(*entry);
-    const Staging result = StageEntry(*entry, names);
-    if (result == Staging::Failed) return discardAll();
-    if (result == Staging::Staged) staged.push_back(Utf8(names.installed));
+    Names names = NamesOf(*entry);
+    const Staging result = platform::StageReplacement(Utf8(names.unpacked), Utf8(names.installed));
+    entries.push_back({entry, std::move(names), result});
+  }
+  std::vector<std::string> staged;
+  const bool ready = CheckStaged(entries);
+  for (const StagedEntry& e : entries) {
+    if (e.result == Staging::Staged) staged.push_back(Utf8(e.names.installed));
   }
   std::vector<std::string> temporaries;
   for (const std::string& target : staged) temporaries.push_back(platform::TemporaryNameFor(target));
-  if (!platform::FlushFiles(temporaries)) return discardAll();
+  if (!ready || !platform::FlushFiles(temporaries)) {
+    for (const std::string& target : staged) platform::DiscardReplacement(target);
+    return false;
+  }
   if (!CommitAll(staged)) return false;
   RemoveDownloadDirectory();
   return true;
 }
 
-// Whatever the download directory holds now is checked once more, as staged: a name another
-// entry or the log has since reused, or a resumed entry whose file changed, is fetched again.
-// The installed file is never touched here.
-Staging CLiveThread::StageEntry(UpdateFileEntry& entry, const Names& names) {
-  const std::string source = Utf8(names.unpacked);
-  const std::string target = Utf8(names.installed);
-  for (int round = 0; round < 2; ++round) {
-    if (round > 0 && !FetchEntry(entry)) return Staging::Failed;
-    const Staging result = platform::StageReplacement(source, target);
-    if (result == Staging::Failed) continue;
-    const std::string staged = result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    if (digest_.Matches(staged, entry.FileLen(), entry.FileCrc())) return result;
-    if (result == Staging::Staged) platform::DiscardReplacement(target);
+// Whatever the download directory held is checked once more as staged, against FileLen and
+// FileCrc (the files are independent, so they are measured on a few threads): a name another
+// entry or the log has since reused, or a resumed entry whose file changed or went, is fetched
+// again and staged anew. The installed file is never touched here.
+bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
+  std::vector<ExpectedFile> expected;
+  for (const StagedEntry& e : entries) {
+    const std::string target = Utf8(e.names.installed);
+    const std::string path = e.result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
+    expected.push_back({e.result == Staging::Failed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
   }
-  return Staging::Failed;
+  const std::vector<bool> good = MatchAll(expected);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    StagedEntry& e = entries[i];
+    if (good[i]) continue;
+    const std::string target = Utf8(e.names.installed);
+    if (e.result == Staging::Staged) platform::DiscardReplacement(target);
+    e.result = Staging::Failed;
+    if (!FetchEntry(*e.entry)) return false;
+    const Staging again = platform::StageReplacement(Utf8(e.names.unpacked), target);
+    const std::string path = again == Staging::Staged ? platform::TemporaryNameFor(target) : target;
+    if (again == Staging::Failed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
+      if (again == Staging::Staged) platform::DiscardReplacement(target);
+      return false;
+    }
+    e.result = again;
+  }
+  return true;
 }
 
 // A rename that fails part-way leaves the files renamed so far new, the rest old, and no

@@ -89,7 +89,8 @@ class CLiveThread : public Basalt::IThread {
   bool SaveLog();
   bool FetchEntry(UpdateFileEntry& entry);
   bool TryEntry(UpdateFileEntry& entry, const Names& names);
-  platform::Staging StageEntry(UpdateFileEntry& entry, const Names& names);
+  struct StagedEntry;
+  bool CheckStaged(std::vector<StagedEntry>& entries);
   bool CommitAll(const std::vector<std::string>& staged);
   bool CommitEntry(const std::string& target);
   void RemoveDownloadDirectory();
