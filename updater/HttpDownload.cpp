@@ -14,20 +14,8 @@
 namespace updater {
 namespace {
 
-constexpr char kHex[] = "0123456789ABCDEF";
 // Bytes taken from the connection at once; progress is still reported in chunks of kChunkBytes.
 constexpr long kReceiveBytes = 64 * 1024;
-
-void AppendEscaped(std::string& out, unsigned char c) {
-  out += '%';
-  out += kHex[c >> 4];
-  out += kHex[c & 15];
-}
-
-bool Unreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '.' || c == '_' || c == '~';
-}
 
 // One transfer's state, reached from the write callback.
 struct Transfer {
@@ -176,13 +164,7 @@ std::string RequestUrl(text::WStringView url, uint32_t seconds) {
 }
 
 text::WString EscapeListPath(text::WStringView path) {
-  std::string out;
-  for (unsigned char c : text::ToUtf8(path)) {
-    if (c == '\\') out += '/';
-    else if (Unreserved(c)) out += static_cast<char>(c);
-    else AppendEscaped(out, c);
-  }
-  return text::FromUtf8(out);
+  return text::FromUtf8(platform::EscapeUrlPath(text::ToUtf8(path)));
 }
 
 }  // namespace updater

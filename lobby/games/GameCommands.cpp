@@ -10,6 +10,7 @@
 #include "lobby/games/StartValues.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
+#include "platform/UpdaterNames.h"
 
 namespace lobby {
 
@@ -19,7 +20,7 @@ GameCommands::GameCommands(IMovieHost& host, ClientConfig& config)
     : host_(host),
       config_(config),
       stagingRoot_(platform::StagingRoot()),
-      updaterLock_(platform::InstanceLockName("Vendrel", platform::kCorp)) {}
+      updaterLock_(platform::UpdaterLockName()) {}
 
 GameCommands::~GameCommands() = default;
 
