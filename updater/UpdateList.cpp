@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
-#include "text/CodePage.h"
+#include "updater/ListText.h"
 #include "updater/ListPaths.h"
 
 namespace updater {
@@ -20,9 +20,9 @@ bool FitsLimit(const std::string& value, size_t minimum, size_t limit) {
 // The bytes must decode to a name the file system can take safely, and back to the same bytes,
 // so the file we write is the file the list names.
 std::optional<text::WString> DecodeExactly(const std::string& bytes) {
-  std::optional<text::WString> decoded = text::DecodeAnsi(bytes);
+  std::optional<text::WString> decoded = DecodeListText(bytes);
   if (!decoded) return std::nullopt;
-  std::optional<std::string> again = text::EncodeAnsi(*decoded);
+  std::optional<std::string> again = EncodeListText(*decoded);
   if (!again || *again != bytes) return std::nullopt;
   return decoded;
 }
@@ -136,7 +136,7 @@ TiXmlElement* FileElement(const FileRecord& r) {
 }
 
 std::optional<std::string> EncodeField(text::WStringView value, size_t limit) {
-  std::optional<std::string> bytes = text::EncodeAnsi(value);
+  std::optional<std::string> bytes = EncodeListText(value);
   if (!bytes || bytes->size() > limit) return std::nullopt;
   return bytes;
 }
@@ -231,7 +231,7 @@ bool UpdateList::SetVersion(text::WStringView version) {
   return true;
 }
 
-text::WString UpdateList::Version() const { return text::DecodeAnsi(version_).value_or(text::WString()); }
+text::WString UpdateList::Version() const { return DecodeListText(version_).value_or(text::WString()); }
 
 bool UpdateList::SetName(text::WStringView name) {
   std::optional<std::string> bytes = EncodeField(name, kVersionLimit);
@@ -240,7 +240,7 @@ bool UpdateList::SetName(text::WStringView name) {
   return true;
 }
 
-text::WString UpdateList::Name() const { return text::DecodeAnsi(name_).value_or(text::WString()); }
+text::WString UpdateList::Name() const { return DecodeListText(name_).value_or(text::WString()); }
 
 UpdateFileEntry* UpdateList::Add(FileRecord record) {
   if (!IsValidRecord(record)) return nullptr;
