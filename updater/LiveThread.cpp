@@ -198,15 +198,16 @@ bool CLiveThread::FetchList() {
 // entries would race for one installed name).
 bool CLiveThread::ListIsSound() {
   UpdateList& list = List();
-  std::unordered_set<WString> targets;
+  // Names are compared as the list's bytes, which decode one to one (the list refuses others).
+  std::unordered_set<std::string> targets;
+  targets.reserve(list.Count());
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    const WString name = entry->FileName();
-    const WString path = entry->FilePath();
-    if (!IsSafeFileName(name) || !IsSafeFilePath(path)) {
+    if (!IsSafeFileName(entry->FileName()) || !IsSafeFilePath(entry->FilePath())) {
       list.Clear();
       return false;
     }
-    if (!targets.insert(LocalRelativePath(path) + u"/" + name).second) {
+    const FileRecord& r = entry->Record();
+    if (!targets.insert(r.filePath + '\\' + r.fileName).second) {
       Debug(u"Vendrel UpdateList names a file twice: " + InstalledPath(*entry));
       list.Clear();
       return false;
