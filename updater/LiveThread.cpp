@@ -1,12 +1,10 @@
 #include "updater/LiveThread.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -16,8 +14,8 @@
 #include "platform/LaunchDetached.h"
 #include "platform/Paths.h"
 #include "updater/ArchiveReader.h"
-#include "updater/DownloadCleanup.h"
 #include "updater/FileChecker.h"
+#include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
 #include "updater/PathDirectories.h"
 #include "updater/UpdateList.h"
@@ -25,7 +23,6 @@
 namespace updater {
 namespace {
 
-using platform::Staging;
 using text::WString;
 using text::WStringView;
 
@@ -33,13 +30,9 @@ constexpr auto kRetryPause = std::chrono::milliseconds(10);
 // The resume log is saved at most once per this many times its own saving cost, so even a
 // long log takes a small share of the run.
 constexpr int kSaveCostFactor = 20;
-// The names the updater itself keeps at the top of the download directory.
-constexpr const char* kOwnNames[] = {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"};
 
 // A size from the list as a limit; a negative size allows nothing.
 uint64_t Limit(int32_t listed) { return listed < 0 ? 0 : static_cast<uint64_t>(listed); }
-
-std::string Utf8(WStringView s) { return text::ToUtf8(s); }
 
 WString PathIn(WStringView dir, WStringView relative, WStringView name) {
   WString path(dir);
@@ -71,19 +64,6 @@ bool UnpackArchive(const std::string& archive, const std::string& target, uint64
 }
 
 }  // namespace
-
-struct CLiveThread::Names {
-  WString installed;
-  WString archiveUrl;
-  WString archive;
-  WString unpacked;
-};
-
-struct CLiveThread::StagedEntry {
-  UpdateFileEntry* entry;
-  Names names;
-  Staging result;
-};
 
 CLiveThread::CLiveThread(WorkerSettings settings)
     : settings_(std::move(settings)),
@@ -323,118 +303,6 @@ bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t e
 }
 
 // --- install -------------------------------------------------------------------------------
-
-// Every file is first staged beside its target, then all of them are flushed to disk together,
-// and only then is each renamed over its target: an interruption leaves each file old or new,
-// and a failure before the renames leaves every installed file as it was.
-bool CLiveThread::InstallUpdate() {
-  PostStep(65, u"正在安装更新包");
-  Post(WM_UPDATE_BYTES, 0, 0);
-  UpdateList& list = List();
-  std::vector<StagedEntry> entries;
-  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    if (!entry->FilePath().empty()) CreatePathDirectories(entry->FilePath(), settings_.programDir);
-    Names names = NamesOf(*entry);
-    const Staging result = platform::StageReplacement(Utf8(names.unpacked), Utf8(names.installed));
-    entries.push_back({entry, std::move(names), result});
-  }
-  std::vector<std::string> staged;
-  const bool ready = CheckStaged(entries);
-  for (const StagedEntry& e : entries) {
-    if (e.result == Staging::Staged) staged.push_back(Utf8(e.names.installed));
-  }
-  std::vector<std::string> temporaries;
-  for (const std::string& target : staged) temporaries.push_back(platform::TemporaryNameFor(target));
-  if (!ready || !platform::FlushFiles(temporaries)) {
-    for (const std::string& target : staged) platform::DiscardReplacement(target);
-    return false;
-  }
-  if (!CommitAll(staged)) return false;
-  RemoveDownloadDirectory();
-  return true;
-}
-
-// Whatever the download directory held is checked once more as staged, against FileLen and
-// FileCrc (the files are independent, so they are measured on a few threads): a name another
-// entry or the log has since reused, or a resumed entry whose file changed or went, is fetched
-// again and staged anew. The installed file is never touched here.
-bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
-  std::vector<ExpectedFile> expected;
-  for (const StagedEntry& e : entries) {
-    const std::string target = Utf8(e.names.installed);
-    const std::string path = e.result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    expected.push_back({e.result == Staging::Failed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
-  }
-  const std::vector<bool> good = MatchAll(expected);
-  for (size_t i = 0; i < entries.size(); ++i) {
-    StagedEntry& e = entries[i];
-    if (good[i]) continue;
-    const std::string target = Utf8(e.names.installed);
-    if (e.result == Staging::Staged) platform::DiscardReplacement(target);
-    e.result = Staging::Failed;
-    if (!FetchEntry(*e.entry)) return false;
-    const Staging again = platform::StageReplacement(Utf8(e.names.unpacked), target);
-    const std::string path = again == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    if (again == Staging::Failed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
-      if (again == Staging::Staged) platform::DiscardReplacement(target);
-      return false;
-    }
-    e.result = again;
-  }
-  return true;
-}
-
-// A rename that fails part-way leaves the files renamed so far new, the rest old, and no
-// temporary behind.
-bool CLiveThread::CommitAll(const std::vector<std::string>& staged) {
-  for (size_t i = 0; i < staged.size(); ++i) {
-    if (CommitEntry(staged[i])) continue;
-    for (size_t j = i; j < staged.size(); ++j) platform::DiscardReplacement(staged[j]);
-    return false;
-  }
-  return true;
-}
-
-bool CLiveThread::CommitEntry(const std::string& target) {
-  if (platform::CommitReplacement(target)) return true;
-  // Renaming fails over a directory: move it aside as the backup and commit again; if that
-  // fails too, the directory goes back under its name.
-  struct stat st;
-  if (lstat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  const std::string backup = target + ".bak";
-  if (rename(target.c_str(), backup.c_str()) != 0) return false;
-  if (platform::CommitReplacement(target)) return true;
-  rename(backup.c_str(), target.c_str());
-  return false;
-}
-
-// Only what the updater made goes: its lists and logs, and each entry's archive and unpacked
-// file with the folders that held them once they are empty. The user's own files stay.
-void CLiveThread::RemoveDownloadDirectory() {
-  const std::filesystem::path down(Utf8(settings_.downloadDir));
-  const std::filesystem::path prog(Utf8(settings_.programDir));
-  std::error_code ec;
-  // Never clean a directory that holds the program: its unpacked names are installed files.
-  const auto downAbs = std::filesystem::weakly_canonical(down, ec);
-  const auto progAbs = std::filesystem::weakly_canonical(prog, ec);
-  if (ec) return;
-  auto rel = std::filesystem::relative(progAbs, downAbs, ec);
-  if (!ec && (rel.empty() || *rel.begin() != "..")) return;
-  // The log goes first, so an interruption below leaves no log that points at removed files.
-  std::vector<OwnedName> names;
-  for (const char* own : kOwnNames) {
-    names.push_back({"", own});
-    names.push_back({"", platform::TemporaryNameFor(own)});
-  }
-  UpdateList& list = List();
-  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    const std::string dir = Utf8(LocalRelativePath(entry->FilePath()));
-    const std::string name = Utf8(entry->FileName());
-    names.push_back({dir, name});
-    names.push_back({dir, name + ".zip"});
-  }
-  RemoveOwnedNames(Utf8(settings_.downloadDir), names);
-}
 
 // --- creation ------------------------------------------------------------------------------
 
