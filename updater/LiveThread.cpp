@@ -1,5 +1,6 @@
 #include "updater/LiveThread.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,6 +197,31 @@ bool CLiveThread::ListIsSound() {
   return true;
 }
 
+// A name in the download directory that two of the run's files would use (an entry "a.zip"
+// beside the archive of "a", a file named like the log): such an entry's unpacked file may have
+// been overwritten since it was verified, so the install measures it again in full.
+void CLiveThread::FindSharedNames() {
+  sharedNames_.clear();
+  std::unordered_map<std::string, int> uses;
+  for (const char* own : {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"}) ++uses[own];
+  UpdateList& list = List();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const FileRecord& r = entry->Record();
+    const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
+    ++uses[prefix + r.fileName];
+    ++uses[prefix + r.fileName + ".zip"];
+    for (size_t level = r.filePath.find('\\'); ; level = r.filePath.find('\\', level + 1)) {
+      if (!r.filePath.empty()) ++uses[r.filePath.substr(0, level)];
+      if (level == std::string::npos) break;
+    }
+  }
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const FileRecord& r = entry->Record();
+    const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
+    if (uses[prefix + r.fileName] > 1 || uses[prefix + r.fileName + ".zip"] > 1) sharedNames_.insert(entry);
+  }
+}
+
 // The save's own cost is remembered so DownloadUpdate can space the saves of a long log.
 bool CLiveThread::SaveLog() {
   const auto start = std::chrono::steady_clock::now();
@@ -222,6 +248,7 @@ CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
 
 bool CLiveThread::DownloadUpdate() {
   UpdateList& list = List();
+  FindSharedNames();
   int32_t remaining = static_cast<int32_t>(list.Count());
   const int64_t total = list.TotalArchiveSize();
   int64_t done = 0;
@@ -266,6 +293,7 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
 // The archive's and the unpacked file's size and CRC are taken while they are written, so
 // nothing is read back from disk. Neither may grow past its listed size.
 bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
+  verified_.erase(&entry);
   Digest archive;
   if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
                       Limit(entry.CompressLen()), &archive)) {
@@ -285,6 +313,8 @@ bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
                     entry.FileCrc(), unpackedCrc, u"Check Failed!"));
     return false;
   }
+  FileIdentity id;
+  if (IdentifyFile(Utf8(names.unpacked), id)) verified_[&entry] = id;
   // The install flushes this file; writing it out now overlaps that with the next downloads.
   platform::StartWriteback(Utf8(names.unpacked));
   return true;
@@ -305,6 +335,15 @@ bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t e
 // --- install -------------------------------------------------------------------------------
 
 // --- creation ------------------------------------------------------------------------------
+
+bool IdentifyFile(const std::string& path, FileIdentity& out) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  out = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                     static_cast<uint64_t>(st.st_size),
+                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return true;
+}
 
 WorkerSettings SettingsFromOptions(const UpdaterOptions& options) {
   return WorkerSettings{options.programName, options.version,     options.versionKey,

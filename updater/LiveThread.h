@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "text/Text.h"
@@ -30,6 +32,20 @@ class UpdateList;
 // about 3 MB), and the unpacked list past kListLimit.
 inline constexpr uint64_t kListArchiveLimit = 8u << 20;
 inline constexpr uint64_t kListLimit = 128u << 20;
+
+// A file as it was at one moment: the same identity later means the file was not replaced
+// (that changes the inode) or written since (that changes the modification time, which the
+// unpacking set to the archive item's time). A second link to it keeps its identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path` itself (a link is not followed); false when there is none.
+bool IdentifyFile(const std::string& path, FileIdentity& out);
 
 // What the worker is told before it starts.
 struct WorkerSettings {
@@ -91,6 +107,8 @@ class CLiveThread : public Basalt::IThread {
   bool TryEntry(UpdateFileEntry& entry, const Names& names);
   struct StagedEntry;
   bool CheckStaged(std::vector<StagedEntry>& entries);
+  bool StillAsVerified(const StagedEntry& staged) const;
+  void FindSharedNames();
   bool CommitAll(const std::vector<std::string>& staged);
   bool CommitEntry(const std::string& target);
   void RemoveDownloadDirectory();
@@ -106,6 +124,11 @@ class CLiveThread : public Basalt::IThread {
   std::unique_ptr<UpdateList> list_;
   std::unique_ptr<FileChecker> checker_;  // measures and unpacks archives
   FileDigest digest_;                      // measures staged files
+  // Unpacked files verified in this run (size and CRC taken while inflating), by the identity
+  // of the file then: until the install, only this entry's own fetch writes that name, unless
+  // the name is shared with another of the run's names.
+  std::unordered_map<const UpdateFileEntry*, FileIdentity> verified_;
+  std::unordered_set<const UpdateFileEntry*> sharedNames_;
   std::atomic<uint32_t> active_{0};
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};

@@ -56,20 +56,26 @@ bool CLiveThread::InstallUpdate() {
 }
 
 // Whatever the download directory held is checked once more as staged, against FileLen and
-// FileCrc (the files are independent, so they are measured on a few threads): a name another
-// entry or the log has since reused, or a resumed entry whose file changed or went, is fetched
-// again and staged anew. The installed file is never touched here.
+// FileCrc: a name another entry or the log has since reused, or a resumed entry whose file
+// changed or went, is fetched again and staged anew. A file verified while it was inflated in
+// this run, under a name nothing else of the run uses, is still that file when its identity is
+// unchanged: it is not read again. The rest is measured on a few threads. The installed file is
+// never touched here.
 bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
   std::vector<ExpectedFile> expected;
-  for (const StagedEntry& e : entries) {
+  std::vector<size_t> measured;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const StagedEntry& e = entries[i];
+    if (StillAsVerified(e)) continue;
     const std::string target = Utf8(e.names.installed);
     const std::string path = e.result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
     expected.push_back({e.result == Staging::Failed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
+    measured.push_back(i);
   }
   const std::vector<bool> good = MatchAll(expected);
-  for (size_t i = 0; i < entries.size(); ++i) {
-    StagedEntry& e = entries[i];
-    if (good[i]) continue;
+  for (size_t k = 0; k < measured.size(); ++k) {
+    if (good[k]) continue;
+    StagedEntry& e = entries[measured[k]];
     const std::string target = Utf8(e.names.installed);
     if (e.result == Staging::Staged) platform::DiscardReplacement(target);
     e.result = Staging::Failed;
@@ -83,6 +89,14 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
     e.result = again;
   }
   return true;
+}
+
+bool CLiveThread::StillAsVerified(const StagedEntry& e) const {
+  if (e.result != Staging::Staged || sharedNames_.count(e.entry)) return false;
+  const auto found = verified_.find(e.entry);
+  FileIdentity now;
+  return found != verified_.end() && IdentifyFile(platform::TemporaryNameFor(Utf8(e.names.installed)), now) &&
+         now == found->second;
 }
 
 // A rename that fails part-way leaves the files renamed so far new, the rest old, and no

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/updater/UpdateFixture.h"
@@ -188,6 +189,22 @@ TEST_F(Safety, ResumedEntryWhoseFileChangedOrWentIsFetchedAgain) {
   EXPECT_EQ(Installed("a.txt"), "alpha");
   EXPECT_EQ(Installed("b.txt"), "beta");
   EXPECT_EQ(Installed("c.txt"), "gamma");
+}
+
+TEST_F(Safety, FileChangedInPlaceBetweenDownloadAndInstallIsFetchedAgain) {
+  PublishAndServe({{"", "a.txt", "alpha"}, {"", "b.txt", "beta"}});
+  auto worker = Worker();
+  ASSERT_TRUE(worker->CheckUpdate());
+  ASSERT_TRUE(worker->DownloadUpdate());
+  std::FILE* f = std::fopen(Downloaded("a.txt").c_str(), "r+");  // same inode, same size
+  ASSERT_NE(f, nullptr);
+  std::fputs("ALPHA", f);
+  std::fclose(f);
+  ASSERT_TRUE(worker->InstallUpdate());
+  EXPECT_EQ(Installed("a.txt"), "alpha");
+  EXPECT_EQ(Installed("b.txt"), "beta");
+  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 2);
+  EXPECT_EQ(server.RequestCount("/game/102/b.txt.102"), 1);
 }
 
 // --- nothing grows past its listed size ---------------------------------------------------------
