@@ -22,4 +22,9 @@ bool ApplyRequestSettings(CURL* curl, long connectTimeoutMs, curl_slist** header
 // braces...) as %XX; "%" stays so escapes already present survive. Backslashes become "/".
 std::string EscapeUrl(const std::string& url);
 
+// Escapes a name or relative path of an update list completely for a URL path: every byte but
+// letters, digits and "-._~" ("%", "?" and "#" included, so a file name reaches the server as
+// itself); backslashes, which separate the list's levels, become "/".
+std::string EscapeUrlPath(const std::string& path);
+
 }  // namespace platform

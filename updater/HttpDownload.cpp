@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,33 +14,25 @@
 namespace updater {
 namespace {
 
-constexpr char kHex[] = "0123456789ABCDEF";
 // Bytes taken from the connection at once; progress is still reported in chunks of kChunkBytes.
 constexpr long kReceiveBytes = 64 * 1024;
-
-void AppendEscaped(std::string& out, unsigned char c) {
-  out += '%';
-  out += kHex[c >> 4];
-  out += kHex[c & 15];
-}
-
-bool Unreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '.' || c == '_' || c == '~';
-}
 
 // One transfer's state, reached from the write callback.
 struct Transfer {
   CURL* curl;
   const std::string* target;
   const DownloadHooks* hooks;
-  long stallMs;
+  DownloadTimeouts timeouts;
+  uint64_t maxBytes;
   int fd = -1;
   bool refused = false;  // the status was not 200/206
-  bool failed = false;   // the file could not be created or written
+  bool failed = false;   // the file could not be created or written, or the body was too long
   uint64_t total = 0;
+  uLong crc = crc32_z(0, nullptr, 0);
   curl_off_t lastSeen = -1;  // byte count at the last sign of life
   std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
+  curl_off_t windowBytes = 0;  // byte count when the current rate window began
+  std::chrono::steady_clock::time_point windowStart = lastAlive;
 
   ~Transfer() {
     if (fd >= 0) close(fd);
@@ -58,7 +51,9 @@ struct Transfer {
       refused = true;
       return false;
     }
-    fd = open(target->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A new file, never one reached through a link or shared with another name.
+    unlink(target->c_str());
+    fd = open(target->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     failed = fd < 0;
     return !failed;
   }
@@ -76,7 +71,9 @@ struct Transfer {
 
   // One write for what arrived; progress and the cancel check still come per chunk.
   bool Body(const char* data, size_t size) {
+    if (size > maxBytes - total) return !(failed = true);  // longer than the caller allows
     if (!Write(data, size)) return false;
+    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(data), size);
     for (size_t done = 0; done < size; done += HttpDownload::kChunkBytes) {
       if (hooks->keepGoing && !hooks->keepGoing()) return false;
       total += std::min(HttpDownload::kChunkBytes, size - done);
@@ -102,7 +99,14 @@ int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
     t.lastSeen = received;
     t.lastAlive = now;
   }
-  return now - t.lastAlive > std::chrono::milliseconds(t.stallMs) ? 1 : 0;
+  if (now - t.lastAlive > std::chrono::milliseconds(t.timeouts.stallMs)) return 1;
+  const auto window = std::chrono::milliseconds(t.timeouts.rateWindowMs);
+  if (now - t.windowStart < window) return 0;
+  const curl_off_t floor = static_cast<curl_off_t>(t.timeouts.minBytesPerSecond) * t.timeouts.rateWindowMs / 1000;
+  if (received - t.windowBytes < floor) return 1;
+  t.windowStart = now;
+  t.windowBytes = received;
+  return 0;
 }
 
 // The shared request settings, plus curl's own low-speed rule for callers without a stall
@@ -124,15 +128,18 @@ HttpDownload::~HttpDownload() {
   if (curl_) curl_easy_cleanup(curl_);
 }
 
-bool HttpDownload::Get(const std::string& url, const std::string& target, const DownloadHooks& hooks) {
+bool HttpDownload::Get(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
+                       Digest* received) {
   if (!curl_) return false;
   curl_slist* headers = nullptr;
   if (!ApplyDownloadSettings(curl_, timeouts_, &headers)) {
     curl_slist_free_all(headers);
     return false;
   }
-  Transfer transfer{curl_, &target, &hooks, timeouts_.stallMs};
+  Transfer transfer{curl_, &target, &hooks, timeouts_, maxBytes};
   curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+  // An announced length over the limit fails before anything is written.
+  curl_easy_setopt(curl_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(std::min<uint64_t>(maxBytes, INT64_MAX)));
   curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, kReceiveBytes);
   curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &transfer);
@@ -148,6 +155,7 @@ bool HttpDownload::Get(const std::string& url, const std::string& target, const 
   // A file that cannot be closed cleanly was not written completely.
   if (transfer.fd >= 0 && close(transfer.fd) != 0) ok = false;
   transfer.fd = -1;
+  if (received) *received = Digest{transfer.total, static_cast<uint32_t>(transfer.crc)};
   return ok;
 }
 
@@ -156,13 +164,7 @@ std::string RequestUrl(text::WStringView url, uint32_t seconds) {
 }
 
 text::WString EscapeListPath(text::WStringView path) {
-  std::string out;
-  for (unsigned char c : text::ToUtf8(path)) {
-    if (c == '\\') out += '/';
-    else if (Unreserved(c)) out += static_cast<char>(c);
-    else AppendEscaped(out, c);
-  }
-  return text::FromUtf8(out);
+  return text::FromUtf8(platform::EscapeUrlPath(text::ToUtf8(path)));
 }
 
 }  // namespace updater
