@@ -57,6 +57,8 @@ step "the self-update shows Vendrel" wait_window Vendrel 60
 shot self-update
 step "the updated lobby shows its window" wait_window "$title" 120
 step "the lobby is now 1.0.2" grep -q 'version="1.0.2"' "$prog/Update.cfg"
+step "its program is the published one" cmp -s "$work/release/Quorvane/Quorvane" "$prog/Quorvane"
+step "and only the new lobby runs" test "$(pgrep -c -f "^$prog/Quorvane")" = 1
 step "the sample movie shows the log-in" wait_screen login 30
 shot login
 

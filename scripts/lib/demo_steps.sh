@@ -52,6 +52,9 @@ install_old_lobby() {
   sed -i -e 's#<Software version="[^"]*"#<Software version="1.0.1"#' "$2/Update.cfg"
   rm -rf "$2/movie"
   cp -r "$root/resources/lobby/install/placeholder-movie" "$2/movie"
+  # Built from the same sources as 1.0.2; a few bytes after the program (which it never reads)
+  # tell the two apart, so the update can be seen to replace it.
+  printf 'zemba-lobby-1.0.1' >> "$2/Quorvane"
 }
 
 start_lobby() {
