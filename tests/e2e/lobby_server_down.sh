@@ -3,32 +3,10 @@
 # shows 检查失败 for every installed game and the lobby stays usable; a second lobby changes
 # nothing; closing asks the movie's own log-out question, Escape keeps the lobby, 退出 ends it.
 # Usage: lobby_server_down.sh <build dir> <screenshot dir>
-set -uo pipefail
 build=$1 shots=$2
-root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/scripts/lib/update_server.sh"
-. "$root/scripts/lib/lobby.sh"
+. "$(dirname "$0")/lib/lobby_test.sh"
 . "$root/scripts/lib/demo_steps.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
-export WEBKIT_DISABLE_COMPOSITING_MODE=1
 headless=1 title=QuorvaneTest prog=$work/prog
-cleanup() {
-  pkill -f "^$prog/" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
 rm -rf "$shots" && mkdir -p "$shots"
 
 install_lobby "$build" "$prog" "http://127.0.0.1:$(free_port)" || { echo "FAIL - install"; exit 1; }
@@ -58,7 +36,6 @@ click_refresh
 sleep 1
 check "refreshing keeps the lobby usable and still says 检查失败" wait_game_state DemoGame failed 20
 
-not() { ! "$@"; }
 # The log-out dialog's 退出 button, in movie coordinates; its 取消 has the focus.
 confirm_shown() {
   local r g b
@@ -80,4 +57,4 @@ check "closing asks again" confirm_shown
 click_movie 410 339
 for _ in $(seq 100); do kill -0 "$lobby" 2>/dev/null || break; sleep 0.1; done
 check "退出 ends the lobby" bash -c "! kill -0 $lobby 2>/dev/null"
-exit $((failures > 0))
+finish

@@ -3,30 +3,8 @@
 # a second lobby, a newer lobby on the server (with and without an updater to hand over to),
 # and closing before log-in.
 # Usage: quorvane_startup.sh <build dir>
-set -uo pipefail
 build=$1
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
-. "$here/scripts/lib/lobby.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/lib/lobby_test.sh"
 
 start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
 pids+=("$MOVIE_PID")
@@ -107,4 +85,4 @@ lobby=$!
 pids+=("$lobby")
 check "a lobby whose updater cannot start shows its window instead" wait_window QuorvaneTest 30
 kill "$lobby" 2>/dev/null
-exit $((failures > 0))
+finish
