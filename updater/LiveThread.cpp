@@ -19,6 +19,7 @@
 #include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
 #include "updater/PathDirectories.h"
+#include "updater/SaveSchedule.h"
 #include "updater/UpdateList.h"
 
 namespace updater {
@@ -28,9 +29,6 @@ using text::WString;
 using text::WStringView;
 
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
-// The resume log is saved at most once per this many times its own saving cost, so even a
-// long log takes a small share of the run.
-constexpr int kSaveCostFactor = 20;
 
 // A size from the list as a limit; a negative size allows nothing.
 uint64_t Limit(int32_t listed) { return listed < 0 ? 0 : static_cast<uint64_t>(listed); }
@@ -222,13 +220,7 @@ void CLiveThread::FindSharedNames() {
   }
 }
 
-// The save's own cost is remembered so DownloadUpdate can space the saves of a long log.
-bool CLiveThread::SaveLog() {
-  const auto start = std::chrono::steady_clock::now();
-  const bool ok = List().Save(logPath_);
-  lastSaveCost_ = std::chrono::steady_clock::now() - start;
-  return ok;
-}
+bool CLiveThread::SaveLog() { return List().Save(logPath_); }
 
 WString CLiveThread::InstalledPath(const UpdateFileEntry& entry) const {
   return PathIn(settings_.programDir, entry.FilePath(), entry.FileName());
@@ -252,7 +244,7 @@ bool CLiveThread::DownloadUpdate() {
   int32_t remaining = static_cast<int32_t>(list.Count());
   const int64_t total = list.TotalArchiveSize();
   int64_t done = 0;
-  auto lastSave = std::chrono::steady_clock::now();
+  SaveSchedule saves(logInterval_, SaveSchedule::Clock::now());
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     --remaining;
     if (entry->Status() != 0) {
@@ -267,10 +259,10 @@ bool CLiveThread::DownloadUpdate() {
       return false;
     }
     done += entry->CompressLen();
-    const auto interval = std::max<std::chrono::steady_clock::duration>(logInterval_, kSaveCostFactor * lastSaveCost_);
-    if (std::chrono::steady_clock::now() - lastSave >= interval) {
+    if (saves.Due(SaveSchedule::Clock::now())) {
+      const auto began = SaveSchedule::Clock::now();
       SaveLog();
-      lastSave = std::chrono::steady_clock::now();
+      saves.Saved(began, SaveSchedule::Clock::now());
     }
   }
   SaveLog();

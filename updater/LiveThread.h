@@ -72,7 +72,7 @@ class CLiveThread : public Basalt::IThread {
   void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
   // During the downloads the resume log is rewritten at most this often, so an interrupted run
   // resumes close to where it stopped without rewriting a long log after every file. A long
-  // log that takes a while to save is saved less often (see SaveLog).
+  // log that takes a while to save is saved less often (see SaveSchedule).
   void SetLogInterval(std::chrono::milliseconds interval) { logInterval_ = interval; }
   // Where diagnostic lines go; standard error unless replaced.
   void SetDebugSink(std::function<void(text::WStringView)> sink) { debug_ = std::move(sink); }
@@ -132,7 +132,6 @@ class CLiveThread : public Basalt::IThread {
   std::atomic<uint32_t> active_{0};
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
-  std::chrono::steady_clock::duration lastSaveCost_{};
   HttpDownload download_;
   std::function<void(text::WStringView)> debug_;
 };

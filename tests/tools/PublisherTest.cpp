@@ -243,6 +243,9 @@ TEST_F(PublisherTest, NamesThatWouldShareALocalNameInTheDownloadDirectoryAreRefu
     EXPECT_TRUE(fs::is_empty(dir_.Join("srv"))) << clash;
     fs::remove_all(Program(clash.substr(0, clash.find('/'))));
   }
+  ASSERT_TRUE(WriteFileBytes(Program(std::string(252, 'n')), "no room for .zip"));
+  EXPECT_NE(Publish().err.find("too long"), std::string::npos);
+  fs::remove(Program(std::string(252, 'n')));
   ASSERT_TRUE(WriteFileBytes(Program("data/UpdateLog.xml"), "below the top it is only a name"));
   EXPECT_EQ(Publish().exitCode, 0);
 }

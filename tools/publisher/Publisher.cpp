@@ -145,6 +145,9 @@ std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& fil
     const text::WString shown = ShownName(f);
     if ((f.localDir.empty() && own.count(f.name)) || taken.count(shown + u".zip"))
       return u"file " + Quoted(shown) + u" would share a local name in the updater's download directory";
+    // The archive is kept as "<name>.zip", which must still be a name the file system takes.
+    if (text::ToUtf8(f.name).size() + 4 > NAME_MAX)
+      return u"file " + Quoted(shown) + u" has a name too long for its local archive name";
   }
   return std::nullopt;
 }
