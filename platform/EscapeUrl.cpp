@@ -11,15 +11,19 @@ bool UrlSafe(unsigned char c) {
   return std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) == std::string_view::npos;
 }
 
-}  // namespace
+bool Unreserved(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~';
+}
 
-std::string EscapeUrl(const std::string& url) {
+// The one percent-encoder: "\" becomes "/", bytes `keep` accepts stay, the rest become %XX.
+std::string PercentEncode(const std::string& bytes, bool (*keep)(unsigned char)) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  out.reserve(url.size());
-  for (unsigned char c : url) {
+  out.reserve(bytes.size());
+  for (unsigned char c : bytes) {
     if (c == '\\') c = '/';
-    if (UrlSafe(c)) {
+    if (c == '/' || keep(c)) {
       out += static_cast<char>(c);
     } else {
       out += '%';
@@ -29,5 +33,11 @@ std::string EscapeUrl(const std::string& url) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string EscapeUrl(const std::string& url) { return PercentEncode(url, UrlSafe); }
+
+std::string EscapeUrlPath(const std::string& path) { return PercentEncode(path, Unreserved); }
 
 }  // namespace platform

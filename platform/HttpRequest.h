@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +15,12 @@ struct HttpLimits {
   long connectTimeoutMs = 15000;  // no answer to the connect: the transfer fails
   long stallMs = 30000;           // nothing received for this long: the transfer fails
   long totalTimeoutMs = 0;        // the whole transfer, 0 for no bound
+  // A server that trickles a byte now and then never stalls: fewer than minBytesPerSecond on
+  // average over any rateWindowMs also fails the transfer (0: no such rule).
+  long minBytesPerSecond = 0;
+  long rateWindowMs = 30000;
+  // A body announced longer than this fails before the receiver sees anything (0: no bound).
+  uint64_t maxAnnouncedBytes = 0;
 };
 
 // What the caller does with the answer; everything runs on the requesting thread.
@@ -52,5 +59,15 @@ class HttpClient {
 // Escapes the bytes a URL cannot carry as they are (blanks, controls, non-ASCII, quotes,
 // braces...) as %XX; "%" stays so escapes already present survive. Backslashes become "/".
 std::string EscapeUrl(const std::string& url);
+
+// Escapes a name or relative path of an update list completely for a URL path: every byte but
+// letters, digits and "-._~" ("%", "?" and "#" included, so a file name reaches the server as
+// itself); backslashes, which separate the list's levels, become "/".
+std::string EscapeUrlPath(const std::string& path);
+
+// Escapes a name or relative path of an update list completely for a URL path: every byte but
+// letters, digits and "-._~" ("%", "?" and "#" included, so a file name reaches the server as
+// itself); backslashes, which separate the list's levels, become "/".
+std::string EscapeUrlPath(const std::string& path);
 
 }  // namespace platform

@@ -1,93 +1,109 @@
 #!/usr/bin/env bash
-# The demo: sets up the machine, builds, publishes the demo game as version 1.0.1 into a
-# temporary update server root, serves it with nginx on 127.0.0.1 and lets the updater Vendrel
-# install it into an empty temporary program directory with -reboot, so the game starts
-# afterwards. Runs on your display when $DISPLAY is set; otherwise under a virtual display,
-# taking screenshots into a folder it prints.
+# The demo: the whole system from a fresh clone. It sets up the machine and builds, installs the
+# lobby as version 1.0.1 into a temporary program directory, publishes the lobby itself as 1.0.2
+# and the demo game as 1.0.1 with the project's publisher, and serves them with nginx on
+# 127.0.0.1. Quorvane 1.0.1 finds 1.0.2, Vendrel installs it and restarts the lobby, which then
+# shows the sample movie. On a display you go on by hand (the demo says how); without one it
+# runs under a virtual display and walks the same road with real clicks: log-in, installing the
+# game, playing it, and updating it to a second version, saving screenshots into a folder it
+# prints. A step that fails ends the demo with a non-zero code and names the step.
+#   scripts/demo.sh              set up, build, run
+#   scripts/demo.sh --run [--headless] [shots dir]   run only (ZEMBA_BUILD_DIR: the build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=${ZEMBA_BUILD_DIR:-$root/build/release}  # the build whose programs the demo runs
+build=${ZEMBA_BUILD_DIR:-$root/build/release}
 
 if [ "${1:-}" != "--run" ]; then
   bash scripts/setup.sh
   cmake --preset release >/dev/null
   cmake --build --preset release -j "$(nproc)"
-  cat <<'INTRO'
-
-== What you will see
-An orange progress window (566 x 73, no frame, centred, kept above other windows) titled
-"Vendrel": the top line names the step and the file being downloaded, the yellow bar grows
-from left to right in 65 segments, the bottom line counts "<received> Byte/ <expected> Byte".
-The server is slowed down on purpose so the download takes several seconds. When everything
-is installed the bar gets its rounded right end, the window closes by itself, and the demo
-game starts from the new program directory: a small window that lists the arguments it was
-started with (none) and its working directory. Close it with its "退出" button.
-The window can be dragged anywhere; Enter or Escape ends the updater early.
-
-INTRO
   if [ -n "${DISPLAY:-}" ]; then
     exec bash "$0" --run
   fi
-  echo "No \$DISPLAY: running under a virtual display and taking screenshots."
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --run --headless
+  echo "No \$DISPLAY: running under a virtual display with real clicks, taking screenshots."
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --run --headless
 fi
 
 headless=0
 [ "${2:-}" = "--headless" ] && headless=1
 . "$root/scripts/lib/update_server.sh"
+. "$root/scripts/lib/lobby.sh"
+. "$root/scripts/lib/demo_steps.sh"
 
 work=$(mktemp -d /tmp/zemba-demo.XXXXXX)
-trap stop_nginx EXIT
-shots=$work/screenshots
-mkdir -p "$shots" "$work/install"
-
-echo "== Publishing DemoGame 1.0.1"
-stage_demogame "$build/tools/demogame/DemoGame" "$work/release/DemoGame"
-"$build/tools/publisher/zemba-publish" --name DemoGame --version 1.0.1 \
-  --program "$work/release/DemoGame" --root "$work/www"
-rate=60k
-[ "$headless" = 1 ] && rate=150k
-start_nginx "$work/www" "$work/nginx" "$rate"
-echo "   served by nginx at $NGINX_URL/zemba/demogame (throttled to $rate/s)"
-
-echo "== Vendrel installs it into $work/install/DemoGame"
+shots=${3:-$work/screenshots}
+mkdir -p "$shots"
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
 export ZEMBA_DEMOGAME_REPORT=$work/game-started.txt
-"$build/updater/app/Vendrel" -name "DemoGame" -number "1.0.1" -prog "$work/install/DemoGame" \
-  -down "$work/down" -http "$NGINX_URL/zemba/demogame" -reboot 2>"$work/vendrel.log" &
-vendrel=$!
-n=0
-while kill -0 "$vendrel" 2>/dev/null; do
-  if [ "$headless" = 1 ]; then
-    n=$((n + 1))
-    import -window root "$(printf '%s/progress-%02d.png' "$shots" "$n")" 2>/dev/null || true
-  fi
-  sleep 0.5
-done
-rc=0
-wait "$vendrel" || rc=$?
-stop_nginx
-echo "   Vendrel ended with code $rc (0: installed). Its diagnostic lines: $work/vendrel.log"
-echo "   installed files:"
-(cd "$work/install" && find . -type f | sort | sed 's/^/     /')
+[ "$headless" = 1 ] && export WEBKIT_DISABLE_COMPOSITING_MODE=1
+trap demo_cleanup EXIT
+prog=$work/Zemba
+title="Zemba 游戏大厅"
 
-for _ in $(seq 100); do
-  [ -s "$ZEMBA_DEMOGAME_REPORT" ] && break
-  sleep 0.1
-done
-game=$(sed -n 's/^pid //p' "$ZEMBA_DEMOGAME_REPORT" 2>/dev/null || true)
-if [ -z "$game" ]; then
-  echo "== The demo game did not start."
-  exit 1
+step "serving an empty update server" start_nginx "$work/www" "$work/nginx" 400k
+step "publishing the lobby as 1.0.2" publish_lobby "$build" "$work/release/Quorvane" "$work/www" 1.0.2
+step "publishing DemoGame 1.0.1" publish_demogame "$build" "$work/release/DemoGame" "$work/www" 1.0.1
+step "installing the lobby 1.0.1 into $prog" install_old_lobby "$build" "$prog"
+cat <<INTRO
+
+== The update server is $NGINX_URL; the lobby 1.0.1 is in $prog.
+Quorvane starts, finds 1.0.2 on the server and hands over to Vendrel (the orange progress
+window), which installs it and restarts the lobby. The new lobby shows the sample movie.
+INTRO
+
+step "starting Quorvane 1.0.1" start_lobby "$prog"
+step "the self-update shows Vendrel" wait_window Vendrel 60
+shot self-update
+step "the updated lobby shows its window" wait_window "$title" 120
+step "the lobby is now 1.0.2" grep -q 'version="1.0.2"' "$prog/Update.cfg"
+step "its program is the published one" cmp -s "$work/release/Quorvane/Quorvane" "$prog/Quorvane"
+step "and only the new lobby runs" test "$(pgrep -c -f "^$prog/Quorvane")" = 1
+step "the sample movie shows the log-in" wait_screen login 30
+shot login
+
+if [ "$headless" = 0 ]; then
+  cat <<HAND
+
+== Go on by hand in the lobby window:
+  1. Log in with any account and password (there is no account server; 记住账号 remembers it).
+  2. In the hall, press 安装 on 演示游戏: the updater installs it from the local server.
+  3. Press 开始游戏: the demo game's window lists the arguments the lobby gave it.
+  4. Close the game with 退出: the hall comes back.
+  5. Close the lobby with × (it asks you to confirm the log-out).
+Everything the demo made is in $work. The demo ends when the lobby ends.
+HAND
+  wait_lobby_end
+  exit 0
 fi
-echo "== The demo game runs (pid $game)."
-if [ "$headless" = 1 ]; then
-  sleep 1.5
-  import -window root "$shots/game.png" 2>/dev/null || true
-  kill "$game" 2>/dev/null || true
-  echo "== Screenshots: $shots"
-else
-  echo "   Close its window to end the demo."
-  while kill -0 "$game" 2>/dev/null; do sleep 1; done
-fi
-echo "== Everything the demo made is in $work"
+
+step "logging in" log_in demo
+step "the hall shows" wait_screen hall 20
+shot hall
+step "pressing 安装 on 演示游戏" click_game_action DemoGame 1
+step "Vendrel installs the game" wait_window Vendrel 30
+shot game-installing
+step "the lobby comes back after the install" wait_window "$title" 60
+step "DemoGame 1.0.1 is installed" grep -q 'version="1.0.1"' "$prog/DemoGame/Update.cfg"
+step "the hall shows the game as current" wait_game_state DemoGame current 20
+shot hall-installed
+step "pressing 开始游戏" click_game_action DemoGame 1
+step "the game's window shows" wait_window DemoGame 30
+step "the game got the lobby's arguments" grep -q '^arg -ip$' "$ZEMBA_DEMOGAME_REPORT"
+shot game-running
+step "closing the game" close_game
+step "the lobby comes back after the game" wait_window "$title" 30
+shot hall-after-game
+step "publishing DemoGame 1.0.2" publish_demogame "$build" "$work/release/DemoGame" "$work/www" 1.0.2
+step "refreshing the hall" click_refresh
+step "the hall offers 更新" wait_game_state DemoGame outdated 20
+shot hall-update-offered
+step "pressing 更新" click_game_action DemoGame 1
+step "Vendrel updates the game" wait_window Vendrel 30
+shot game-updating
+step "the lobby comes back after the update" wait_window "$title" 60
+step "DemoGame 1.0.2 is installed" grep -q 'version="1.0.2"' "$prog/DemoGame/Update.cfg"
+step "the hall shows the game as current again" wait_game_state DemoGame current 20
+shot hall-updated
+echo
+echo "== The demo walked the whole road. Screenshots: $shots"

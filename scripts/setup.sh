@@ -14,7 +14,7 @@ PACKAGES=(
   libwebkit2gtk-4.1-dev
   fonts-wqy-zenhei
   nginx-light curl unzip
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool x11-apps imagemagick procps
   python3 python3-cairo
   nodejs
 )

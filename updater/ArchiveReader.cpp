@@ -112,7 +112,7 @@ void CreateLevels(const std::string& directory) {
 class OutputFile {
  public:
   explicit OutputFile(const std::string& path)
-      : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600)) {}
+      : fd_((::unlink(path.c_str()), ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600))) {}
   ~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -151,9 +151,11 @@ struct ArchiveReader::Impl {
   std::string root;  // current directory when opened, with a trailing "/"
   std::vector<char> buffer;
 
-  void CloseItem() {
-    if (itemOpen) unzCloseCurrentFile(archive);  // the stored CRC is checked by the caller's own measurement
+  // False when the item was read to its end and its data does not match the stored CRC.
+  bool CloseItem() {
+    const bool ok = !itemOpen || unzCloseCurrentFile(archive) != UNZ_CRCERROR;
     itemOpen = false;
+    return ok;
   }
 
   std::string Resolve(text::WStringView target) const {
@@ -177,18 +179,32 @@ struct ArchiveReader::Impl {
     return extra;
   }
 
-  ArchiveResult CopyItem(OutputFile& out) {
+  // The unzip layer keeps the CRC of what it inflates and compares it with the stored one at the
+  // end; when they agree, the stored CRC is the CRC of what was written.
+  ArchiveResult CopyItem(OutputFile& out, uint64_t maxBytes, uLong storedCrc, Digest& written) {
     if (buffer.empty()) buffer.resize(kOutputBufferSize);
+    written = Digest{};
     while (true) {
-      int n = unzReadCurrentFile(archive, buffer.data(), static_cast<unsigned>(buffer.size()));
+      // Never more than one byte past the limit is asked for, so a bomb cannot fill the disk.
+      const uint64_t room = maxBytes - written.size;
+      const unsigned want = static_cast<unsigned>(room >= buffer.size() ? buffer.size() : room + 1);
+      int n = unzReadCurrentFile(archive, buffer.data(), want);
       if (n < 0) return ArchiveResult::DecompressFailure;
-      if (n == 0) return unzeof(archive) ? ArchiveResult::Ok : ArchiveResult::DecompressFailure;
+      if (n == 0) {
+        written.crc = static_cast<uint32_t>(storedCrc);
+        if (!unzeof(archive)) return ArchiveResult::DecompressFailure;
+        return CloseItem() ? ArchiveResult::Ok : ArchiveResult::DecompressFailure;
+      }
+      if (static_cast<uint64_t>(n) > maxBytes - written.size) return ArchiveResult::TooLarge;
       if (!out.Write(buffer.data(), static_cast<size_t>(n))) return ArchiveResult::WriteFailure;
+      written.size += static_cast<uint64_t>(n);
     }
   }
 
-  ArchiveResult ExtractFile(const std::string& path, const unz_file_info64& info, const ItemAttributes& attributes) {
+  ArchiveResult ExtractFile(const std::string& path, const unz_file_info64& info, const ItemAttributes& attributes,
+                            uint64_t maxBytes, Digest& written) {
     if (info.flag & 1) return ArchiveResult::PasswordRequired;
+    if (info.uncompressed_size > maxBytes) return ArchiveResult::TooLarge;
     size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0) CreateLevels(path.substr(0, slash));
     OutputFile out(path);
@@ -198,7 +214,7 @@ struct ArchiveReader::Impl {
     itemOpen = true;
     ItemTimes times{DosTimeToUtc(info.dosDate), DosTimeToUtc(info.dosDate)};
     ApplyExtendedTimestamp(LocalExtraField(), times);
-    ArchiveResult result = CopyItem(out);
+    ArchiveResult result = CopyItem(out, maxBytes, info.crc, written);
     if (result == ArchiveResult::Ok) out.Finish(attributes.mode, times);
     return result;
   }
@@ -224,7 +240,7 @@ ArchiveResult ArchiveReader::OpenArchive(text::WStringView path) {
   return ArchiveResult::Ok;
 }
 
-ArchiveResult ArchiveReader::ExtractItem(int index, text::WStringView target) {
+ArchiveResult ArchiveReader::ExtractItem(int index, text::WStringView target, uint64_t maxBytes, Digest* written) {
   if (!impl_->archive) return ArchiveResult::BadArgument;
   impl_->CloseItem();
   if (index < 0 || static_cast<uint64_t>(index) >= impl_->itemCount || target.empty()) return ArchiveResult::BadArgument;
@@ -237,8 +253,10 @@ ArchiveResult ArchiveReader::ExtractItem(int index, text::WStringView target) {
     CreateLevels(path);
     return ArchiveResult::Ok;
   }
-  result = impl_->ExtractFile(path, info, attributes);
+  Digest digest;
+  result = impl_->ExtractFile(path, info, attributes, maxBytes, digest);
   impl_->CloseItem();
+  if (written) *written = digest;
   return result;
 }
 

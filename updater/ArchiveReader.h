@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "text/Text.h"
+#include "updater/Crc32.h"
 
 namespace updater {
 
@@ -18,7 +19,8 @@ enum class ArchiveResult {
   Corrupt,
   ReadFailure,
   PasswordRequired,
-  DecompressFailure,
+  DecompressFailure,  // also: the data does not match the CRC stored with the item
+  TooLarge,           // the item holds more than the caller allows
 };
 
 class ArchiveReader {
@@ -32,9 +34,12 @@ class ArchiveReader {
   // current directory at this moment.
   ArchiveResult OpenArchive(text::WStringView path);
   // Writes item `index` to `target`; the item's stored name plays no part. A directory item
-  // creates a directory at the target. Extraction writes the target in place: callers that
-  // install files make that atomic themselves.
-  ArchiveResult ExtractItem(int index, text::WStringView target);
+  // creates a directory at the target. The target is always a new file (whatever stood at its
+  // name, a link included, is removed first, never followed). Inflating stops at maxBytes
+  // (TooLarge), and the data must match the item's stored CRC. `written` receives the size and
+  // CRC of what was written. Callers that install files make that atomic themselves.
+  ArchiveResult ExtractItem(int index, text::WStringView target, uint64_t maxBytes = UINT64_MAX,
+                            Digest* written = nullptr);
   ArchiveResult CloseArchive();
 
  private:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/InstanceLock.h"
+#include "platform/UpdaterNames.h"
 
 namespace updater {
 namespace {
@@ -81,18 +81,12 @@ bool ValidateOptions(const std::vector<CommandLineOption>& options, UpdaterOptio
   if (!name || !number || !prog || !down || !http) return false;
   out.programName = name->value;
   out.version = number->value;
-  out.versionKey = VersionKey(number->value);
+  out.versionKey = platform::VersionKey(number->value);
   out.programDir = prog->value;
   out.downloadDir = down->value;
   out.serverUrl = http->value;
   out.restart = First(options, "-reboot") != nullptr;
   return true;
-}
-
-text::WString VersionKey(text::WStringView version) {
-  text::WString key(version);
-  key.erase(std::remove(key.begin(), key.end(), u'.'), key.end());
-  return key;
 }
 
 bool ParseUpdaterArguments(int argc, const char* const* argv, UpdaterOptions& out) {
@@ -104,7 +98,5 @@ bool ParseUpdaterArguments(int argc, const char* const* argv, UpdaterOptions& ou
 bool ParseUpdaterCommandLine(text::WStringView line, UpdaterOptions& out) {
   return ValidateOptions(MatchOptions(TokenizeCommandLine(line)), out);
 }
-
-std::string UpdaterInstanceName() { return platform::InstanceLockName("Vendrel", platform::kCorp); }
 
 }  // namespace updater

@@ -41,17 +41,11 @@ std::vector<CommandLineOption> MatchOptions(const std::vector<text::WString>& to
 // is missing.
 bool ValidateOptions(const std::vector<CommandLineOption>& options, UpdaterOptions& out);
 
-// The version without its dots: "1.0.12" -> "1012". Names the server directory and suffixes.
-text::WString VersionKey(text::WStringView version);
-
 // The program's entry: the argument vector (argv[0] is the program itself and is skipped; on
 // this platform each argument is already one token, given in UTF-8).
 bool ParseUpdaterArguments(int argc, const char* const* argv, UpdaterOptions& out);
 
 // The same from one command-line string, tokenised first.
 bool ParseUpdaterCommandLine(text::WStringView line, UpdaterOptions& out);
-
-// The machine-wide single-instance name shared with the lobby.
-std::string UpdaterInstanceName();
 
 }  // namespace updater

@@ -63,14 +63,14 @@ bool FileChecker::MeasureFile(text::WStringView path) {
   return true;
 }
 
-bool FileChecker::UnpackMeasured() {
+bool FileChecker::UnpackMeasured(uint64_t maxBytes) {
   size_t dot = path_.rfind(u'.');
   if (path_.empty() || dot == text::WString::npos || dot == 0) return false;
   text::WString target = path_.substr(0, dot);
   ::unlink(text::ToUtf8(target).c_str());
   ArchiveReader reader;
   if (reader.OpenArchive(path_) != ArchiveResult::Ok) return false;
-  bool extracted = reader.ExtractItem(0, target) == ArchiveResult::Ok;
+  bool extracted = reader.ExtractItem(0, target, maxBytes) == ArchiveResult::Ok;
   reader.CloseArchive();
   return extracted;
 }

@@ -21,8 +21,9 @@ class FileChecker {
 
   // Unpacks the first item of the measured archive to the measured path without its last
   // extension ("x/UpdateList.xml.zip" -> "x/UpdateList.xml"). A target that exists is deleted
-  // first. False without a measured path, without a ".", or when extraction fails.
-  bool UnpackMeasured();
+  // first. False without a measured path, without a ".", when extraction fails, or when the
+  // item holds more than maxBytes or does not match its stored CRC.
+  bool UnpackMeasured(uint64_t maxBytes = UINT64_MAX);
 
  private:
   uint32_t size_ = 0;

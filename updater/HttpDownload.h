@@ -9,12 +9,17 @@
 
 #include "platform/HttpRequest.h"
 #include "text/Text.h"
+#include "updater/Crc32.h"
 
 namespace updater {
 
 struct DownloadTimeouts {
   long connectMs = 15000;  // no answer to the connect: the attempt fails
   long stallMs = 30000;    // nothing received for this long (answer or body): the attempt fails
+  // A server that trickles a byte now and then never stalls: fewer than minBytesPerSecond on
+  // average over any rateWindowMs also fails the attempt, so every transfer ends in bounded time.
+  long minBytesPerSecond = 1024;
+  long rateWindowMs = 30000;
 };
 
 // What a transfer reports while it runs; both are called on the downloading thread.
@@ -34,14 +39,13 @@ class HttpDownload {
   void SetTimeouts(const DownloadTimeouts& timeouts) { timeouts_ = timeouts; }
 
   // GETs `url` (already escaped, query included) into `target`. True only for a 200 or 206
-  // answer whose body arrived completely and was written. The target is created only once the
-  // status is known to be good, so a refused request leaves an existing file untouched.
-  // onChunk sees the running total after every chunk and once more at the end of a good body
-  // (so an empty body reports 0 once).
-  bool Get(const std::string& url, const std::string& target, const DownloadHooks& hooks);
-
-  // The client of the transfer; valid for the object's life.
-  platform::HttpClient* Handle() { return &client_; }
+  // answer whose body arrived completely, was written and holds at most maxBytes (a longer
+  // body is cut off there and fails). The target is created only once the status is known to
+  // be good, so a refused request leaves an existing file untouched; it is always a new file,
+  // made without following a link planted at its name. onChunk sees the running total after
+  // every chunk and once more at the end of a good body (so an empty body reports 0 once).
+  bool Get(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
+           Digest* received = nullptr);
 
  private:
   platform::HttpClient client_;

@@ -3,20 +3,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "platform/DebugLog.h"
-#include "platform/Paths.h"
 #include "platform/LaunchDetached.h"
+#include "platform/Paths.h"
 #include "updater/ArchiveReader.h"
-#include "updater/AtomicFile.h"
 #include "updater/FileChecker.h"
+#include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
 #include "updater/PathDirectories.h"
+#include "updater/SaveSchedule.h"
 #include "updater/UpdateList.h"
 
 namespace updater {
@@ -27,7 +30,8 @@ using text::WStringView;
 
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
 
-std::string Utf8(WStringView s) { return text::ToUtf8(s); }
+// A size from the list as a limit; a negative size allows nothing.
+uint64_t Limit(int32_t listed) { return listed < 0 ? 0 : static_cast<uint64_t>(listed); }
 
 WString PathIn(WStringView dir, WStringView relative, WStringView name) {
   WString path(dir);
@@ -47,25 +51,18 @@ WString CheckLine(WStringView kind, WStringView path, uint32_t measured, int32_t
          u") " + WString(outcome);
 }
 
-// The first item of the archive becomes the target; a target left by an earlier attempt goes
-// first, so nothing of it survives a failed extraction.
-bool UnpackArchive(const std::string& archive, const std::string& target) {
-  unlink(target.c_str());
+// The first item of the archive becomes the target, a new file of at most maxBytes; a target
+// left by an earlier attempt goes first, so nothing of it survives a failed extraction.
+bool UnpackArchive(const std::string& archive, const std::string& target, uint64_t maxBytes, Digest& written) {
   ArchiveReader reader;
   if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::Ok) return false;
-  const bool ok = reader.ExtractItem(0, text::FromUtf8(target)) == ArchiveResult::Ok;
+  const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::Ok;
   reader.CloseArchive();
+  if (!ok) unlink(target.c_str());
   return ok;
 }
 
 }  // namespace
-
-struct CLiveThread::Names {
-  WString installed;
-  WString archiveUrl;
-  WString archive;
-  WString unpacked;
-};
 
 CLiveThread::CLiveThread(WorkerSettings settings)
     : settings_(std::move(settings)),
@@ -142,11 +139,12 @@ void CLiveThread::Restart() {
 bool CLiveThread::CheckUpdate() {
   UpdateList& list = List();
   PostStep(0, u"正在检查新的版本...");
-  if (list.Load(logPath_) && list.Version() == settings_.version) return ListIsSafe();
+  // A log that is not sound is not resumed: the check starts afresh.
+  if (list.Load(logPath_) && list.Version() == settings_.version && ListIsSound()) return true;
   PostStep(1, u"正在下载更新列表...");
   if (!FetchList()) return false;
   list.Clear();
-  if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSafe()) return false;
+  if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
   PostStep(2, u"正在准备更新包...");
   std::vector<ExpectedFile> installed;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
@@ -170,16 +168,26 @@ bool CLiveThread::CheckUpdate() {
 
 bool CLiveThread::FetchList() {
   const WString archive = settings_.downloadDir + u"/UpdateList.xml.zip";
-  return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0) &&
-         Checker().MeasureFile(archive) && Checker().UnpackMeasured();
+  return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0, kListArchiveLimit) &&
+         Checker().MeasureFile(archive) && Checker().UnpackMeasured(kListLimit);
 }
 
 // The list comes from the network or from a log on disk: no name in it may lead outside the
-// program or download directory, whoever wrote it.
-bool CLiveThread::ListIsSafe() {
+// program or download directory, whoever wrote it, and no file may be named twice (two
+// entries would race for one installed name).
+bool CLiveThread::ListIsSound() {
   UpdateList& list = List();
+  // Names are compared as the list's bytes, which decode one to one (the list refuses others).
+  std::unordered_set<std::string> targets;
+  targets.reserve(list.Count());
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     if (!IsSafeFileName(entry->FileName()) || !IsSafeFilePath(entry->FilePath())) {
+      list.Clear();
+      return false;
+    }
+    const FileRecord& r = entry->Record();
+    if (!targets.insert(r.filePath + '\\' + r.fileName).second) {
+      Debug(u"Vendrel UpdateList names a file twice: " + InstalledPath(*entry));
       list.Clear();
       return false;
     }
@@ -187,9 +195,32 @@ bool CLiveThread::ListIsSafe() {
   return true;
 }
 
-bool CLiveThread::SaveLog() {
-  return WriteAtomically(Utf8(logPath_), [this](const std::string& temp) { return List().Save(text::FromUtf8(temp)); });
+// A name in the download directory that two of the run's files would use (an entry "a.zip"
+// beside the archive of "a", a file named like the log): such an entry's unpacked file may have
+// been overwritten since it was verified, so the install measures it again in full.
+void CLiveThread::FindSharedNames() {
+  sharedNames_.clear();
+  std::unordered_map<std::string, int> uses;
+  for (const char* own : {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"}) ++uses[own];
+  UpdateList& list = List();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const FileRecord& r = entry->Record();
+    const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
+    ++uses[prefix + r.fileName];
+    ++uses[prefix + r.fileName + ".zip"];
+    for (size_t level = r.filePath.find('\\'); ; level = r.filePath.find('\\', level + 1)) {
+      if (!r.filePath.empty()) ++uses[r.filePath.substr(0, level)];
+      if (level == std::string::npos) break;
+    }
+  }
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const FileRecord& r = entry->Record();
+    const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
+    if (uses[prefix + r.fileName] > 1 || uses[prefix + r.fileName + ".zip"] > 1) sharedNames_.insert(entry);
+  }
 }
+
+bool CLiveThread::SaveLog() { return List().Save(logPath_); }
 
 WString CLiveThread::InstalledPath(const UpdateFileEntry& entry) const {
   return PathIn(settings_.programDir, entry.FilePath(), entry.FileName());
@@ -209,10 +240,11 @@ CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
 
 bool CLiveThread::DownloadUpdate() {
   UpdateList& list = List();
+  FindSharedNames();
   int32_t remaining = static_cast<int32_t>(list.Count());
   const int64_t total = list.TotalArchiveSize();
   int64_t done = 0;
-  auto lastSave = std::chrono::steady_clock::now();
+  SaveSchedule saves(logInterval_, SaveSchedule::Clock::now());
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     --remaining;
     if (entry->Status() != 0) {
@@ -227,9 +259,10 @@ bool CLiveThread::DownloadUpdate() {
       return false;
     }
     done += entry->CompressLen();
-    if (std::chrono::steady_clock::now() - lastSave >= logInterval_) {
+    if (saves.Due(SaveSchedule::Clock::now())) {
+      const auto began = SaveSchedule::Clock::now();
       SaveLog();
-      lastSave = std::chrono::steady_clock::now();
+      saves.Saved(began, SaveSchedule::Clock::now());
     }
   }
   SaveLog();
@@ -238,7 +271,7 @@ bool CLiveThread::DownloadUpdate() {
 
 bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
   const Names names = NamesOf(entry);
-  if (!entry.FilePath().empty()) CreatePathDirectories(entry.FilePath(), settings_.downloadDir);
+  if (!CreateRealDirectories(entry.FilePath(), settings_.downloadDir)) return false;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(kRetryPause);
     if (TryEntry(entry, names)) {
@@ -249,112 +282,60 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
   return false;
 }
 
+// The archive's and the unpacked file's size and CRC are taken while they are written, so
+// nothing is read back from disk. Neither may grow past its listed size.
 bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
-  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()))) return false;
-  FileDigest& d = digest_;
-  const bool archiveGood = d.Measure(Utf8(names.archive)) && d.Size() == static_cast<uint32_t>(entry.CompressLen()) &&
-                           d.CrcText() == entry.CompressCrc();
-  if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked))) {
-    Debug(CheckLine(u"CompressFile", names.archive, d.Size(), entry.CompressLen(), entry.CompressCrc(), d.CrcText(),
-                    u"Decompress Failed!"));
+  verified_.erase(&entry);
+  Digest archive;
+  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
+                      Limit(entry.CompressLen()), &archive)) {
     return false;
   }
-  if (!d.Measure(Utf8(names.unpacked)) || d.Size() != static_cast<uint32_t>(entry.FileLen()) ||
-      d.CrcText() != entry.FileCrc()) {
-    Debug(CheckLine(u"DecompressFile", names.unpacked, d.Size(), entry.FileLen(), entry.FileCrc(), d.CrcText(),
-                    u"Check Failed!"));
+  const WString archiveCrc = CrcText(archive.crc);
+  const bool archiveGood = archive.size == Limit(entry.CompressLen()) && archiveCrc == entry.CompressCrc();
+  Digest unpacked;
+  if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked), Limit(entry.FileLen()), unpacked)) {
+    Debug(CheckLine(u"CompressFile", names.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
+                    entry.CompressCrc(), archiveCrc, u"Decompress Failed!"));
     return false;
   }
+  const WString unpackedCrc = CrcText(unpacked.crc);
+  if (unpacked.size != Limit(entry.FileLen()) || unpackedCrc != entry.FileCrc()) {
+    Debug(CheckLine(u"DecompressFile", names.unpacked, static_cast<uint32_t>(unpacked.size), entry.FileLen(),
+                    entry.FileCrc(), unpackedCrc, u"Check Failed!"));
+    return false;
+  }
+  FileIdentity id;
+  if (IdentifyFile(Utf8(names.unpacked), id)) verified_[&entry] = id;
   // The install flushes this file; writing it out now overlaps that with the next downloads.
-  StartWriteback(Utf8(names.unpacked));
+  platform::StartWriteback(Utf8(names.unpacked));
   return true;
 }
 
-bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected) {
+bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
+                                 Digest* received) {
   if (!IsActive()) return false;
   const std::string request = RequestUrl(url, static_cast<uint32_t>(std::time(nullptr)));
   DownloadHooks hooks;
   hooks.keepGoing = [this] { return IsActive(); };
   if (expected != 0) {
-    hooks.onChunk = [this, expected](uint32_t received) { Post(WM_UPDATE_BYTES, received, expected); };
+    hooks.onChunk = [this, expected](uint32_t count) { Post(WM_UPDATE_BYTES, count, expected); };
   }
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    transferSlot_ = download_.Handle();
-  }
-  const bool ok = download_.Get(request, Utf8(target), hooks);
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    transferSlot_ = nullptr;
-  }
-  return ok;
+  return download_.Get(request, Utf8(target), maxBytes, hooks, received);
 }
 
 // --- install -------------------------------------------------------------------------------
 
-// Every file is first staged beside its target, then all of them are flushed to disk together,
-// and only then is each renamed over its target: an interruption leaves each file old or new.
-bool CLiveThread::InstallUpdate() {
-  PostStep(65, u"正在安装更新包");
-  Post(WM_UPDATE_BYTES, 0, 0);
-  UpdateList& list = List();
-  std::vector<std::string> staged;
-  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    if (!entry->FilePath().empty()) CreatePathDirectories(entry->FilePath(), settings_.programDir);
-    const Names names = NamesOf(*entry);
-    const std::string target = Utf8(names.installed);
-    const Staging result = StageEntry(Utf8(names.unpacked), target);
-    if (result == Staging::Failed) return DiscardStaged(staged);
-    if (result == Staging::Staged) staged.push_back(target);
-  }
-  std::vector<std::string> temporaries;
-  for (const std::string& target : staged) temporaries.push_back(TemporaryNameFor(target));
-  if (!FlushFiles(temporaries)) return DiscardStaged(staged);
-  for (const std::string& target : staged) {
-    if (!CommitEntry(target)) return false;
-  }
-  RemoveDownloadDirectory();
+// --- creation ------------------------------------------------------------------------------
+
+bool IdentifyFile(const std::string& path, FileIdentity& out) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  out = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                     static_cast<uint64_t>(st.st_size),
+                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
   return true;
 }
-
-Staging CLiveThread::StageEntry(const std::string& source, const std::string& target) {
-  const Staging result = StageReplacement(source, target, false);
-  if (result != Staging::Failed) return result;
-  // Whatever stands in the way is moved aside, not destroyed, and the copy is tried once more.
-  rename(target.c_str(), (target + ".bak").c_str());
-  return StageReplacement(source, target, false);
-}
-
-bool CLiveThread::CommitEntry(const std::string& target) {
-  if (CommitReplacement(target)) return true;
-  // Renaming fails over a directory, say: move it aside as the backup and commit again.
-  rename(target.c_str(), (target + ".bak").c_str());
-  if (CommitReplacement(target)) return true;
-  DiscardReplacement(target);
-  return false;
-}
-
-bool CLiveThread::DiscardStaged(const std::vector<std::string>& staged) {
-  for (const std::string& target : staged) DiscardReplacement(target);
-  return false;
-}
-
-void CLiveThread::RemoveDownloadDirectory() {
-  const std::filesystem::path down(Utf8(settings_.downloadDir));
-  const std::filesystem::path prog(Utf8(settings_.programDir));
-  std::error_code ec;
-  // Never remove a directory that holds the program or is the root itself.
-  const auto downAbs = std::filesystem::weakly_canonical(down, ec);
-  const auto progAbs = std::filesystem::weakly_canonical(prog, ec);
-  if (ec || downAbs == downAbs.root_path()) return;
-  auto rel = std::filesystem::relative(progAbs, downAbs, ec);
-  if (!ec && !rel.empty() && *rel.begin() != "..") return;
-  // The log goes first, so an interruption below leaves no log that points at removed files.
-  unlink(Utf8(logPath_).c_str());
-  std::filesystem::remove_all(downAbs, ec);
-}
-
-// --- creation ------------------------------------------------------------------------------
 
 WorkerSettings SettingsFromOptions(const UpdaterOptions& options) {
   return WorkerSettings{options.programName, options.version,     options.versionKey,

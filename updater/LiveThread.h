@@ -10,10 +10,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "text/Text.h"
-#include "updater/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "updater/CommandLine.h"
 #include "updater/FileDigest.h"
 #include "updater/HttpDownload.h"
@@ -25,6 +27,25 @@ namespace updater {
 class FileChecker;
 class UpdateFileEntry;
 class UpdateList;
+
+// The list arrives zipped; its body is refused past this size (a list of 100,000 files zips to
+// about 3 MB), and the unpacked list past kListLimit.
+inline constexpr uint64_t kListArchiveLimit = 8u << 20;
+inline constexpr uint64_t kListLimit = 128u << 20;
+
+// A file as it was at one moment: the same identity later means the file was not replaced
+// (that changes the inode) or written since (that changes the modification time, which the
+// unpacking set to the archive item's time). A second link to it keeps its identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path` itself (a link is not followed); false when there is none.
+bool IdentifyFile(const std::string& path, FileIdentity& out);
 
 // What the worker is told before it starts.
 struct WorkerSettings {
@@ -50,7 +71,8 @@ class CLiveThread : public Basalt::IThread {
 
   void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
   // During the downloads the resume log is rewritten at most this often, so an interrupted run
-  // resumes close to where it stopped without rewriting a long log after every file.
+  // resumes close to where it stopped without rewriting a long log after every file. A long
+  // log that takes a while to save is saved less often (see SaveSchedule).
   void SetLogInterval(std::chrono::milliseconds interval) { logInterval_ = interval; }
   // Where diagnostic lines go; standard error unless replaced.
   void SetDebugSink(std::function<void(text::WStringView)> sink) { debug_ = std::move(sink); }
@@ -63,8 +85,10 @@ class CLiveThread : public Basalt::IThread {
   bool CheckUpdate();
   bool DownloadUpdate();
   bool InstallUpdate();
-  // GETs url + "?a=<time>" into target; posts byte progress when expected is not 0.
-  bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected);
+  // GETs url + "?a=<time>" into target; posts byte progress when expected is not 0. A body
+  // longer than maxBytes fails. `received` gets the body's size and CRC.
+  bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
+                      Digest* received = nullptr);
 
  protected:
   bool OnInit() override;
@@ -77,13 +101,16 @@ class CLiveThread : public Basalt::IThread {
   Names NamesOf(const UpdateFileEntry& entry) const;
   text::WString InstalledPath(const UpdateFileEntry& entry) const;
   bool FetchList();
-  bool ListIsSafe();
+  bool ListIsSound();
   bool SaveLog();
   bool FetchEntry(UpdateFileEntry& entry);
   bool TryEntry(UpdateFileEntry& entry, const Names& names);
-  Staging StageEntry(const std::string& source, const std::string& target);
+  struct StagedEntry;
+  bool CheckStaged(std::vector<StagedEntry>& entries);
+  bool StillAsVerified(const StagedEntry& staged) const;
+  void FindSharedNames();
+  bool CommitAll(const std::vector<std::string>& staged);
   bool CommitEntry(const std::string& target);
-  bool DiscardStaged(const std::vector<std::string>& staged);
   void RemoveDownloadDirectory();
   void Restart();
   void Post(uint32_t id, uint32_t wParam, uint32_t lParam, std::unique_ptr<text::WString> text = nullptr);
@@ -96,12 +123,15 @@ class CLiveThread : public Basalt::IThread {
   IProgressWindow* owner_ = nullptr;
   std::unique_ptr<UpdateList> list_;
   std::unique_ptr<FileChecker> checker_;  // measures and unpacks archives
-  FileDigest digest_;                      // measures installed and unpacked files
+  FileDigest digest_;                      // measures staged files
+  // Unpacked files verified in this run (size and CRC taken while inflating), by the identity
+  // of the file then: until the install, only this entry's own fetch writes that name, unless
+  // the name is shared with another of the run's names.
+  std::unordered_map<const UpdateFileEntry*, FileIdentity> verified_;
+  std::unordered_set<const UpdateFileEntry*> sharedNames_;
   std::atomic<uint32_t> active_{0};
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
-  std::mutex lock_;        // guards transferSlot_
-  platform::HttpClient* transferSlot_ = nullptr;  // the handle of the running transfer, null between transfers
   HttpDownload download_;
   std::function<void(text::WStringView)> debug_;
 };

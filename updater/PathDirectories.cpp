@@ -1,6 +1,10 @@
 #include "updater/PathDirectories.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/Paths.h"
+#include "updater/ListPaths.h"
 
 namespace updater {
 
@@ -18,6 +22,24 @@ bool CreatePathDirectories(text::WStringView relativePath, text::WStringView bas
     }
   }
   platform::CreateDirectory(path);
+  return true;
+}
+
+bool CreateRealDirectories(text::WStringView relativePath, text::WStringView base) {
+  platform::CreateDirectory(base);
+  if (relativePath.empty()) return true;
+  std::string path = text::ToUtf8(base);
+  const std::string relative = text::ToUtf8(LocalRelativePath(relativePath));
+  for (size_t start = 0; start <= relative.size();) {
+    size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    path += "/" + relative.substr(start, end - start);
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(path.c_str());
+    mkdir(path.c_str(), 0755);
+    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    start = end + 1;
+  }
   return true;
 }
 

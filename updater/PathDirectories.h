@@ -10,4 +10,9 @@ namespace updater {
 // that follows reports them. Always true.
 bool CreatePathDirectories(text::WStringView relativePath, text::WStringView base);
 
+// The same for the download directory, where nothing planted may redirect a write: a level
+// that is a symbolic link is removed (the link, never what it points to) and made a real
+// directory. False when a level is not a directory afterwards.
+bool CreateRealDirectories(text::WStringView relativePath, text::WStringView base);
+
 }  // namespace updater

@@ -1,11 +1,11 @@
 #include "updater/UpdateFileEntry.h"
 
-#include "text/CodePage.h"
+#include "updater/ListText.h"
 
 namespace updater {
 namespace {
 
-text::WString Decode(const std::string& bytes) { return text::DecodeAnsi(bytes).value_or(text::WString()); }
+text::WString Decode(const std::string& bytes) { return DecodeListText(bytes).value_or(text::WString()); }
 
 }  // namespace
 

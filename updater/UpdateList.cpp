@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "text/CodePage.h"
+#include "platform/AtomicFile.h"
+#include "updater/ListText.h"
 #include "updater/ListPaths.h"
 
 namespace updater {
@@ -19,9 +20,9 @@ bool FitsLimit(const std::string& value, size_t minimum, size_t limit) {
 // The bytes must decode to a name the file system can take safely, and back to the same bytes,
 // so the file we write is the file the list names.
 std::optional<text::WString> DecodeExactly(const std::string& bytes) {
-  std::optional<text::WString> decoded = text::DecodeAnsi(bytes);
+  std::optional<text::WString> decoded = DecodeListText(bytes);
   if (!decoded) return std::nullopt;
-  std::optional<std::string> again = text::EncodeAnsi(*decoded);
+  std::optional<std::string> again = EncodeListText(*decoded);
   if (!again || *again != bytes) return std::nullopt;
   return decoded;
 }
@@ -135,7 +136,7 @@ TiXmlElement* FileElement(const FileRecord& r) {
 }
 
 std::optional<std::string> EncodeField(text::WStringView value, size_t limit) {
-  std::optional<std::string> bytes = text::EncodeAnsi(value);
+  std::optional<std::string> bytes = EncodeListText(value);
   if (!bytes || bytes->size() > limit) return std::nullopt;
   return bytes;
 }
@@ -157,7 +158,7 @@ struct UpdateListIo {
     for (const TiXmlElement* file = software.FirstChildElement("File"); file; file = file->NextSiblingElement()) {
       std::optional<FileRecord> record = ReadRecord(*file);
       if (!record) return false;
-      list.entries_.push_back(std::make_unique<UpdateFileEntry>(&list, std::move(*record)));
+      list.Append(std::make_unique<UpdateFileEntry>(&list, std::move(*record)));
     }
     return true;
   }
@@ -189,18 +190,31 @@ bool UpdateList::Load(text::WStringView path) {
   return true;
 }
 
-bool UpdateList::Save(text::WStringView path) const {
+std::string UpdateList::Print() const {
   TiXmlDocument document;
   document.LinkEndChild(new TiXmlDeclaration("1.0", "gbk", "yes"));
   auto* root = new TiXmlElement("UpdateConfig");
   root->SetAttribute("version", "1.0");
   root->LinkEndChild(UpdateListIo::SoftwareElement(*this));
   document.LinkEndChild(root);
-  return document.SaveFile(text::ToUtf8(path).c_str());
+  TiXmlPrinter printer;
+  document.Accept(&printer);
+  return printer.Str();
+}
+
+// The document is printed in memory and written by the careful replacement, because TinyXML's
+// own file saving loses the result of its final flush (a full disk would give an empty log).
+bool UpdateList::Save(text::WStringView path) const { return platform::ReplaceFileContent(text::ToUtf8(path), Print()); }
+
+void UpdateList::Append(std::unique_ptr<UpdateFileEntry> entry) {
+  const UpdateFileEntry* key = entry.get();
+  entries_.push_back(std::move(entry));
+  positions_[key] = std::prev(entries_.end());
 }
 
 void UpdateList::Clear() {
   entries_.clear();
+  positions_.clear();
   cursor_ = entries_.end();
   status_ = 0;
   name_.clear();
@@ -217,7 +231,7 @@ bool UpdateList::SetVersion(text::WStringView version) {
   return true;
 }
 
-text::WString UpdateList::Version() const { return text::DecodeAnsi(version_).value_or(text::WString()); }
+text::WString UpdateList::Version() const { return DecodeListText(version_).value_or(text::WString()); }
 
 bool UpdateList::SetName(text::WStringView name) {
   std::optional<std::string> bytes = EncodeField(name, kVersionLimit);
@@ -226,11 +240,11 @@ bool UpdateList::SetName(text::WStringView name) {
   return true;
 }
 
-text::WString UpdateList::Name() const { return text::DecodeAnsi(name_).value_or(text::WString()); }
+text::WString UpdateList::Name() const { return DecodeListText(name_).value_or(text::WString()); }
 
 UpdateFileEntry* UpdateList::Add(FileRecord record) {
   if (!IsValidRecord(record)) return nullptr;
-  entries_.push_back(std::make_unique<UpdateFileEntry>(this, std::move(record)));
+  Append(std::make_unique<UpdateFileEntry>(this, std::move(record)));
   return entries_.back().get();
 }
 
@@ -248,13 +262,13 @@ UpdateFileEntry* UpdateList::Next() {
 
 bool UpdateList::Remove(UpdateFileEntry* entry) {
   if (!entry || entry->Owner() != this) return false;
-  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    if (it->get() != entry) continue;
-    if (cursor_ == it) ++cursor_;
-    entries_.erase(it);
-    return true;
-  }
-  return false;
+  auto found = positions_.find(entry);
+  if (found == positions_.end()) return false;
+  const Entries::iterator it = found->second;
+  positions_.erase(found);
+  if (cursor_ == it) ++cursor_;
+  entries_.erase(it);
+  return true;
 }
 
 int64_t UpdateList::TotalArchiveSize() const {

@@ -6,6 +6,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "text/Text.h"
 #include "updater/UpdateFileEntry.h"
@@ -26,8 +27,11 @@ class UpdateList {
   // leaves the list unchanged; an invalid entry (a missing field, an over-long value, or a
   // FileName/FilePath that could reach outside its directory) empties the whole list.
   bool Load(text::WStringView path);
-  // Writes the whole list as a new document (declared "gbk").
+  // Writes the whole list as a new document (declared "gbk"). The file at `path` is replaced
+  // only by a complete, flushed new one: a failed save (a full disk) leaves the old file.
   bool Save(text::WStringView path) const;
+  // The document as Save writes it.
+  std::string Print() const;
   void Clear();
 
   // Stores the version as code page 936; false when it cannot be encoded or exceeds 32 bytes.
@@ -46,7 +50,7 @@ class UpdateList {
   // safe: the cursor has already moved past it.
   UpdateFileEntry* First();
   UpdateFileEntry* Next();
-  // Deletes the entry; false when it belongs to another list.
+  // Deletes the entry in constant time; false when it belongs to another list.
   bool Remove(UpdateFileEntry* entry);
 
   // Sum of CompressLen over all entries whatever their status; 64 bits so it cannot overflow.
@@ -62,7 +66,10 @@ class UpdateList {
   std::string programDir_;
   std::string downloadDir_;
   std::string url_;
+  void Append(std::unique_ptr<UpdateFileEntry> entry);
+
   Entries entries_;
+  std::unordered_map<const UpdateFileEntry*, Entries::iterator> positions_;
   Entries::iterator cursor_ = entries_.end();
 
   friend struct UpdateListIo;

@@ -203,6 +203,11 @@ class TextFile {
 
   // Reads the rest of the file into `out` as UTF-16.
   bool ReadBody(WString& out) {
+    if (Remaining() == 0) {
+      // Nothing after the mark: nothing swapped, decoded or converted either.
+      AddRead(0);
+      return true;
+    }
     if (mark_ != nullptr && mark_->wide) return ReadWide(out);
     return ReadBytes(out);
   }

@@ -1,8 +1,10 @@
 // Parse speed of XmlDocument (UTF-16 in memory) against pugixml (UTF-8 in memory, default
-// flags) on the same documents, printed as the ratio XmlDocument / pugixml.
+// flags) on the same documents, printed as the ratio XmlDocument / pugixml; and the parse of
+// malformed shapes against matched documents of the same length.
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -95,6 +97,89 @@ void Pugi(benchmark::State& state) {
 
 const char* const kCaseNames[] = {"data 50 MB", "config 2 KB", "CheckGame invoke"};
 
+// Malformed markup that once made the parse quadratic, each beside a matched document of the
+// same length (padded with trailing whitespace), so the ratio shows the cost per unit.
+struct Shape {
+  const char* name;
+  text::WString malformed;
+  text::WString matched;
+};
+
+text::WString Repeat(const text::WString& piece, int count) {
+  text::WString out;
+  out.reserve(piece.size() * count);
+  for (int i = 0; i < count; ++i) out += piece;
+  return out;
+}
+
+text::WString Numbered(const char16_t* before, int i) {
+  return before + text::FormatInt(i) + u">";
+}
+
+Shape MakeShape(const char* name, text::WString malformed, text::WString matched) {
+  text::WString& shorter = malformed.size() < matched.size() ? malformed : matched;
+  shorter.append(std::max(malformed.size(), matched.size()) - shorter.size(), u' ');
+  return {name, std::move(malformed), std::move(matched)};
+}
+
+// Nested runs of `depth` elements, side by side under one root: matched, and never too deep.
+text::WString NestedRuns(int runs, int depth) {
+  return u"<r>" + Repeat(Repeat(u"<a>", depth) + Repeat(u"</a>", depth), runs) + u"</r>";
+}
+
+std::vector<Shape> MakeShapes() {
+  std::vector<Shape> shapes;
+  const int n = 60000;
+  shapes.push_back(MakeShape("lone end tags", Repeat(u"<a>", n) + Repeat(u"</b>", n),
+                             Repeat(u"<a>", n) + Repeat(u"</a>", n)));
+  text::WString opened, lone, closed;
+  for (int i = 0; i < n; ++i) opened += Numbered(u"<a", i);
+  for (int i = n; i-- > 0;) {
+    lone += Numbered(u"</b", i);
+    closed += Numbered(u"</a", i);
+  }
+  shapes.push_back(MakeShape("lone, distinct names", opened + lone, opened + closed));
+  // The text ends where the matched document has its end tags.
+  shapes.push_back(MakeShape("deep unended nesting", Repeat(u"<a>", n),
+                             Repeat(u"<a>", n) + Repeat(u"</a>", n)));
+  // 70,000 levels: the last 4,465 are past the depth limit and are not indexed.
+  const int deep = 70000;
+  shapes.push_back(MakeShape("past the depth limit", Repeat(u"<a>", deep) + Repeat(u"</a>", deep),
+                             NestedRuns(deep / 100, 100)));
+  shapes.push_back(MakeShape("past the limit, lone", Repeat(u"<a>", deep) + Repeat(u"</b>", deep),
+                             NestedRuns(deep / 100, 100)));
+  const int lifted = 30000;
+  text::WString open = u"<r>" + Repeat(u"<a><b>", lifted) + Repeat(u"<c/>", lifted);
+  shapes.push_back(MakeShape("subtree lifted", open + Repeat(u"</a>", lifted) + u"</r>",
+                             open + Repeat(u"</b></a>", lifted) + u"</r>"));
+  shapes.push_back(MakeShape("crossed end tags", u"<r>" + Repeat(u"<a><b></a></b>", n) + u"</r>",
+                             u"<r>" + Repeat(u"<a><b></b></a>", n) + u"</r>"));
+  shapes.push_back(MakeShape("syntax errors", Repeat(u"< ", 3 * n),
+                             u"<r>" + Repeat(u"<a/>", 3 * n / 2) + u"</r>"));
+  return shapes;
+}
+
+const std::vector<Shape>& Shapes() {
+  static const std::vector<Shape> kShapes = MakeShapes();
+  return kShapes;
+}
+
+void ParseShape(benchmark::State& state, bool malformed) {
+  const Shape& shape = Shapes()[static_cast<size_t>(state.range(0))];
+  const text::WString& text = malformed ? shape.malformed : shape.matched;
+  for (auto _ : state) {
+    xml::XmlDocument doc;
+    benchmark::DoNotOptimize(doc.Parse(text));
+  }
+}
+
+void Malformed(benchmark::State& state) { ParseShape(state, true); }
+void Matched(benchmark::State& state) { ParseShape(state, false); }
+
+constexpr int kShapeCount = 8;
+BENCHMARK(Malformed)->DenseRange(0, kShapeCount - 1)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5);
+BENCHMARK(Matched)->DenseRange(0, kShapeCount - 1)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5);
+
 BENCHMARK(Ours)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
 BENCHMARK(Pugi)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
 BENCHMARK(Ours)->Arg(1)->Unit(benchmark::kMicrosecond)->Repetitions(9);
@@ -148,6 +233,16 @@ int main(int argc, char** argv) {
     auto pugi = reporter.times.find("Pugi" + arg);
     if (ours == reporter.times.end() || pugi == reporter.times.end()) continue;
     std::printf("  %-18s %.2f\n", kCaseNames[i], ours->second / pugi->second);
+  }
+  std::printf("\nmalformed shapes against a matched document of the same length (fastest CPU time, "
+              "target <= 3):\n");
+  for (int i = 0; i < kShapeCount; ++i) {
+    std::string arg = "/" + std::to_string(i);
+    auto malformed = reporter.times.find("Malformed" + arg);
+    auto matched = reporter.times.find("Matched" + arg);
+    if (malformed == reporter.times.end() || matched == reporter.times.end()) continue;
+    std::printf("  %-22s %.2f  (%zu units)\n", Shapes()[i].name, malformed->second / matched->second,
+                Shapes()[i].malformed.size());
   }
   PrintMemory();
   benchmark::Shutdown();

@@ -27,8 +27,8 @@ void ShowMessageBox(const char* message) {
   gtk_widget_destroy(box);
 }
 
-// Ends the process without running static destructors under threads that may still work (a
-// version check waiting on the network, the web engine's own threads).
+// Every way out ends the process here, without running static destructors under threads that
+// may still work (a version check waiting on the network, the web engine's own threads).
 [[noreturn]] void EndProcess(int code) {
   std::fflush(nullptr);
   _exit(code);
@@ -48,23 +48,23 @@ bool HandedOverToUpdater(const text::WString& mainPath) {
 
 }  // namespace
 
-int RunQuorvane(int argc, char** argv) {
+[[noreturn]] void RunQuorvane(int argc, char** argv) {
   g_set_prgname("Quorvane");
   if (!gtk_init_check(&argc, &argv)) {
     std::fputs("Quorvane: no display to show the lobby on\n", stderr);
-    return 1;
+    EndProcess(1);
   }
   if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
     ShowMessageBox(kNetworkLayerFailed);
-    return 1;
+    EndProcess(1);
   }
   const text::WString mainPath = platform::ExecutableDir();
   if (!IsUsableDirectory(mainPath)) {
     std::fputs("Quorvane: cannot read its own program directory\n", stderr);
-    return 1;
+    EndProcess(1);
   }
   platform::InstanceLock lock;
-  if (!lock.Acquire(platform::InstanceLockName("Quorvane", platform::kCorp))) return 0;
+  if (!lock.Acquire(platform::InstanceLockName("Quorvane", platform::kCorp))) EndProcess(0);
   ClientConfig& config = ClientConfig::Instance();
   config.LoadConfig();
   if (HandedOverToUpdater(mainPath)) EndProcess(0);

@@ -4,9 +4,8 @@
 
 namespace lobby {
 
-// Returns when the lobby ends before its window (no display, no network layer, no program
-// directory, another lobby runs); otherwise the process ends with the window or with the
-// hand-over to the updater.
-int RunQuorvane(int argc, char** argv);
+// Never returns: the process ends with the window, with the hand-over to the updater, or
+// early (no display or program directory: code 1; another lobby runs: code 0).
+[[noreturn]] void RunQuorvane(int argc, char** argv);
 
 }  // namespace lobby

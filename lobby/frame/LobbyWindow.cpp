@@ -4,6 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
+#include "skin/WindowIcon.h"
 
 namespace lobby {
 namespace {
@@ -56,16 +57,6 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   return TRUE;
 }
 
-void SetIcon(GtkWindow* window) {
-  GError* error = nullptr;
-  GdkPixbuf* icon = gdk_pixbuf_new_from_resource("/zemba/icon/128.png", &error);
-  if (icon) {
-    gtk_window_set_icon(window, icon);
-    g_object_unref(icon);
-  }
-  g_clear_error(&error);
-}
-
 bool IsEnterOrEscape(guint keyval) {
   return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_Escape;
 }
@@ -88,7 +79,7 @@ GtkWidget* CLobbyFrame::MakeWindow() {
   gtk_window_set_resizable(w, FALSE);
   gtk_window_set_default_size(w, layout_.window.width, layout_.window.height);
   gtk_window_set_position(w, GTK_WIN_POS_CENTER);
-  SetIcon(w);
+  skin::SetWindowIcon(w);
   fixed_ = GTK_FIXED(gtk_fixed_new());
   gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(fixed_));
   // The backdrop paints the composed background and is what dragging grabs: whatever no

@@ -49,10 +49,21 @@ void WorkerLoop(std::shared_ptr<CheckQueue::State> state, std::shared_ptr<bool> 
   }
 }
 
+bool StartStdThread(std::function<void()> body) {
+  try {
+    std::thread(std::move(body)).detach();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-CheckQueue::CheckQueue(IFrameWindow& frame)
-    : state_(std::make_shared<State>()), alive_(std::make_shared<bool>(true)) {
+CheckQueue::CheckQueue(IFrameWindow& frame, ThreadStarter starter)
+    : state_(std::make_shared<State>()),
+      alive_(std::make_shared<bool>(true)),
+      starter_(starter ? std::move(starter) : ThreadStarter(StartStdThread)) {
   state_->frame = &frame;
 }
 
@@ -66,11 +77,7 @@ CheckQueue::~CheckQueue() {
 
 bool CheckQueue::StartWorker() {
   if (state_->workerRunning) return true;
-  try {
-    std::thread(WorkerLoop, state_, alive_).detach();
-  } catch (const std::system_error&) {
-    return false;
-  }
+  if (!starter_([state = state_, alive = alive_] { WorkerLoop(state, alive); })) return false;
   state_->workerRunning = true;
   return true;
 }

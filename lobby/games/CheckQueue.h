@@ -15,8 +15,11 @@ class CheckQueue {
  public:
   // Work done off the main loop; it returns what to run on the main loop afterwards.
   using Work = std::function<std::function<void()>()>;
+  // Starts `body` on a detached thread; false when no thread can be made.
+  using ThreadStarter = std::function<bool(std::function<void()> body)>;
 
-  explicit CheckQueue(IFrameWindow& frame);
+  // The default starter makes a std::thread.
+  explicit CheckQueue(IFrameWindow& frame, ThreadStarter starter = {});
   // Stops taking work. A check in progress ends on its own; its answer is dropped.
   ~CheckQueue();
   CheckQueue(const CheckQueue&) = delete;
@@ -35,6 +38,7 @@ class CheckQueue {
 
   std::shared_ptr<State> state_;
   std::shared_ptr<bool> alive_;
+  ThreadStarter starter_;
 };
 
 }  // namespace lobby

@@ -11,6 +11,7 @@
 #include "lobby/games/StartValues.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
+#include "platform/UpdaterNames.h"
 
 namespace lobby {
 
@@ -31,7 +32,7 @@ GameCommands::GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConf
       player_(player),
       config_(config),
       stagingRoot_(platform::StagingRoot()),
-      updaterLock_(platform::InstanceLockName("Vendrel", platform::kCorp)),
+      updaterLock_(platform::UpdaterLockName()),
       checks_(frame) {}
 
 GameCommands::~GameCommands() = default;

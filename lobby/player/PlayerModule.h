@@ -32,11 +32,13 @@ class IMoviePlayerView {
   virtual ~IMoviePlayerView() = default;
   // The view's widget, owned by the view; the frame places it in its movie area.
   virtual GtkWidget* Widget() = 0;
-  // Loads the movie page at this absolute file path (layer is always 0). The bridge serves
-  // pages of that file's folder only. False when the path cannot be made a file address.
+  // Loads the movie page at this absolute file path (layer is always 0; a "\" counts as "/").
+  // The bridge serves pages of that file's folder (and below) only, and the page reads files
+  // of that folder only. Requests still waiting for an earlier movie are dropped. False when
+  // the path cannot be made a file address.
   virtual bool LoadMovie(int layer, const std::string& path) = 0;
   // Hands one invoke document to the function the movie registered under its name. Requests
-  // made before the page is ready are queued, not dropped.
+  // made before the page is ready are queued (in order, at most 256), not dropped.
   virtual void CallFunction(const text::WString& request) = 0;
   // Delivers a key press (Enter, Escape) to the movie as if the view had the focus.
   virtual void ForwardKey(const GdkEventKey* event) = 0;

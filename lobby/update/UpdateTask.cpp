@@ -6,6 +6,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/ChildProcess.h"
 #include "platform/Paths.h"
+#include "platform/UpdaterNames.h"
 #include "text/CodePage.h"
 #include "xml/XmlDocument.h"
 
@@ -95,7 +96,7 @@ bool UpdateTask::UpdaterProcessRunning() const { return updater_ && !updater_->H
 bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
 
 bool IsUpdaterRunning() {
-  return IsUpdaterRunning(platform::InstanceLockName("Vendrel", platform::kCorp));
+  return IsUpdaterRunning(platform::UpdaterLockName());
 }
 
 bool IsUpdaterRunning(const std::string& lockName) { return platform::InstanceLock::IsTaken(lockName); }

@@ -38,6 +38,9 @@ bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& head
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBytes);
+  // An announced length over the limit fails before anything is handed over.
+  curl_off_t maxBytes = limits.maxAnnouncedBytes == 0 ? 0 : static_cast<curl_off_t>(std::min<uint64_t>(limits.maxAnnouncedBytes, INT64_MAX));
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, maxBytes);
   // curl's own low-speed rule backs up the stall check below (it averages over seconds).
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, limits.stallMs / 1000) + 5);
@@ -65,6 +68,20 @@ struct Transfer {
   bool ended = false;  // the receiver said stop
   curl_off_t lastSeen = -1;
   std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
+  curl_off_t windowBytes = 0;  // byte count when the current rate window began
+  std::chrono::steady_clock::time_point windowStart = lastAlive;
+
+  // False once the average over the current window falls below the floor.
+  bool FastEnough(curl_off_t received, std::chrono::steady_clock::time_point now) {
+    if (limits->minBytesPerSecond <= 0 || now - windowStart < std::chrono::milliseconds(limits->rateWindowMs)) {
+      return true;
+    }
+    const curl_off_t floor = static_cast<curl_off_t>(limits->minBytesPerSecond) * limits->rateWindowMs / 1000;
+    if (received - windowBytes < floor) return false;
+    windowStart = now;
+    windowBytes = received;
+    return true;
+  }
 
   // Hands the status over once, before the first body byte. False when the receiver refused.
   bool Status() {
@@ -87,8 +104,8 @@ size_t OnBody(char* data, size_t, size_t size, void* user) {
   return size;
 }
 
-// Stops when told to, and when the server has sent nothing for the stall time: a dead server
-// fails the transfer instead of hanging it.
+// Stops when told to, when the server has sent nothing for the stall time, and when it sends too
+// slowly: a dead or trickling server fails the transfer instead of hanging it.
 int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
   Transfer& t = *static_cast<Transfer*>(user);
   if (t.aborted->load()) return 1;
@@ -101,7 +118,8 @@ int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
     t.lastSeen = received;
     t.lastAlive = now;
   }
-  return now - t.lastAlive > std::chrono::milliseconds(t.limits->stallMs) ? 1 : 0;
+  if (now - t.lastAlive > std::chrono::milliseconds(t.limits->stallMs)) return 1;
+  return t.FastEnough(received, now) ? 0 : 1;
 }
 
 }  // namespace

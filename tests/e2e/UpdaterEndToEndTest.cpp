@@ -15,6 +15,7 @@
 #include "tests/support/TempDir.h"
 #include "tools/publisher/Publisher.h"
 #include "updater/HttpDownload.h"
+#include "platform/UpdaterNames.h"
 #include "updater/LiveThread.h"
 #include "updater/UpdateList.h"
 
@@ -80,7 +81,7 @@ class EndToEnd : public ::testing::Test {
     updater::UpdaterOptions o;
     o.programName = u"Game";
     o.version = text::FromUtf8(version);
-    o.versionKey = updater::VersionKey(o.version);
+    o.versionKey = platform::VersionKey(o.version);
     o.programDir = text::FromUtf8(prog);
     o.downloadDir = text::FromUtf8(down);
     o.serverUrl = text::FromUtf8(nginx.BaseUrl() + "/zemba/game");

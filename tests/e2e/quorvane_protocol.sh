@@ -3,33 +3,8 @@
 # choices, checks, installs and checks a published game again (the real updater against nginx),
 # and plays a recorder game; the window hides while the updater and the game run.
 # Usage: quorvane_protocol.sh <build dir> <DemoGame> <zemba-publish> <recorder>
-set -uo pipefail
 build=$1 demogame=$2 publish=$3 recorder=$4
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
-. "$here/tests/e2e/lib/lobby.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
-export WEBKIT_DISABLE_COMPOSITING_MODE=1
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  stop_nginx
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
-visible() { test -n "$(window_id QuorvaneTest)"; }
+. "$(dirname "$0")/lib/lobby_test.sh"
 
 stage_demogame "$demogame" "$work/release/DemoGame"
 "$publish" --name DemoGame --version 1.0.1 --program "$work/release/DemoGame" --root "$work/www" ||
@@ -85,4 +60,4 @@ rm -f "$prog/Rec/Rec.hold"
 check "LogoutGame comes when the game has ended" wait_log '^recv LogoutGame \[1\]$' 10
 check "and the lobby shows again" wait_window QuorvaneTest 10
 kill "$lobby" 2>/dev/null
-exit $((failures > 0))
+finish

@@ -4,31 +4,8 @@
 # title-strip pages and links opened outside, closing while logged in, and a window that stays
 # alive while a version check stalls.
 # Usage: quorvane_window.sh <build dir> <screenshot dir>
-set -uo pipefail
 build=$1 shots=$2
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
-. "$here/tests/e2e/lib/lobby.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache XDG_DATA_HOME=$work/data
-export WEBKIT_DISABLE_COMPOSITING_MODE=1
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/lib/lobby_test.sh"
 rm -rf "$shots" && mkdir -p "$shots"
 
 # Web pages "open in the user's browser": here a handler that writes down each address.
@@ -142,4 +119,4 @@ check "and the window stays until it answers" kill -0 "$lobby"
 movie_do 'fscommand("LogoutServer", "")'
 for _ in $(seq 50); do kill -0 "$lobby" 2>/dev/null || break; sleep 0.1; done
 check "the movie's LogoutServer ends the lobby" bash -c "! kill -0 $lobby 2>/dev/null"
-exit $((failures > 0))
+finish

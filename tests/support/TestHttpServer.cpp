@@ -14,6 +14,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "text/Text.h"
@@ -278,6 +279,13 @@ void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpRe
   if (response.truncateAfter >= 0) bodyBytes = std::min(bodyBytes, static_cast<size_t>(response.truncateAfter));
   else if (response.stall) bodyBytes = 0;
   if (!SendAll(fd, head.data(), head.size())) return;
+  if (request.method != "HEAD" && response.trickleMs > 0) {
+    for (size_t i = 0; i < bodyBytes && !stopping_; ++i) {
+      if (!SendAll(fd, response.body.data() + i, 1)) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(response.trickleMs));
+    }
+    return;
+  }
   if (request.method != "HEAD" && !SendAll(fd, response.body.data(), bodyBytes)) return;
   if (response.stall) return WaitForStop(fd);
   keep = response.truncateAfter < 0 && text::AsciiLower(request.Header("Connection")) != "close";

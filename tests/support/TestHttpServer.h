@@ -27,6 +27,8 @@ struct HttpResponse {
   bool stall = false;
   // Close the connection as soon as the request is read, without any answer.
   bool closeWithoutAnswer = false;
+  // Send the body one byte at a time with this pause between bytes (a trickling server).
+  long trickleMs = 0;
 
   static HttpResponse Ok(std::string body);
   static HttpResponse Status(int status, std::string body = {});

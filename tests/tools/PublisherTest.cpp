@@ -234,6 +234,22 @@ TEST_F(PublisherTest, FileThatWouldClashWithTheListArchiveIsRefused) {
   EXPECT_NE(run.err.find("UpdateList.xml"), std::string::npos) << run.err;
 }
 
+TEST_F(PublisherTest, NamesThatWouldShareALocalNameInTheDownloadDirectoryAreRefused) {
+  for (const std::string clash : {"UpdateLog.xml", "UpdateLogError.xml", "data/maps/first.map.zip", "Game.zip/x"}) {
+    ASSERT_TRUE(WriteFileBytes(Program(clash), "x"));
+    RunResult run = Publish();
+    EXPECT_EQ(run.exitCode, 1) << clash;
+    EXPECT_NE(run.err.find("local name"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_empty(dir_.Join("srv"))) << clash;
+    fs::remove_all(Program(clash.substr(0, clash.find('/'))));
+  }
+  ASSERT_TRUE(WriteFileBytes(Program(std::string(252, 'n')), "no room for .zip"));
+  EXPECT_NE(Publish().err.find("too long"), std::string::npos);
+  fs::remove(Program(std::string(252, 'n')));
+  ASSERT_TRUE(WriteFileBytes(Program("data/UpdateLog.xml"), "below the top it is only a name"));
+  EXPECT_EQ(Publish().exitCode, 0);
+}
+
 TEST_F(PublisherTest, FileNameTheListWouldAlterIsRefused) {
   ASSERT_TRUE(WriteFileBytes(Program("two  spaces.txt"), "x"));
   RunResult run = Publish();

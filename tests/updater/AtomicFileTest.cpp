@@ -1,6 +1,8 @@
-#include "updater/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +10,7 @@
 
 #include "tests/support/TempDir.h"
 
-namespace updater {
+namespace platform {
 namespace {
 
 using namespace testsupport;
@@ -19,6 +21,31 @@ unsigned ModeOf(const std::string& path) {
   return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777u : 0u;
 }
 
+// Stage, flush and commit one file, as the install does for many.
+bool ReplaceOne(const std::string& source, const std::string& target) {
+  const Staging staged = StageReplacement(source, target);
+  if (staged != Staging::Staged) return staged == Staging::AlreadyInPlace;
+  if (FlushFiles({TemporaryNameFor(target)}) && CommitReplacement(target)) return true;
+  DiscardReplacement(target);
+  return false;
+}
+
+// Lets no file grow past `bytes` while it lives, as a full disk would: writes fail with EFBIG.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limited = saved_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
 class Replace : public ::testing::Test {
  protected:
   TempDir dir;
@@ -28,85 +55,108 @@ class Replace : public ::testing::Test {
 
 TEST_F(Replace, TargetGetsTheContentAndModeAndTheSourceStays) {
   WriteFileBytes(source, "new");
-  chmod(source.c_str(), 0751);
-  WriteFileBytes(target, "old content");
-  ASSERT_TRUE(ReplaceWithCopy(source, target));
+  chmod(source.c_str(), 0755);
+  WriteFileBytes(target, "old");
+  ASSERT_TRUE(ReplaceOne(source, target));
   EXPECT_EQ(ReadFileBytes(target), "new");
-  EXPECT_EQ(ModeOf(target), 0751u);
+  EXPECT_EQ(ModeOf(target), 0755u);
   EXPECT_EQ(ReadFileBytes(source), "new");
   EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
 }
 
-TEST_F(Replace, SymlinkedSourceIsCopiedNotLinked) {
-  WriteFileBytes(dir.Join("real"), "real data");
+TEST_F(Replace, StagingLeavesTheTargetUntouchedUntilTheCommit) {
+  WriteFileBytes(source, "new");
+  WriteFileBytes(target, "old");
+  ASSERT_EQ(StageReplacement(source, target), Staging::Staged);
+  EXPECT_EQ(ReadFileBytes(target), "old");
+  DiscardReplacement(target);
+  EXPECT_EQ(ReadFileBytes(target), "old");
+  EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
+}
+
+TEST_F(Replace, LinkPlantedAsTheSourceIsNotFollowed) {
+  WriteFileBytes(dir.Join("secret"), "not for the program directory");
   fs::create_directories(dir.Join("new"));
-  fs::create_symlink(dir.Join("real"), source);
-  fs::create_directories(dir.Join("prog"));
-  ASSERT_TRUE(ReplaceWithCopy(source, target));
-  EXPECT_FALSE(fs::is_symlink(target));
-  EXPECT_EQ(ReadFileBytes(target), "real data");
+  fs::create_symlink(dir.Join("secret"), source);
+  WriteFileBytes(target, "old");
+  EXPECT_FALSE(ReplaceOne(source, target));
+  EXPECT_EQ(ReadFileBytes(target), "old");
 }
 
 TEST_F(Replace, DirectoryInPlaceOfTheTargetIsLeftAlone) {
   WriteFileBytes(source, "new");
   WriteFileBytes(target + "/inner", "keep");
-  EXPECT_FALSE(ReplaceWithCopy(source, target));
+  EXPECT_FALSE(ReplaceOne(source, target));
   EXPECT_EQ(ReadFileBytes(target + "/inner"), "keep");
   EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
 }
 
-TEST_F(Replace, MissingSourceLeavesTheTargetUntouched) {
+TEST_F(Replace, MissingSourceOrTargetDirectoryFailsWithTheTargetUntouched) {
   WriteFileBytes(target, "old");
-  EXPECT_FALSE(ReplaceWithCopy(source, target));
+  EXPECT_FALSE(ReplaceOne(source, target));
   EXPECT_EQ(ReadFileBytes(target), "old");
-}
-
-TEST_F(Replace, MissingTargetDirectoryFails) {
   WriteFileBytes(source, "new");
-  EXPECT_FALSE(ReplaceWithCopy(source, target));
+  EXPECT_FALSE(ReplaceOne(source, dir.Join("absent/tool")));
 }
 
 TEST_F(Replace, LeftoverOfAnInterruptedRunIsReplaced) {
   WriteFileBytes(source, "new");
   WriteFileBytes(TemporaryNameFor(target), "torn half of an earlier attempt");
-  ASSERT_TRUE(ReplaceWithCopy(source, target));
+  ASSERT_TRUE(ReplaceOne(source, target));
   EXPECT_EQ(ReadFileBytes(target), "new");
   EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
 }
 
-TEST_F(Replace, ReplacingTwiceFromTheSameSourceLeavesOneName) {
+TEST_F(Replace, SecondReplaceOfTheSameFileIsHarmless) {
   WriteFileBytes(source, "new");
   fs::create_directories(dir.Join("prog"));
-  ASSERT_TRUE(ReplaceWithCopy(source, target));
-  ASSERT_TRUE(ReplaceWithCopy(source, target));
+  ASSERT_TRUE(ReplaceOne(source, target));
+  ASSERT_TRUE(ReplaceOne(source, target));
   EXPECT_EQ(ReadFileBytes(target), "new");
   EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
 }
 
-TEST(TemporaryName, IsAHiddenNameInTheSameDirectory) {
+TEST(TemporaryName, SitsBesideTheTargetAndAlwaysFitsTheNameLimit) {
   EXPECT_EQ(TemporaryNameFor("/p/sub/a.txt"), "/p/sub/.a.txt.vendrel-part");
   EXPECT_EQ(TemporaryNameFor("a.txt"), ".a.txt.vendrel-part");
+  const std::string longName(250, 'n');
+  const std::string temp = TemporaryNameFor("/p/" + longName);
+  EXPECT_EQ(temp.rfind("/p/.", 0), 0u);
+  EXPECT_LE(temp.size() - 3, 255u);
+  EXPECT_EQ(temp, TemporaryNameFor("/p/" + longName)) << "fixed per target";
+  EXPECT_NE(temp, TemporaryNameFor("/p/" + longName + "x"));
 }
 
-TEST(WriteAtomically, FailedWriteLeavesTheOldFileAndNoTemporary) {
+TEST(ReplaceFileContent, GoodWriteReplacesTheFileAndLeavesNoTemporary) {
   TempDir dir;
-  const std::string target = dir.Join("UpdateLog.xml");
+  const std::string target = dir.Join("log.xml");
   WriteFileBytes(target, "old log");
-  EXPECT_FALSE(WriteAtomically(target, [](const std::string& temp) {
-    WriteFileBytes(temp, "half");
-    return false;
-  }));
-  EXPECT_EQ(ReadFileBytes(target), "old log");
+  EXPECT_TRUE(ReplaceFileContent(target, "new log"));
+  EXPECT_EQ(ReadFileBytes(target), "new log");
   EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
 }
 
-TEST(WriteAtomically, GoodWriteReplacesTheFile) {
+TEST(ReplaceFileContent, FullDiskLeavesTheOldFileWhole) {
   TempDir dir;
-  const std::string target = dir.Join("UpdateLog.xml");
-  WriteFileBytes(target, "old log");
-  EXPECT_TRUE(WriteAtomically(target, [](const std::string& temp) { return WriteFileBytes(temp, "new log"); }));
-  EXPECT_EQ(ReadFileBytes(target), "new log");
+  const std::string target = dir.Join("log.xml");
+  WriteFileBytes(target, "a good old log");
+  {
+    FileSizeLimit full(4);
+    EXPECT_FALSE(ReplaceFileContent(target, "a new log that does not fit"));
+  }
+  EXPECT_EQ(ReadFileBytes(target), "a good old log");
+  EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
+}
+
+TEST(ReplaceFileContent, LinkPlantedAtTheTemporaryNameIsNotWrittenThrough) {
+  TempDir dir;
+  const std::string target = dir.Join("log.xml");
+  WriteFileBytes(dir.Join("elsewhere"), "untouched");
+  fs::create_symlink(dir.Join("elsewhere"), TemporaryNameFor(target));
+  EXPECT_TRUE(ReplaceFileContent(target, "log"));
+  EXPECT_EQ(ReadFileBytes(dir.Join("elsewhere")), "untouched");
+  EXPECT_EQ(ReadFileBytes(target), "log");
 }
 
 }  // namespace
-}  // namespace updater
+}  // namespace platform

@@ -1,5 +1,7 @@
 #include "updater/CommandLine.h"
 
+#include "platform/UpdaterNames.h"
+
 #include <gtest/gtest.h>
 
 namespace updater {
@@ -138,12 +140,13 @@ TEST(CommandLineOptions, ArgumentVectorWithoutRequiredOptionsIsRefused) {
 }
 
 TEST(CommandLineOptions, VersionKeyDropsEveryDot) {
-  EXPECT_EQ(VersionKey(u"1.0.12"), u"1012");
-  EXPECT_EQ(VersionKey(u"..7."), u"7");
+  UpdaterOptions o;
+  ASSERT_TRUE(ParseUpdaterCommandLine(u"-name a -number ..1.0.12. -prog p -down d -http h", o));
+  EXPECT_EQ(o.versionKey, u"1012");
 }
 
 TEST(CommandLineOptions, InstanceNameIsSharedWithTheLobby) {
-  EXPECT_EQ(UpdaterInstanceName(), "Global\\Vendrel_Zemba");
+  EXPECT_EQ(platform::UpdaterLockName(), "Global\\Vendrel_Zemba");
 }
 
 }  // namespace

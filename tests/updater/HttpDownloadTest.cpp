@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <chrono>
 #include <ctime>
+#include <filesystem>
 
 #include "tests/updater/UpdateFixture.h"
 
@@ -11,11 +16,13 @@ namespace {
 
 using namespace testsupport;
 
+constexpr uint64_t kNoLimit = UINT64_MAX;
+
 // Downloads through the worker, as the procedure does, against the in-test server.
 class Download : public ::testing::Test {
  protected:
   bool Get(const std::string& path, uint32_t expected, const std::string& target) {
-    return worker->DownloadToFile(text::FromUtf8(server.BaseUrl() + path), text::FromUtf8(target), expected);
+    return worker->DownloadToFile(text::FromUtf8(server.BaseUrl() + path), text::FromUtf8(target), expected, kNoLimit);
   }
   bool Get(const std::string& path, uint32_t expected = 0) { return Get(path, expected, Target()); }
   std::string Target() const { return install.dir.Join("target.bin"); }
@@ -119,7 +126,7 @@ TEST_F(Download, StalledBodyFailsAfterTheStallTimeOut) {
 TEST_F(Download, DeadServerFailsInsteadOfHanging) {
   const std::string url = server.BaseUrl();
   server.Stop();
-  EXPECT_FALSE(worker->DownloadToFile(text::FromUtf8(url + "/f"), text::FromUtf8(Target()), 0));
+  EXPECT_FALSE(worker->DownloadToFile(text::FromUtf8(url + "/f"), text::FromUtf8(Target()), 0, kNoLimit));
 }
 
 TEST_F(Download, RedirectIsFollowed) {
@@ -149,7 +156,58 @@ TEST_F(Download, InactiveWorkerSendsNoRequestAndTouchesNoFile) {
 
 TEST_F(Download, FailedWriteFailsTheAttempt) {
   server.Set("/f", HttpResponse::Ok(Body(8000)));
-  EXPECT_FALSE(Get("/f", 8000, "/dev/full"));
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit full = saved;
+  full.rlim_cur = 1000;  // as a full disk: writes past this fail
+  setrlimit(RLIMIT_FSIZE, &full);
+  const bool ok = Get("/f", 8000);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(ok);
+}
+
+TEST_F(Download, BodyIsCutAtTheAllowedSizeWhateverTheServerSends) {
+  Digest received;
+  server.Set("/announced", HttpResponse::Ok(Body(50000)));
+  EXPECT_FALSE(worker->DownloadToFile(text::FromUtf8(server.BaseUrl() + "/announced"), text::FromUtf8(Target()), 0,
+                                      147, &received));
+  EXPECT_LE(std::filesystem::exists(Target()) ? std::filesystem::file_size(Target()) : 0u, 147u);
+  server.Set("/unannounced", HttpResponse::Ok(Body(3'000'000)));
+  EXPECT_FALSE(worker->DownloadToFile(text::FromUtf8(server.BaseUrl() + "/unannounced"), text::FromUtf8(Target()), 0,
+                                      1000, &received));
+  EXPECT_LE(std::filesystem::exists(Target()) ? std::filesystem::file_size(Target()) : 0u, 1000u);
+}
+
+TEST_F(Download, SizeAndCrcOfTheBodyAreTakenWhileItArrives) {
+  const std::string body = Body(70000);
+  server.Set("/f", HttpResponse::Ok(body));
+  Digest received;
+  ASSERT_TRUE(worker->DownloadToFile(text::FromUtf8(server.BaseUrl() + "/f"), text::FromUtf8(Target()), 0,
+                                     body.size(), &received));
+  EXPECT_EQ(received.size, body.size());
+  EXPECT_EQ(received.crc, Crc32(body.data(), body.size()));
+}
+
+TEST_F(Download, TricklingServerFailsOnTheRateFloor) {
+  HttpResponse trickle = HttpResponse::Ok(Body(2000));
+  trickle.trickleMs = 50;  // 20 bytes a second: never a stall, far below the floor
+  server.Set("/f", trickle);
+  worker->SetTimeouts({2000, 500, 1024, 600});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Get("/f", 2000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(Download, LinkPlantedAtTheTargetIsReplacedNotFollowed) {
+  const std::string outside = install.dir.Join("outside.txt");
+  WriteFileBytes(outside, "the user's file");
+  std::filesystem::create_symlink(outside, Target());
+  server.Set("/f", HttpResponse::Ok("downloaded"));
+  ASSERT_TRUE(Get("/f"));
+  EXPECT_EQ(ReadFileBytes(outside), "the user's file");
+  EXPECT_FALSE(std::filesystem::is_symlink(Target()));
+  EXPECT_EQ(ReadFileBytes(Target()), "downloaded");
 }
 
 TEST_F(Download, TargetThatCannotBeCreatedFails) {

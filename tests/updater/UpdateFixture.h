@@ -16,6 +16,7 @@
 #include "tests/updater/ZipTestFiles.h"
 #include "text/CodePage.h"
 #include "updater/Crc32.h"
+#include "platform/UpdaterNames.h"
 #include "updater/LiveThread.h"
 #include "updater/Messages.h"
 #include "updater/UpdateList.h"
@@ -150,7 +151,7 @@ struct Install {
     updater::UpdaterOptions o;
     o.programName = name;
     o.version = version;
-    o.versionKey = updater::VersionKey(version);
+    o.versionKey = platform::VersionKey(version);
     o.programDir = text::FromUtf8(prog);
     o.downloadDir = text::FromUtf8(down);
     o.serverUrl = text::FromUtf8(serverUrl);

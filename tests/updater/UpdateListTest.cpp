@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <vector>
 
 #include "tests/support/TempDir.h"
@@ -313,6 +315,17 @@ TEST_F(UpdateListTest, RemoveRefusesAnEntryOfAnotherList) {
   EXPECT_FALSE(list_.Remove(foreign));
   EXPECT_EQ(other.Count(), 1u);
   EXPECT_EQ(list_.Count(), 1u);
+}
+
+// A scan from the start per removal took seconds here; the check removes every current file.
+TEST_F(UpdateListTest, RemovingHalfOfALongListTakesNoTimePerEntry) {
+  std::vector<UpdateFileEntry*> entries;
+  for (int i = 0; i < 100000; ++i) entries.push_back(list_.Add(Record("f" + std::to_string(i))));
+  const auto start = std::chrono::steady_clock::now();
+  for (size_t i = entries.size() / 2; i < entries.size(); ++i) ASSERT_TRUE(list_.Remove(entries[i]));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(list_.Count(), 50000u);
+  EXPECT_EQ(list_.First()->FileName(), u"f0");
 }
 
 TEST_F(UpdateListTest, SetVersionCountsBytesOfCodePage936) {

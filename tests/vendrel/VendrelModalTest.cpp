@@ -2,7 +2,10 @@
 // when the worker cannot start. Skipped without a display.
 #include <gtest/gtest.h>
 
+#include <gdk/gdkkeysyms.h>
+
 #include <thread>
+#include <utility>
 
 #include "updater/app/VendrelDlg.h"
 
@@ -59,6 +62,33 @@ TEST_F(VendrelModalTest, FailedFromTheWorkerEndsTheRunWithCancelAtItsLastStep) {
   EXPECT_EQ(dlg.DoModal(), CVendrelDlg::kCancel);
   worker.join();
   EXPECT_EQ(dlg.Step(), 9u);
+}
+
+// Enter and Escape still close the window mid-update, but only a finished update exits with 0.
+TEST_F(VendrelModalTest, KeyClosingTheWindowMidUpdateGivesANonZeroExitCode) {
+  for (guint key : {GDK_KEY_Return, GDK_KEY_Escape}) {
+    CVendrelDlg dlg;
+    dlg.OnStart([&dlg, key] {
+      dlg.Post(Message(updater::WM_UPDATE_STEP, 20));
+      g_idle_add_full(G_PRIORITY_LOW, [](gpointer data) -> gboolean {
+        auto* pair = static_cast<std::pair<CVendrelDlg*, guint>*>(data);
+        pair->first->OnKey(pair->second);
+        delete pair;
+        return G_SOURCE_REMOVE;
+      }, new std::pair<CVendrelDlg*, guint>(&dlg, key), nullptr);
+      return true;
+    });
+    dlg.DoModal();
+    EXPECT_EQ(dlg.Step(), 20u);
+    EXPECT_NE(dlg.ExitCode(), 0) << "key " << key;
+  }
+  CVendrelDlg finished;
+  finished.OnStart([&finished] {
+    finished.Post(Message(updater::WM_UPDATE_DONE));
+    return true;
+  });
+  finished.DoModal();
+  EXPECT_EQ(finished.ExitCode(), 0);
 }
 
 }  // namespace

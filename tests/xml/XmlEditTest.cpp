@@ -51,6 +51,37 @@ TEST(XmlEdit, AttributeReplacementKeepsOtherQuotingAndLaterElements) {
   EXPECT_EQ("", detail::CheckIndex(doc));
 }
 
+TEST(XmlEdit, NewAttributeGoesAfterATrailingEquals) {
+  XmlDocument doc(u"<a b=>t</a>");
+  ASSERT_TRUE(doc.FindElement());
+  ASSERT_TRUE(doc.SetAttribute(u"c", u"1"));
+  EXPECT_EQ(u"<a b= c=\"1\">t</a>", doc.ToString());
+  EXPECT_EQ(u"t", doc.GetData());
+  EXPECT_EQ("", detail::CheckIndex(doc));
+  // Before the whitespace that ends the tag; the empty element stays empty when read again.
+  XmlDocument spaced(u"<a b= />");
+  ASSERT_TRUE(spaced.FindElement());
+  ASSERT_TRUE(spaced.SetAttribute(u"c", u"1"));
+  EXPECT_EQ(u"<a b= c=\"1\" />", spaced.ToString());
+  XmlDocument again(spaced.ToString());
+  EXPECT_TRUE(again.IsWellFormed());
+  ASSERT_TRUE(again.FindElement());
+  EXPECT_TRUE(again.Index()[again.CurrentPosition()].IsEmpty());
+}
+
+TEST(XmlEdit, EmptyValueBeforeSpacedEmptyElementCloseIsReplaced) {
+  XmlDocument doc(u"<a b= />");
+  ASSERT_TRUE(doc.FindElement());
+  ASSERT_TRUE(doc.SetAttribute(u"b", u"2"));
+  ASSERT_TRUE(doc.SetAttribute(u"c", u"3"));
+  EXPECT_EQ(u"<a b= \"2\" c=\"3\"/>", doc.ToString());
+  XmlDocument again(doc.ToString());
+  ASSERT_TRUE(again.FindElement());
+  EXPECT_TRUE(again.Index()[again.CurrentPosition()].IsEmpty());
+  EXPECT_EQ(u"2", again.GetAttribute(u"b"));
+  EXPECT_EQ(u"3", again.GetAttribute(u"c"));
+}
+
 TEST(XmlEdit, ValuelessAttributeGetsItsValueAfterTheName) {
   XmlDocument doc(u"<b x>t</b>");
   ASSERT_TRUE(doc.FindElement());

@@ -81,6 +81,12 @@ TEST_F(XmlFileTest, FileOfOnlyAMarkReadsNothing) {
   EXPECT_TRUE(XmlDocument::ReadTextFile(Write("bom.xml", "\xEF\xBB\xBF"), text, report));
   EXPECT_EQ(text, u"");
   EXPECT_EQ(report, u"<bom/><read encoding=\"UTF-8\" length=\"0\"/>");
+  // Nothing follows the mark, so nothing is swapped either.
+  EXPECT_TRUE(XmlDocument::ReadTextFile(Write("be.xml", "\xFE\xFF"), text, report));
+  EXPECT_EQ(text, u"");
+  EXPECT_EQ(report, u"<bom/><read encoding=\"UTF-16BE\" length=\"0\"/>");
+  EXPECT_TRUE(XmlDocument::ReadTextFile(Write("le.xml", "\xFF\xFE"), text, report));
+  EXPECT_EQ(report, u"<bom/><read encoding=\"UTF-16LE\" length=\"0\"/>");
 }
 
 // --- Declared and detected encodings --------------------------------------------------------

@@ -103,6 +103,48 @@ TEST(XmlParse, LoneEndTagLeavesTheOuterElementIntact) {
   EXPECT_TRUE(recs[0]->flags & detail::kFlagInnerError);
 }
 
+// Deeper than a short stack walk: end tags are looked up by name, and names popped off the
+// stack must no longer be found.
+TEST(XmlParse, EndTagsFindTheInnermostOpenNameBelowADeepStack) {
+  text::WString t = u"<a>";
+  for (int i = 0; i < 30; ++i) t += u"<n" + text::FormatInt(i) + u">";
+  const int32_t innerA = static_cast<int32_t>(t.size());
+  t += u"<a><b></a>";
+  const int32_t n40 = static_cast<int32_t>(t.size());
+  t += u"</n40>";
+  const int32_t endB = static_cast<int32_t>(t.size());
+  t += u"</b>";
+  const int32_t endN20 = static_cast<int32_t>(t.size());
+  t += u"</n20>";
+  const int32_t n25 = static_cast<int32_t>(t.size());
+  t += u"</n25></a>";
+  auto offset = [](int32_t v) { return text::FormatInt(v); };
+  auto at = [&](const char16_t* tag) { return offset(static_cast<int32_t>(t.find(tag))); };
+  text::WString expected = u"<unended_start_tag tagname=\"b\" offset=\"" + offset(innerA + 3) +
+                           u"\" offset2=\"" + offset(innerA + 7) + u"\"/>" +
+                           u"<lone_end_tag tagname=\"n40\" offset=\"" + offset(n40) + u"\"/>" +
+                           u"<lone_end_tag tagname=\"b\" offset=\"" + offset(endB) + u"\"/>";
+  for (int i = 29; i > 20; --i) {
+    text::WString name = u"n" + text::FormatInt(i);
+    expected += u"<unended_start_tag tagname=\"" + name + u"\" offset=\"" +
+                at((u"<" + name + u">").c_str()) + u"\" offset2=\"" + offset(endN20 + 1) + u"\"/>";
+  }
+  expected += u"<lone_end_tag tagname=\"n25\" offset=\"" + offset(n25) + u"\"/>";
+
+  XmlDocument doc;
+  EXPECT_FALSE(doc.Parse(t));
+  EXPECT_EQ(expected, doc.GetError().substr(0, expected.size()));
+  ASSERT_TRUE(doc.FindElement(u"a"));
+  EXPECT_EQ(static_cast<int32_t>(t.size()), doc.Index()[doc.CurrentPosition()].length);
+  auto recs = Records(doc);
+  ASSERT_EQ(33u, recs.size());
+  EXPECT_EQ(innerA, recs[31]->start);  // the inner <a>, closed by the first </a>
+  EXPECT_EQ(4, recs[31]->EndTagLength());
+  EXPECT_EQ(6, recs[21]->EndTagLength());  // <n20>
+  EXPECT_TRUE(recs[20]->flags & detail::kFlagUnended);  // <n19>, left open at </a>
+  EXPECT_EQ("", detail::CheckIndex(doc));
+}
+
 TEST(XmlParse, EndOfTextUnendsEveryOpenElementInnermostFirst) {
   XmlDocument doc;
   EXPECT_FALSE(doc.Parse(u"<a><b><c>x"));
@@ -145,6 +187,24 @@ TEST(XmlParse, SlashOfUnquotedValueDoesNotCloseTheElement) {
   EXPECT_TRUE(spaced.Parse(u"<a href=x />"));
   XmlDocument quoted;
   EXPECT_TRUE(quoted.Parse(u"<a href=\"x\"/>"));
+}
+
+TEST(XmlParse, WhitespaceAfterEqualsLeavesAnUnquotedValueEmpty) {
+  // Only a quoted value may stand after whitespace; `/` is then no value, so this is empty.
+  XmlDocument spaced;
+  EXPECT_TRUE(spaced.Parse(u"<a b= />"));
+  EXPECT_EQ(u"", spaced.GetError());
+  ASSERT_TRUE(spaced.FindElement());
+  EXPECT_TRUE(spaced.Index()[spaced.CurrentPosition()].IsEmpty());
+  EXPECT_EQ(u"", spaced.GetAttribute(u"b"));
+  XmlDocument quoted;
+  EXPECT_TRUE(quoted.Parse(u"<a b= \"/>\" />"));
+  ASSERT_TRUE(quoted.FindElement());
+  EXPECT_EQ(u"/>", quoted.GetAttribute(u"b"));
+  // A second `=` after whitespace starts a value of its own, and its `/` is part of it.
+  XmlDocument twice;
+  EXPECT_FALSE(twice.Parse(u"<a b= =x/>"));
+  EXPECT_TRUE(Records(twice)[0]->flags & detail::kFlagUnended);
 }
 
 TEST(XmlParse, DocumentTypeWithQuotedMarkupIsOneNode) {

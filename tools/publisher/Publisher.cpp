@@ -11,8 +11,11 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <vector>
 
+#include "platform/AtomicFile.h"
+#include "platform/UpdaterNames.h"
 #include "text/CodePage.h"
 #include "tools/publisher/ProgramFiles.h"
 #include "tools/publisher/PublishedList.h"
@@ -59,19 +62,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-// Replaces the file in one step, so a server reading it never sees half a file.
-bool ReplaceFile(const fs::path& path, const std::string& bytes) {
-  fs::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  return !ec;
-}
+// Replaces the file in one step, flushed, so a server reading it never sees half a file.
+bool ReplaceFile(const fs::path& path, const std::string& bytes) { return platform::ReplaceFileContent(path.string(), bytes); }
 
 // "<Root><Software version="v">name</Software></Root>" in code page 936 with a "gbk" declaration.
 std::string SoftwareDocument(const std::string& name, const std::string& version) {
@@ -102,7 +94,7 @@ std::optional<text::WString> CheckOptions(const PublishOptions& o, std::string& 
     return u"program name and version are limited to 32 bytes in code page 936";
   if (!updater::IsSafeFileName(o.name) || !updater::IsSafeFileName(o.corp))
     return u"program name and brand word must be plain directory names";
-  text::WString key = VersionKey(o.version);
+  text::WString key = platform::VersionKey(o.version);
   if (!updater::IsSafeFileName(key)) return u"version " + Quoted(o.version) + u" gives no usable directory name";
   if (!fs::is_directory(Local(o.programDir))) return u"no program directory " + Quoted(o.programDir);
   name = std::move(*encodedName);
@@ -136,6 +128,30 @@ std::optional<text::WString> PlanFile(const ProgramFile& file, const text::WStri
   return std::nullopt;
 }
 
+// The updater keeps each file's archive as "<name>.zip" beside the unpacked file, and its own
+// lists and logs at the top of its download directory: a file (or folder) under any of those
+// names would share a local name with another file.
+std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& files) {
+  const std::set<text::WString> own = {u"UpdateLog.xml", u"UpdateLogError.xml", u"UpdateList.xml.zip"};
+  std::set<text::WString> taken;  // every file and folder, by its path below the program directory
+  for (const ProgramFile& f : files) {
+    taken.insert(ShownName(f));
+    for (size_t slash = f.localDir.find(u'/');; slash = f.localDir.find(u'/', slash + 1)) {
+      if (!f.localDir.empty()) taken.insert(f.localDir.substr(0, slash));
+      if (slash == text::WString::npos) break;
+    }
+  }
+  for (const ProgramFile& f : files) {
+    const text::WString shown = ShownName(f);
+    if ((f.localDir.empty() && own.count(f.name)) || taken.count(shown + u".zip"))
+      return u"file " + Quoted(shown) + u" would share a local name in the updater's download directory";
+    // The archive is kept as "<name>.zip", which must still be a name the file system takes.
+    if (text::ToUtf8(f.name).size() + 4 > NAME_MAX)
+      return u"file " + Quoted(shown) + u" has a name too long for its local archive name";
+  }
+  return std::nullopt;
+}
+
 std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFile>& planned) {
   std::vector<ProgramFile> files;
   text::WString error;
@@ -147,6 +163,7 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
     ProgramFile config{(paths.program / "Update.cfg").string(), kConfigName, u"", u""};
     files.insert(std::lower_bound(files.begin(), files.end(), config, ListedBefore), config);
   }
+  if (std::optional<text::WString> problem = CheckLocalNames(files)) return problem;
   for (const ProgramFile& file : files) {
     PlannedFile plan;
     if (std::optional<text::WString> problem = PlanFile(file, paths.key, plan)) return problem;
@@ -168,12 +185,13 @@ bool WriteConfigIfChanged(const fs::path& program, const std::string& document) 
 bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::FileRecord& record) {
   std::error_code ec;
   fs::create_directories(archive.parent_path(), ec);
-  fs::path temporary = archive;
-  temporary += ".tmp";
-  if (!WriteSingleFileZip(temporary.string(), item)) return false;
-  fs::rename(temporary, archive, ec);
-  std::optional<std::string> zipped = ReadWholeFile(archive.string());
-  if (ec || !zipped || zipped->size() > size_t(INT32_MAX)) return false;
+  // The zip is built beside the archive, then put in place by the careful replacement.
+  fs::path built = archive;
+  built += ".building";
+  const bool written = WriteSingleFileZip(built.string(), item);
+  std::optional<std::string> zipped = written ? ReadWholeFile(built.string()) : std::nullopt;
+  fs::remove(built, ec);
+  if (!zipped || zipped->size() > size_t(INT32_MAX) || !ReplaceFile(archive, *zipped)) return false;
   record.compressLen = int32_t(zipped->size());
   record.compressCrc = text::ToUtf8(updater::CrcText(updater::Crc32(zipped->data(), zipped->size())));
   return true;
@@ -214,20 +232,12 @@ std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions&
 
 }  // namespace
 
-text::WString VersionKey(text::WStringView version) {
-  text::WString key;
-  for (char16_t c : version) {
-    if (c != u'.') key += c;
-  }
-  return key;
-}
-
 PublishResult Publish(const PublishOptions& options) {
   std::string name, version;
   if (std::optional<text::WString> problem = CheckOptions(options, name, version)) return Failure(*problem);
   Paths paths;
   paths.program = Local(options.programDir);
-  paths.key = VersionKey(options.version);
+  paths.key = platform::VersionKey(options.version);
   paths.product = Local(options.serverRoot) / Local(text::AsciiLower(options.corp)) / Local(text::AsciiLower(options.name));
   paths.version = paths.product / Local(paths.key);
 

@@ -31,7 +31,4 @@ struct PublishResult {
 // Checks everything (names, sizes, encodability) before writing anything to the server root.
 PublishResult Publish(const PublishOptions& options);
 
-// The directory name the version's files live in: the version without its dots.
-text::WString VersionKey(text::WStringView version);
-
 }  // namespace publisher

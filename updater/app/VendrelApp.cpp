@@ -7,6 +7,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/InstanceLock.h"
+#include "platform/UpdaterNames.h"
 #include "updater/CommandLine.h"
 #include "updater/LiveThread.h"
 #include "updater/app/VendrelDlg.h"
@@ -38,7 +39,7 @@ text::WString RawCommandLine(int argc, char** argv) {
 int RunVendrel(int argc, char** argv) {
   platform::DebugLine(RawCommandLine(argc, argv));
   platform::InstanceLock lock;
-  if (!lock.Acquire(updater::UpdaterInstanceName())) return 0;
+  if (!lock.Acquire(platform::UpdaterLockName())) return 0;
   updater::UpdaterOptions options;
   if (!updater::ParseUpdaterArguments(argc, argv, options)) return 0;
   g_worker = updater::CreateWorker(options).release();
@@ -48,8 +49,8 @@ int RunVendrel(int argc, char** argv) {
   }
   CVendrelDlg dlg;
   dlg.OnStart([&dlg, &options] { return updater::StartWorker(*g_worker, &dlg, options.restart); });
-  const CVendrelDlg::Result result = dlg.DoModal();
-  EndProcess(result == CVendrelDlg::kOk ? 0 : 1);
+  dlg.DoModal();
+  EndProcess(dlg.ExitCode());
 }
 
 }  // namespace vendrel

@@ -120,6 +120,7 @@ void CVendrelDlg::Handle(const ProgressMessage& message) {
       EndDialog(kCancel);
       break;
     case updater::WM_UPDATE_DONE:
+      completed_ = true;
       step_ = kComplete;
       Redraw();
       EndAfterHold();

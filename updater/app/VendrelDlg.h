@@ -51,6 +51,9 @@ class CVendrelDlg : public updater::IProgressWindow {
   const text::WString& StatusText() const { return status_.Text(); }
   const text::WString& ByteText() const { return bytes_.Text(); }
   Result EndResult() const { return result_; }
+  // The process's exit code: 0 only when the worker reported the update done; a window closed
+  // before that (Enter or Escape mid-update, a failure) gives 1.
+  int ExitCode() const { return completed_ ? 0 : 1; }
   int Width() const;
   int Height() const;
 
@@ -74,6 +77,7 @@ class CVendrelDlg : public updater::IProgressWindow {
   skin::CSkinStatic status_;
   skin::CSkinStatic bytes_;
   Result result_ = kNone;
+  bool completed_ = false;  // WM_UPDATE_DONE arrived
   std::function<bool()> start_;
   GtkWidget* window_ = nullptr;
   GMainLoop* loop_ = nullptr;

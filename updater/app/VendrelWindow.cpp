@@ -2,6 +2,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include "skin/PngResource.h"
+#include "skin/WindowIcon.h"
 #include "updater/app/VendrelDlg.h"
 
 namespace vendrel {
@@ -30,16 +31,6 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   return TRUE;  // the dialog destroys its own window
 }
 
-void SetIcon(GtkWindow* window) {
-  GError* error = nullptr;
-  GdkPixbuf* icon = gdk_pixbuf_new_from_resource("/zemba/icon/128.png", &error);
-  if (icon) {
-    gtk_window_set_icon(window, icon);
-    g_object_unref(icon);
-  }
-  g_clear_error(&error);
-}
-
 }  // namespace
 
 GtkWidget* CVendrelDlg::MakeWindow() {
@@ -51,7 +42,7 @@ GtkWidget* CVendrelDlg::MakeWindow() {
   gtk_window_set_default_size(w, Width(), Height());
   gtk_window_set_position(w, GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(w, TRUE);
-  SetIcon(w);
+  skin::SetWindowIcon(w);
 
   GtkWidget* area = gtk_drawing_area_new();
   gtk_widget_set_size_request(area, Width(), Height());

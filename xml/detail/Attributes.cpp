@@ -91,6 +91,7 @@ AttributeSpot FindAttribute(text::WStringView text, int32_t start, int32_t lengt
   bool first = true, valuePosition = false, found = false, equals = false;
   Token nameToken{};
   for (;;) {
+    const int32_t tokenAt = i;
     while (i < end && IsWhitespace(t[i])) ++i;
     if (i >= end) break;
     Token tok = ReadToken(t, i, end, valuePosition);
@@ -99,7 +100,10 @@ AttributeSpot FindAttribute(text::WStringView text, int32_t start, int32_t lengt
       first = false;
     } else if (valuePosition) {
       valuePosition = false;
-      if (IsSingle(t, tok, u'>')) {
+      // `name= />` is an empty element whose value is empty, as the parser reads it.
+      const bool emptyClose =
+          tok.start > tokenAt && IsSingle(t, tok, u'/') && i < end && t[i] == u'>';
+      if (IsSingle(t, tok, u'>') || emptyClose) {
         // `name=` right before the end: an empty value just before the `>`
         if (found && equals) return AttributeSpot{true, false, nameToken.end, tok.start, tok.start, tok.start, 0, 0};
         break;
@@ -114,6 +118,7 @@ AttributeSpot FindAttribute(text::WStringView text, int32_t start, int32_t lengt
     } else if (IsSingle(t, tok, u'=')) {
       valuePosition = true;
       equals = found;
+      lastTokenEnd = tok.end;  // a new attribute goes after a trailing `=`, not before it
       continue;
     } else if (found) {
       return OwnValue(nameToken);

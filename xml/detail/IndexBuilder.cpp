@@ -1,8 +1,6 @@
 #include "xml/detail/IndexBuilder.h"
 
-#include <cstring>
-#include <memory>
-
+#include "xml/detail/OpenTags.h"
 #include "xml/detail/Report.h"
 #include "xml/detail/ScanLoops.h"
 #include "xml/detail/Tree.h"
@@ -18,69 +16,6 @@ struct TagNode {
   int32_t nameStart;
   int32_t nameLength;
   bool empty;
-};
-
-// An open start tag. Elements that cannot be indexed (too deep, start tag too long) stay on the
-// stack with position -1 so that their end tags still pair up.
-struct OpenTag {
-  int32_t nameStart;
-  int32_t nameLength;
-  Position pos;
-  Position outer;  // the element that was current when this one opened
-};
-
-[[gnu::always_inline]] inline bool SameUnits(const char16_t* a, const char16_t* b, int32_t count) {
-  int32_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    uint64_t x, y;
-    std::memcpy(&x, a + i, sizeof x);
-    std::memcpy(&y, b + i, sizeof y);
-    if (x != y) return false;
-  }
-  for (; i < count; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
-}
-
-// The open tags: a fixed run kept inline (no allocation for ordinary depths), moved to the
-// heap as a whole when it outgrows that, so every access is one plain index.
-class OpenStack {
- public:
-  OpenStack() = default;
-  OpenStack(const OpenStack&) = delete;
-  OpenStack& operator=(const OpenStack&) = delete;
-
-  size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
-  OpenTag& operator[](size_t i) { return data_[i]; }
-  const OpenTag& operator[](size_t i) const { return data_[i]; }
-  OpenTag& back() { return data_[size_ - 1]; }
-  const OpenTag& back() const { return data_[size_ - 1]; }
-  void push_back(const OpenTag& tag) {
-    if (size_ == capacity_) Grow();
-    data_[size_++] = tag;
-  }
-  void pop_back() { --size_; }
-  void resize(size_t n) {
-    if (n < size_) size_ = n;
-  }
-
- private:
-  void Grow() {
-    auto grown = std::make_unique_for_overwrite<OpenTag[]>(capacity_ * 2);
-    std::memcpy(grown.get(), data_, sizeof(OpenTag) * size_);
-    heap_ = std::move(grown);
-    data_ = heap_.get();
-    capacity_ *= 2;
-  }
-
-  static constexpr size_t kInline = 64;
-  OpenTag inline_[kInline];
-  std::unique_ptr<OpenTag[]> heap_;
-  OpenTag* data_ = inline_;
-  size_t size_ = 0;
-  size_t capacity_ = kInline;
 };
 
 class Builder {
@@ -101,15 +36,12 @@ class Builder {
   void OnSyntaxError();
   void Skip(TagNode tag, const char16_t* word);
   void LinkLastChild(Position pos, Position first, Position last);
-  int32_t FindOpen(int32_t nameStart, int32_t nameLength) const;
   void Unend(size_t from, int32_t offset2);
   void MoveChildrenAfter(Position pos);
+  void RelevelAll();
   void MarkError() {
     index_[holder_].flags |= kFlagParseError;
     index_[current_].flags |= kFlagInnerError;
-  }
-  int32_t LevelUnder(Position parent) const {
-    return parent == holder_ ? topLevel_ : index_[parent].Level() + 1;
   }
   text::WStringView Name(int32_t start, int32_t length) const {
     return scan_.text.substr(start, length);
@@ -123,6 +55,7 @@ class Builder {
   Position current_;
   Position first_ = 0;
   bool topMatched_ = false;  // the end tag just read names the innermost open element
+  bool moved_ = false;       // elements changed parent: their levels are set at the end
   OpenStack stack_;
 };
 
@@ -199,6 +132,7 @@ Position Builder::Run() {
       case NodeKind::kSyntaxError: OnSyntaxError(); break;
       case NodeKind::kEndOfText:
         if (!stack_.empty()) Unend(0, static_cast<int32_t>(scan_.text.size()));
+        if (moved_) RelevelAll();
         return first_;
       default: break;
     }
@@ -248,17 +182,6 @@ void Builder::LinkLastChild(Position pos, Position first, Position last) {
   index_[first].prev = pos;
 }
 
-int32_t Builder::FindOpen(int32_t nameStart, int32_t nameLength) const {
-  const char16_t* t = scan_.text.data();
-  const char16_t* name = t + nameStart;
-  const int32_t length = nameLength;
-  for (int32_t k = static_cast<int32_t>(stack_.size()) - 1; k >= 0; --k) {
-    const OpenTag& open = stack_[k];
-    if (open.nameLength == length && SameUnits(t + open.nameStart, name, length)) return k;
-  }
-  return -1;
-}
-
 void Builder::OnEndTag(const TagNode& tag) {
   if (tag.length > kMaxEndTagLength) {
     // The record has no room for the end tag: it closes nothing.
@@ -267,7 +190,8 @@ void Builder::OnEndTag(const TagNode& tag) {
                    tag.start, -1);
     return;
   }
-  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1 : FindOpen(tag.nameStart, tag.nameLength);
+  int32_t k = topMatched_ ? static_cast<int32_t>(stack_.size()) - 1
+                          : stack_.FindName(scan_.text.data(), tag.nameStart, tag.nameLength);
   if (k < 0) {
     MarkError();
     AddReportEntry(report_, u"lone_end_tag", Name(tag.nameStart, tag.nameLength), 0,
@@ -300,11 +224,9 @@ void Builder::OnSyntaxError() {
 // each record at most once: an open element is always the last child of the one below it.
 void Builder::Unend(size_t from, int32_t offset2) {
   bool innerError = false;
-  Position firstMoved = 0;
   for (size_t j = from; j < stack_.size(); ++j) {
     Position pos = stack_[j].pos;
     if (pos < 0) continue;
-    if (firstMoved == 0) firstMoved = pos;
     ElementRecord& rec = index_[pos];
     innerError = innerError || (rec.flags & kFlagInnerError);
     rec.flags = (rec.flags | kFlagUnended) & ~kFlagInnerError;
@@ -318,20 +240,18 @@ void Builder::Unend(size_t from, int32_t offset2) {
                    0, index_[stack_[j].pos].start, offset2);
   }
   current_ = stack_[from].outer;
-  // Everything moved now follows the outermost unended element under current_.
-  int32_t level = LevelUnder(current_);
-  for (Position c = firstMoved; c != 0; c = index_[c].next) Relevel(index_, c, level);
   if (innerError) index_[current_].flags |= kFlagInnerError;
   index_[holder_].flags |= kFlagParseError;
   stack_.resize(from);
 }
 
 // The children of `pos` become its following siblings, in order (pos is its parent's last
-// child); the caller corrects their levels.
+// child); their levels are set at the end of the build.
 void Builder::MoveChildrenAfter(Position pos) {
   ElementRecord& rec = index_[pos];
   Position first = rec.firstChild;
   if (first == 0) return;
+  moved_ = true;
   Position parent = rec.parent;
   Position last = index_[first].prev;
   for (Position c = first; c != 0; c = index_[c].next) {
@@ -345,15 +265,19 @@ void Builder::MoveChildrenAfter(Position pos) {
   index_[index_[parent].firstChild].prev = last;
 }
 
-}  // namespace
-
-void Relevel(ElementIndex& index, Position root, int32_t rootLevel) {
-  if (index[root].Level() == rootLevel) return;
-  index[root].SetLevel(rootLevel);
-  ForEachDescendant(index, root, [&](Position pos) {
-    index[pos].SetLevel(index[index[pos].parent].Level() + 1);
-  });
+// Levels from the parents, top-level elements first. Done once after the build: setting them
+// at each move would walk a subtree again every time it moves up, which malformed nesting can
+// make happen once per end tag.
+void Builder::RelevelAll() {
+  for (Position c = index_[holder_].firstChild; c != 0; c = index_[c].next) {
+    index_[c].SetLevel(topLevel_);
+    ForEachDescendant(index_, c, [&](Position pos) {
+      index_[pos].SetLevel(index_[index_[pos].parent].Level() + 1);
+    });
+  }
 }
+
+}  // namespace
 
 Position ParseElements(ElementIndex& index, Position holder, int32_t topLevel, ScanState& scan,
                        text::WString& report) {

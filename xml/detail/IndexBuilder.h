@@ -13,7 +13,4 @@ namespace xml::detail {
 Position ParseElements(ElementIndex& index, Position holder, int32_t topLevel, ScanState& scan,
                        text::WString& report);
 
-// Sets the level of `root` and of everything below it from their parents, `rootLevel` first.
-void Relevel(ElementIndex& index, Position root, int32_t rootLevel);
-
 }  // namespace xml::detail

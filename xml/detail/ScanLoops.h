@@ -86,7 +86,7 @@ inline int32_t SkipName(const char16_t* t, int32_t n, int32_t i) {
 }
 
 // Runs over the inside of a tag to just past its `>`: quotes count only around a value that
-// follows `=`, an unquoted value runs to whitespace or `>`. With stopAtLt a `<` outside quotes
+// follows `=`, an unquoted value runs from the `=` to whitespace or `>`. With stopAtLt a `<` outside quotes
 // ends the run before it. Returns kNotFound when the text ends first.
 [[gnu::always_inline]] inline int32_t SkipTagBody(const char16_t* t, int32_t n, int32_t i, bool stopAtLt, bool& empty) {
   int32_t valueEnd = kNotFound;
@@ -106,7 +106,10 @@ inline int32_t SkipName(const char16_t* t, int32_t n, int32_t i) {
     if (c == u'<' && stopAtLt) return i;
     ++i;
     if (c != u'=') continue;
-    i = SkipWhitespace(t, n, i);
+    // Whitespace may stand between `=` and a quoted value; before anything else it leaves the
+    // value empty.
+    const int32_t quote = SkipWhitespace(t, n, i);
+    if (quote < n && (t[quote] == u'"' || t[quote] == u'\'')) i = quote;
     if (i >= n) break;
     c = t[i];
     if (c == u'"' || c == u'\'') {

@@ -1,4 +1,4 @@
-#include "updater/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/sendfile.h>
@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <system_error>
 #include <thread>
 
-namespace updater {
+namespace platform {
 namespace {
 
 // Closes a descriptor on every path out.
@@ -54,49 +56,79 @@ bool CopyContent(int from, int to, off_t size) {
 }
 
 // A new file at `temp` with the content and mode of `source`, flushed when asked.
-bool MakeCopy(const std::string& source, const std::string& temp, bool flush) {
-  Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+int CreateNew(const std::string& path, mode_t mode) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// A new file at `temp` with the content and mode of `source`.
+bool MakeCopy(const std::string& source, const std::string& temp) {
+  Fd in(open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
   if (in.get() < 0 || fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  Fd out(open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  Fd out(CreateNew(temp, 0600));
   if (out.get() < 0) return false;
   bool ok = CopyContent(in.get(), out.get(), st.st_size) && fchmod(out.get(), st.st_mode & 07777) == 0;
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   futimens(out.get(), times);  // keeping the times is a courtesy; content and mode are what count
-  ok = ok && (!flush || fsync(out.get()) == 0);
   return out.Close() && ok;
 }
 
-// The cheap way when both names are on one file system: a second name for the same data,
-// which only needs flushing. Safe because the source is never written in place again.
-bool MakeLink(const std::string& source, const std::string& temp, bool flush) {
+// The cheap way when both names are on one file system: a second name for the same data.
+// Safe because nothing writes the source in place again (every write makes a new file).
+bool MakeLink(const std::string& source, const std::string& temp) {
   struct stat st;
   if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return link(source.c_str(), temp.c_str()) == 0 && (!flush || FlushFile(temp));
+  return link(source.c_str(), temp.c_str()) == 0;
+}
+
+// FNV-1a: a stable short stand-in for a name too long to extend.
+uint64_t NameHash(const std::string& name) {
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
+  return h;
 }
 
 // True when both names already lead to the same file, as after a resumed install that had
 // linked it before (rename would then do nothing and leave the temporary name behind).
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
-  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& target) {
+  constexpr const char* kSuffix = ".vendrel-part";
   size_t slash = target.rfind('/');
   size_t start = slash == std::string::npos ? 0 : slash + 1;
-  return target.substr(0, start) + "." + target.substr(start) + ".vendrel-part";
+  const std::string name = target.substr(start);
+  std::string temp = "." + name + kSuffix;
+  if (temp.size() > NAME_MAX) {
+    char hashed[32];
+    std::snprintf(hashed, sizeof hashed, ".%016llx", static_cast<unsigned long long>(NameHash(name)));
+    temp = hashed + std::string(kSuffix);
+  }
+  return target.substr(0, start) + temp;
 }
 
-Staging StageReplacement(const std::string& source, const std::string& target, bool flush) {
+Staging StageReplacement(const std::string& source, const std::string& target) {
   const std::string temp = TemporaryNameFor(target);
   unlink(temp.c_str());  // left over from an interrupted run
   if (SameFile(source, target)) return Staging::AlreadyInPlace;
-  if (MakeLink(source, temp, flush)) return Staging::Staged;
+  if (MakeLink(source, temp)) return Staging::Staged;
   unlink(temp.c_str());
-  if (MakeCopy(source, temp, flush)) return Staging::Staged;
+  if (MakeCopy(source, temp)) return Staging::Staged;
   unlink(temp.c_str());
   return Staging::Failed;
 }
@@ -134,21 +166,15 @@ bool CommitReplacement(const std::string& target) {
 
 void DiscardReplacement(const std::string& target) { unlink(TemporaryNameFor(target).c_str()); }
 
-bool ReplaceWithCopy(const std::string& source, const std::string& target) {
-  const Staging staged = StageReplacement(source, target, true);
-  if (staged != Staging::Staged) return staged == Staging::AlreadyInPlace;
-  if (CommitReplacement(target)) return true;
-  DiscardReplacement(target);
+bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode) {
+  const std::string temp = TemporaryNameFor(target);
+  unlink(temp.c_str());
+  Fd out(CreateNew(temp, static_cast<mode_t>(mode)));
+  bool ok = out.get() >= 0 && WriteAll(out.get(), bytes.data(), bytes.size()) && fsync(out.get()) == 0;
+  ok = out.Close() && ok;  // a close that fails may have lost the last bytes
+  if (ok && rename(temp.c_str(), target.c_str()) == 0) return true;
+  unlink(temp.c_str());
   return false;
 }
 
-bool WriteAtomically(const std::string& target, const std::function<bool(const std::string&)>& write) {
-  const std::string temp = TemporaryNameFor(target);
-  if (!write(temp) || !FlushFile(temp) || rename(temp.c_str(), target.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-}  // namespace updater
+}  // namespace platform

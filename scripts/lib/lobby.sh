@@ -1,12 +1,13 @@
-# Shell helpers of the lobby's whole-program tests: an installed program directory, the movie
-# server, and waiting for what the movie or the window shows. Source after update_server.sh.
+# Shell helpers of the demo and the lobby's whole-program tests: an installed program
+# directory, the scripted movie's server, and waiting for what the movie or the window shows.
+# Source after update_server.sh.
 
 # install_lobby <build dir> <program dir> <update url> [movie file]: the program directory of
 # `cmake --install`, pointed at the given update server, titled "QuorvaneTest", playing the
 # given movie (default: the installed one).
 install_lobby() {
   local build=$1 prog=$2 url=$3 movie=${4:-}
-  cmake --install "$build" --prefix "$prog" >/dev/null || return 1
+  cmake --install "$build" --prefix "$prog" --strip >/dev/null || return 1
   sed -i -e "s#<UpdateUrl>.*</UpdateUrl>#<UpdateUrl>$url</UpdateUrl>#" \
          -e 's#title="[^"]*"#title="QuorvaneTest"#' "$prog/Config.cfg"
   if [ -n "$movie" ]; then
@@ -24,7 +25,7 @@ start_movie_server() {
   MOVIE_LOG=$dir/movie.log
   : > "$MOVIE_LOG"
   rm -f "$dir/port"
-  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/movie_server.py" "$root" "$dir/port" "$MOVIE_LOG" &
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib/movie_server.py" "$root" "$dir/port" "$MOVIE_LOG" &
   MOVIE_PID=$!
   for _ in $(seq 100); do
     [ -s "$dir/port" ] && break
@@ -37,10 +38,10 @@ start_movie_server() {
 
 # use_scripted_movie <program dir>: the scripted test movie, talking to the movie server.
 use_scripted_movie() {
-  local prog=$1 here
-  here=$(dirname "${BASH_SOURCE[0]}")/..
+  local prog=$1
   mkdir -p "$prog/testmovie"
-  sed "s#@PORT@#$MOVIE_PORT#" "$here/movie/scripted.html" > "$prog/testmovie/index.html"
+  sed "s#@PORT@#$MOVIE_PORT#" "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/movie/scripted.html" \
+    > "$prog/testmovie/index.html"
   sed -i 's#>movie/index.html<#>testmovie/index.html<#' "$prog/Config.cfg"
 }
 

@@ -1,0 +1,33 @@
+# The frame of every lobby whole-program test: the shared helpers, a skip without a display, a
+# work folder of its own (profile, cache and data directories inside it), a cleanup that ends
+# everything the test started from there, and checks that print "ok"/"FAIL" and are counted.
+# Source it first; end the script with `finish`.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+. "$root/scripts/lib/update_server.sh"
+. "$root/scripts/lib/lobby.sh"
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "no display: skipped"
+  exit 77
+fi
+
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache XDG_DATA_HOME=$work/data
+export WEBKIT_DISABLE_COMPOSITING_MODE=1
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  pkill -f "^$work/" 2>/dev/null
+  stop_nginx
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check <description> <command...>
+  local what=$1; shift
+  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
+}
+not() { ! "$@"; }
+finish() { exit $((failures > 0)); }
