@@ -86,11 +86,34 @@ std::optional<uint64_t> ContentLength(HINTERNET request) {
   return std::wcstoull(text, nullptr, 10);
 }
 
+// Fails a transfer whose average over the current window falls below the floor.
+class RateWindow {
+ public:
+  explicit RateWindow(const HttpLimits& limits) : limits_(limits) {}
+  bool FastEnough(uint64_t received) {
+    const auto now = std::chrono::steady_clock::now();
+    if (limits_.minBytesPerSecond <= 0 || now - start_ < std::chrono::milliseconds(limits_.rateWindowMs)) return true;
+    const uint64_t floor = static_cast<uint64_t>(limits_.minBytesPerSecond) * limits_.rateWindowMs / 1000;
+    if (received - bytes_ < floor) return false;
+    start_ = now;
+    bytes_ = received;
+    return true;
+  }
+
+ private:
+  const HttpLimits& limits_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  uint64_t bytes_ = 0;
+};
+
 HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiver& receiver) {
-  if (receiver.onStatus && !receiver.onStatus(StatusOf(request))) return HttpResult::kEnded;
   const std::optional<uint64_t> announced = ContentLength(request);
+  // A body announced longer than allowed fails before the receiver sees anything.
+  if (announced && limits.maxAnnouncedBytes > 0 && *announced > limits.maxAnnouncedBytes) return HttpResult::kFailed;
+  if (receiver.onStatus && !receiver.onStatus(StatusOf(request))) return HttpResult::kEnded;
   uint64_t received = 0;
   const auto started = std::chrono::steady_clock::now();
+  RateWindow rate(limits);
   char buffer[kReadBytes];
   for (;;) {
     if (!Continue(receiver)) return HttpResult::kEnded;
@@ -104,6 +127,7 @@ HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiv
     if (got == 0) return !announced || received == *announced ? HttpResult::kComplete : HttpResult::kFailed;
     received += got;
     if (receiver.onBody && !receiver.onBody(buffer, got)) return HttpResult::kEnded;
+    if (!rate.FastEnough(received)) return HttpResult::kFailed;
   }
 }
 
