@@ -20,7 +20,7 @@ import time
 
 build, peer, template = sys.argv[1:4]
 reps = int(sys.argv[4]) if len(sys.argv) > 4 else 5
-rounds = int(sys.argv[5]) if len(sys.argv) > 5 else 2000
+rounds = int(sys.argv[5]) if len(sys.argv) > 5 else 5000
 events = {}
 cond = threading.Condition()
 

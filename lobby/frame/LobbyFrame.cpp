@@ -105,8 +105,10 @@ void CLobbyFrame::ComposeNotice() {
   notice_.SetBackground(&background_, layout_.noticeText.x, layout_.noticeText.y);
 }
 
+void CLobbyFrame::PaintBackground(cairo_t* cr) const { skin::CopyRegion(cr, background_, 0, 0); }
+
 void CLobbyFrame::Render(cairo_t* cr) const {
-  skin::CopyRegion(cr, background_, 0, 0);
+  PaintBackground(cr);
   PaintControlAt(cr, proposal_, layout_.proposal);
   PaintControlAt(cr, service_, layout_.service);
   PaintControlAt(cr, minimize_, layout_.minimize);

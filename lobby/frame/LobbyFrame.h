@@ -58,8 +58,11 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   void OnKey(const GdkEventKey* event, bool& handled);
   void OnBackgroundPress(const GdkEventButton* event);
 
-  // Paints the composed background and the controls at (0, 0) of the context (not the movie).
+  // Paints the composed background and the controls at (0, 0) of the context (not the movie):
+  // the whole window as it looks before a movie plays.
   void Render(cairo_t* cr) const;
+  // The composed background alone, what the window paints behind its controls.
+  void PaintBackground(cairo_t* cr) const;
   const FrameLayout& Layout() const { return layout_; }
   bool MoviePlaying() const { return moviePlaying_; }
   bool NoticeShown() const { return noticeShown_; }

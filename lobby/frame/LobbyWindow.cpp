@@ -36,7 +36,7 @@ gboolean OnTimerTick(gpointer data) {
 void FreeTimerTick(gpointer data) { delete static_cast<TimerTick*>(data); }
 
 gboolean OnDrawBackdrop(GtkWidget*, cairo_t* cr, gpointer self) {
-  static_cast<const CLobbyFrame*>(self)->Render(cr);
+  static_cast<const CLobbyFrame*>(self)->PaintBackground(cr);
   return TRUE;
 }
 

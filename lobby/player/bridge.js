@@ -85,9 +85,11 @@
     return i - at;
   }
 
-  // `name="value"` pairs of a start tag's inside; null when anything else is there.
+  // `name="value"` pairs of a start tag's inside, in an object without a prototype (none: an
+  // empty one); null when anything else is there.
+  const noAttributes = Object.freeze(Object.create(null));
   function scanAttributes(text, at, end) {
-    const attrs = new Map();
+    let attrs = noAttributes;
     for (;;) {
       const before = at;
       while (at < end && isSpace(text.charCodeAt(at))) ++at;
@@ -105,8 +107,9 @@
       const close = text.indexOf(quote, at + 1);
       if (close < 0 || close >= end) return null;
       const value = unescape(text.slice(at + 1, close), true);
-      if (value === null || value.indexOf('<') >= 0 || attrs.has(name)) return null;
-      attrs.set(name, value);
+      if (value === null || value.indexOf('<') >= 0 || name in attrs) return null;
+      if (attrs === noAttributes) attrs = Object.create(null);
+      attrs[name] = value;
       at = close + 1;
     }
   }
@@ -152,8 +155,8 @@
   }
 
   function fromDom(element) {
-    const node = { name: element.nodeName, attrs: new Map(), kids: [], text: '' };
-    for (const a of element.attributes) node.attrs.set(a.name, a.value);
+    const node = { name: element.nodeName, attrs: Object.create(null), kids: [], text: '' };
+    for (const a of element.attributes) node.attrs[a.name] = a.value;
     for (const child of element.childNodes) {
       if (child.nodeType === 1) node.kids.push(fromDom(child));
       else if (child.nodeType === 3 || child.nodeType === 4) node.text += child.data;
@@ -170,7 +173,7 @@
   }
 
   // The text of an element and of everything inside it.
-  const textOfNode = (node) => node.text + node.kids.map(textOfNode).join('');
+  const textOfNode = (node) => (node.kids.length ? node.text + node.kids.map(textOfNode).join('') : node.text);
 
   function decode(node) {
     switch (node.name) {
@@ -191,7 +194,7 @@
     for (const property of node.kids) {
       if (property.name !== 'property') continue;
       const child = property.kids[0];
-      const id = property.attrs.get('id') || '';
+      const id = property.attrs.id || '';
       const value = child ? decode(child) : undefined;
       if (id === '__proto__') {
         Object.defineProperty(result, id, { value, enumerable: true, writable: true, configurable: true });
@@ -207,7 +210,7 @@
   function deliver(request) {
     const invoke = parse(String(request));
     if (!invoke || invoke.name !== 'invoke') return;
-    const fn = callbacks.get(invoke.attrs.get('name'));
+    const fn = callbacks.get(invoke.attrs.name);
     if (!fn) return;
     const list = invoke.kids.find((e) => e.name === 'arguments');
     fn.apply(undefined, list ? list.kids.map(decode) : []);

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace platform {
@@ -30,21 +31,7 @@ bool ReplaceOne(const std::string& source, const std::string& target) {
   return false;
 }
 
-// Lets no file grow past `bytes` while it lives, as a full disk would: writes fail with EFBIG.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit limited = saved_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-
- private:
-  rlimit saved_{};
-};
+using testsupport::FileSizeLimit;
 
 class Replace : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/updater/UpdateFixture.h"
 #include "updater/LiveThread.h"
 
@@ -18,21 +19,7 @@ namespace {
 using namespace testsupport;
 namespace fs = std::filesystem;
 
-// Lets no file grow past `bytes` while it lives, as a full disk would: writes fail with EFBIG.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit limited = saved_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-
- private:
-  rlimit saved_{};
-};
+using testsupport::FileSizeLimit;
 
 // A directory on another file system than the program directory (RAM), so staging must copy.
 class OtherFileSystemDir {
