@@ -1,7 +1,9 @@
 #!/bin/sh
-# Runs a Windows test program under Wine. A wineserver that outlives the program is started
-# first, with its output detached: otherwise every run would end only when a fresh server
-# lingered out, since the server would hold the test runner's output pipe.
-set -e
-wineserver -p30 </dev/null >/dev/null 2>&1 || true
+# Runs a Windows test program under Wine. The first call of a run starts a wineserver that
+# outlives the program, and Wine's own session processes, all with their output detached:
+# otherwise they would hold the test runner's output pipe, and each run would end only when
+# they lingered out.
+if wineserver -p60 </dev/null >/dev/null 2>&1; then
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+fi
 exec wine "$@"

@@ -39,7 +39,8 @@ bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& head
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBytes);
   // An announced length over the limit fails before anything is handed over.
-  curl_off_t maxBytes = limits.maxAnnouncedBytes == 0 ? 0 : static_cast<curl_off_t>(std::min<uint64_t>(limits.maxAnnouncedBytes, INT64_MAX));
+  const uint64_t announced = std::min<uint64_t>(limits.maxAnnouncedBytes, INT64_MAX);
+  curl_off_t maxBytes = static_cast<curl_off_t>(announced);  // 0: no bound
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, maxBytes);
   // curl's own low-speed rule backs up the stall check below (it averages over seconds).
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -73,9 +74,8 @@ struct Transfer {
 
   // False once the average over the current window falls below the floor.
   bool FastEnough(curl_off_t received, std::chrono::steady_clock::time_point now) {
-    if (limits->minBytesPerSecond <= 0 || now - windowStart < std::chrono::milliseconds(limits->rateWindowMs)) {
-      return true;
-    }
+    const auto window = std::chrono::milliseconds(limits->rateWindowMs);
+    if (limits->minBytesPerSecond <= 0 || now - windowStart < window) return true;
     const curl_off_t floor = static_cast<curl_off_t>(limits->minBytesPerSecond) * limits->rateWindowMs / 1000;
     if (received - windowBytes < floor) return false;
     windowStart = now;

@@ -1,11 +1,15 @@
 // The Windows backend against the real services: the named mutex and the registry profile.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/InstanceLock.h"
 #include "platform/ProfileStore.h"
+#include "platform/win32/CommandLine.h"
+#include "platform/win32/Wide.h"
 
 namespace {
 
@@ -24,6 +28,20 @@ TEST(NamedMutexLock, OneHolderAndProbesThatNeverTakeIt) {
   first.Release();
   EXPECT_FALSE(platform::InstanceLock::IsTaken(name));
   EXPECT_TRUE(second.Acquire(name));
+}
+
+// A game gets each value as its own argument, whatever blanks, quotes or backslashes it holds.
+TEST(CommandLineQuoting, TheSystemsParserGivesBackEveryArgument) {
+  const std::vector<std::string> argv{"G.exe", "", "a b", "say \"hi\"", "C:\\dir with space\\",
+                                      "back\\\\slash", "\xE8\xB1\xA1\xE6\xA3\x8B", "-key"};
+  std::wstring line = platform::detail::JoinCommandLine(argv);
+  int count = 0;
+  LPWSTR* parsed = CommandLineToArgvW(line.c_str(), &count);
+  ASSERT_NE(parsed, nullptr);
+  std::vector<std::string> back;
+  for (int i = 0; i < count; ++i) back.push_back(platform::detail::Utf8(parsed[i]));
+  LocalFree(parsed);
+  EXPECT_EQ(back, argv);
 }
 
 // Deletes the test's registry key whatever the test did.
