@@ -158,8 +158,8 @@ TEST_F(GameCommandsTest, UpdateGameRunsTheUpdaterAndAnswersWhenItHasEnded) {
   EXPECT_TRUE(host_.calls.empty());
   EXPECT_TRUE(host_.stopped.empty());
 
-  updater.Release();
-  commands_.OnTimer(lobby::kTimerUpdateWait);
+  updater.Release();  // the lock is free; the answer comes once the started process has ended too
+  ASSERT_TRUE(TickUntil(lobby::kTimerUpdateWait, [&] { return !host_.calls.empty(); }));
   EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>")});
   EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerUpdateWait});
   EXPECT_EQ(host_.shows, (std::vector<bool>{false, true}));
