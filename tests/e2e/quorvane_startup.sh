@@ -22,7 +22,10 @@ check "and says so in one line on standard error" test "$(wc -l <"$work/err")" =
 "$prog/Quorvane" 2>"$work/first.err" &
 first=$!
 pids+=("$first")
-check "with the update server down the window shows" wait_window QuorvaneTest
+if ! check "with the update server down the window shows" wait_window QuorvaneTest; then
+  echo "# the lobby is $(kill -0 "$first" 2>/dev/null && echo running || echo gone); its output:"
+  sed 's/^/#   /' "$work/first.err"
+fi
 read -r x y w h <<<"${GEOMETRY:-0 0 0 0}"
 read -r sw sh < <(xdotool getdisplaygeometry)
 check "the window is 800 x 635 (got ${w}x${h})" test "$w" = 800 -a "$h" = 635

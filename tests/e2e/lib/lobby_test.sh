@@ -25,9 +25,12 @@ cleanup() {
 trap cleanup EXIT
 
 failures=0
-check() {  # check <description> <command...>
+check() {  # check <description> <command...>; returns what the command returned
   local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
+  if "$@"; then echo "ok   - $what"; return 0; fi
+  echo "FAIL - $what"
+  failures=$((failures + 1))
+  return 1
 }
 not() { ! "$@"; }
 finish() { exit $((failures > 0)); }
