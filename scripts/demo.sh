@@ -31,7 +31,7 @@ headless=0
 . "$root/scripts/lib/lobby.sh"
 . "$root/scripts/lib/demo_steps.sh"
 
-work=$(mktemp -d /tmp/zemba-demo.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/zemba-demo.XXXXXX")
 shots=${3:-$work/screenshots}
 mkdir -p "$shots"
 export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
