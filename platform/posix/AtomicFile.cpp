@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "platform/detail/TemporaryName.h"
 
 #include <fcntl.h>
 #include <sys/sendfile.h>
@@ -92,13 +93,6 @@ bool MakeLink(const std::string& source, const std::string& temp) {
   return link(source.c_str(), temp.c_str()) == 0;
 }
 
-// FNV-1a: a stable short stand-in for a name too long to extend.
-uint64_t NameHash(const std::string& name) {
-  uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
-  return h;
-}
-
 // True when both names already lead to the same file, as after a resumed install that had
 // linked it before (rename would then do nothing and leave the temporary name behind).
 bool SameFile(const std::string& a, const std::string& b) {
@@ -109,17 +103,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& target) {
-  constexpr const char* kSuffix = ".vendrel-part";
-  size_t slash = target.rfind('/');
-  size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const std::string name = target.substr(start);
-  std::string temp = "." + name + kSuffix;
-  if (temp.size() > NAME_MAX) {
-    char hashed[32];
-    std::snprintf(hashed, sizeof hashed, ".%016llx", static_cast<unsigned long long>(NameHash(name)));
-    temp = hashed + std::string(kSuffix);
-  }
-  return target.substr(0, start) + temp;
+  return detail::TemporaryNameBeside(target, "/",
+                                     [](const std::string& name) { return name.size() <= NAME_MAX; });
 }
 
 Staging StageReplacement(const std::string& source, const std::string& target) {

@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "platform/detail/TemporaryName.h"
 
 #include <windows.h>
 
@@ -66,13 +67,6 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-// FNV-1a: a stable short stand-in for a name too long to extend.
-uint64_t NameHash(const std::string& name) {
-  uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
-  return h;
-}
-
 // The rename that replaces: the target is the old file or the new one, never a torn mix.
 bool MoveOver(const std::string& from, const std::string& to) {
   return MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -81,17 +75,8 @@ bool MoveOver(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& target) {
-  constexpr const char* kSuffix = ".vendrel-part";
-  size_t slash = target.find_last_of("/\\");
-  size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const std::string name = target.substr(start);
-  std::string temp = "." + name + kSuffix;
-  if (detail::Wide(temp).size() > kNameMax) {
-    char hashed[32];
-    std::snprintf(hashed, sizeof hashed, ".%016llx", static_cast<unsigned long long>(NameHash(name)));
-    temp = hashed + std::string(kSuffix);
-  }
-  return target.substr(0, start) + temp;
+  return detail::TemporaryNameBeside(target, "/\\",
+                                     [](const std::string& name) { return detail::Wide(name).size() <= kNameMax; });
 }
 
 // A hard link when the file system has them, otherwise CopyFileW, which keeps the attributes.

@@ -27,6 +27,17 @@ std::string VersionFile(const std::string& name, const std::string& version) {
          "</Software></Update>";
 }
 
+// The recorder's lines after its working directory are the updater's argv.
+void ExpectUpdaterArguments(const std::vector<std::string>& record,
+                            const std::vector<std::string>& expected) {
+  ASSERT_GE(record.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(record.begin() + 2, record.end()),
+            std::vector<std::string>(expected.begin() + 1, expected.end()));
+#ifndef _WIN32
+  EXPECT_EQ(record[1], expected[0]);  // the shell names the program itself on Windows
+#endif
+}
+
 class UpdateTaskTest : public ::testing::Test {
  protected:
   UpdateTaskTest() {
@@ -210,12 +221,7 @@ TEST_F(UpdateTaskTest, UpdaterGetsEachOptionAsItsOwnArgument) {
                                     "-prog", dir_.Join("MyGame"),
                                     "-down", cache_.Join("Acme/MyGame"),
                                     "-http", server_.BaseUrl() + "/files/acme/mygame"};
-  ASSERT_GE(record.size(), 2u);
-  EXPECT_EQ(std::vector<std::string>(record.begin() + 2, record.end()),
-            std::vector<std::string>(expected.begin() + 1, expected.end()));
-#ifndef _WIN32
-  EXPECT_EQ(record[1], expected[0]);  // the shell names the program itself on Windows
-#endif
+  ExpectUpdaterArguments(record, expected);
   EXPECT_TRUE(platform::IsDirectory(dir_.WPath() + u"/MyGame"));  // created for a new game
 }
 
@@ -231,12 +237,7 @@ TEST_F(UpdateTaskTest, RebootIsTheLastArgument) {
                                     "-down", cache_.Join("Acme/Quorvane"),
                                     "-http", server_.BaseUrl() + "/files/acme/quorvane",
                                     "-reboot"};
-  ASSERT_GE(record.size(), 2u);
-  EXPECT_EQ(std::vector<std::string>(record.begin() + 2, record.end()),
-            std::vector<std::string>(expected.begin() + 1, expected.end()));
-#ifndef _WIN32
-  EXPECT_EQ(record[1], expected[0]);  // the shell names the program itself on Windows
-#endif
+  ExpectUpdaterArguments(record, expected);
 }
 
 TEST(UpdaterRunningTest, FollowsTheUpdatersLock) {
