@@ -25,7 +25,8 @@ macro(zemba_skip_on_windows reason)
 endmacro()
 
 # zemba_test_dir(<name> deps...): one GoogleTest program from every .cpp in the current folder,
-# less what zemba_skip_on_windows left out.
+# less what zemba_skip_on_windows left out. ZEMBA_TEST_PROPERTIES, when set, adds test
+# properties (a resource lock, say) to every test of the program.
 function(zemba_test_dir name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(ZEMBA_SKIPPED_TESTS AND sources)
@@ -42,8 +43,9 @@ function(zemba_test_dir name)
     # Under Wine the tests are listed when ctest starts, one program at a time, so the first
     # listing creates the run's Wine prefix alone, before any test runs.
     gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
-      PROPERTIES TIMEOUT 300)
+      PROPERTIES TIMEOUT 300 ${ZEMBA_TEST_PROPERTIES})
   else()
-    gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60
+      PROPERTIES TIMEOUT 300 ${ZEMBA_TEST_PROPERTIES})
   endif()
 endfunction()

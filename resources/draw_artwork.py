@@ -268,6 +268,18 @@ def icon(program, colour, letter):
     cr.fill()
     centred_text(cr, letter, 24, 24, 30, rgba(0xFFFFFF))
     save(surface, program, "icon", 128)
+    write_png_icon(os.path.join(HERE, program, "icon", "128.png"))
+
+
+def write_png_icon(png_path):
+    # A Windows icon file whose one image is the PNG itself, for the resource compiler.
+    with open(png_path, "rb") as f:
+        png = f.read()
+    w, h = struct.unpack(">II", png[16:24])
+    header = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(png), 6 + 16)
+    with open(os.path.splitext(png_path)[0] + ".ico", "wb") as f:
+        f.write(header + entry + png)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,8 @@
 #include "lobby/frame/LobbyFrame.h"
 
 #include "lobby/config/ClientConfig.h"
-#include "skin/Font.h"
-#include "skin/PngResource.h"
+#include "skin/cairo/Font.h"
+#include "skin/cairo/PngResource.h"
 
 namespace lobby {
 namespace {

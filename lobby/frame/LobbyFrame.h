@@ -13,9 +13,9 @@
 #include "lobby/core/LobbyCore.h"
 #include "lobby/frame/FlashPlayer.h"
 #include "lobby/frame/FrameLayout.h"
-#include "skin/ImageStrip.h"
-#include "skin/SkinButton.h"
-#include "skin/SkinStatic.h"
+#include "skin/cairo/ImageStrip.h"
+#include "skin/cairo/SkinButton.h"
+#include "skin/cairo/SkinStatic.h"
 
 namespace lobby {
 

@@ -4,7 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
-#include "skin/WindowIcon.h"
+#include "skin/cairo/WindowIcon.h"
 
 namespace lobby {
 namespace {

@@ -1,4 +1,4 @@
-#include "skin/ImageStrip.h"
+#include "skin/cairo/ImageStrip.h"
 
 #include <gtest/gtest.h>
 

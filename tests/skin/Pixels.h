@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "skin/Cairo.h"
+#include "skin/cairo/Cairo.h"
 
 namespace skintest {
 

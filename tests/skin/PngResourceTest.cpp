@@ -1,9 +1,9 @@
 // The lobby's artwork bundle is linked into this test program.
-#include "skin/PngResource.h"
+#include "skin/cairo/PngResource.h"
 
 #include <gtest/gtest.h>
 
-#include "skin/ImageStrip.h"
+#include "skin/cairo/ImageStrip.h"
 
 namespace {
 

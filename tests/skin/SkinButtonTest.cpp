@@ -1,4 +1,4 @@
-#include "skin/SkinButton.h"
+#include "skin/cairo/SkinButton.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Pixels.h"
-#include "skin/SkinButton.h"
+#include "skin/cairo/SkinButton.h"
 
 namespace {
 

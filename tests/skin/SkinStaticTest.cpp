@@ -1,4 +1,4 @@
-#include "skin/SkinStatic.h"
+#include "skin/cairo/SkinStatic.h"
 
 #include <gtest/gtest.h>
 

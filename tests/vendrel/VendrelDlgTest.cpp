@@ -1,13 +1,13 @@
 // The progress window rendered off screen: the bar, the two text lines and the messages that
 // drive them.
-#include "updater/app/VendrelDlg.h"
+#include "updater/app/gtk/VendrelDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <utility>
 
-#include "skin/PngResource.h"
+#include "skin/cairo/PngResource.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "updater/app/VendrelDlg.h"
+#include "updater/app/gtk/VendrelDlg.h"
 
 namespace {
 

@@ -1,9 +1,7 @@
 #include "updater/app/VendrelApp.h"
 
-#include <gtk/gtk.h>
-#include <unistd.h>
-
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/DebugLog.h"
 #include "platform/InstanceLock.h"
@@ -18,32 +16,23 @@ namespace {
 // Never deleted and never joined: nobody waits for the worker, the process ends with it.
 updater::CLiveThread* g_worker = nullptr;
 
-text::WString RawCommandLine(int argc, char** argv) {
-  text::WString line;
-  for (int i = 0; i < argc; ++i) {
-    if (i > 0) line += u' ';
-    line += text::FromUtf8(argv[i]);
-  }
-  return line;
-}
-
 // Ends the process with the worker still running: no exit handlers or static destructors run
 // under its feet, and the dialog it may still post to stays alive until the very end.
 [[noreturn]] void EndProcess(int code) {
   std::fflush(nullptr);
-  _exit(code);
+  std::_Exit(code);
 }
 
 }  // namespace
 
-int RunVendrel(int argc, char** argv) {
-  platform::DebugLine(RawCommandLine(argc, argv));
+int RunVendrel(text::WStringView rawLine, int argc, char** argv) {
+  platform::DebugLine(rawLine);
   platform::InstanceLock lock;
   if (!lock.Acquire(platform::UpdaterLockName())) return 0;
   updater::UpdaterOptions options;
   if (!updater::ParseUpdaterArguments(argc, argv, options)) return 0;
   g_worker = updater::CreateWorker(options).release();
-  if (!gtk_init_check(&argc, &argv)) {
+  if (!OpenDisplay(argc, argv)) {
     platform::DebugLine(u"Vendrel: no display to show the progress window on");
     return 1;
   }

@@ -1,15 +1,12 @@
 // The GTK side of the progress window: creation, the modal loop, keys and dragging.
 #include <gdk/gdkkeysyms.h>
 
-#include "skin/PngResource.h"
-#include "skin/WindowIcon.h"
-#include "updater/app/VendrelDlg.h"
+#include "skin/cairo/WindowIcon.h"
+#include "updater/app/VendrelLayout.h"
+#include "updater/app/gtk/VendrelDlg.h"
 
 namespace vendrel {
 namespace {
-
-// How long the finished bar stays visible before the window closes by itself.
-constexpr guint kDoneHoldMs = 400;
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
   static_cast<const CVendrelDlg*>(self)->Render(cr);
@@ -55,51 +52,40 @@ GtkWidget* CVendrelDlg::MakeWindow() {
   return window;
 }
 
-CVendrelDlg::Result CVendrelDlg::DoModal() {
+void CVendrelDlg::OpenWindow() {
   window_ = MakeWindow();
   gtk_widget_show_all(window_);
-  if (start_ && !start_()) {
-    // The worker never ran, so nothing else would close the window.
-    updater::ProgressMessage failed;
-    failed.id = updater::WM_UPDATE_FAILED;
-    Post(std::move(failed));
-  }
-  if (result_ == kNone) {
-    loop_ = g_main_loop_new(nullptr, FALSE);
-    g_main_loop_run(loop_);
-  }
+}
+
+void CVendrelDlg::RunModalLoop() {
+  loop_ = g_main_loop_new(nullptr, FALSE);
+  g_main_loop_run(loop_);
+}
+
+void CVendrelDlg::DisposeWindow() {
   gtk_widget_destroy(window_);
   window_ = nullptr;
-  return result_;
 }
 
-void CVendrelDlg::EndDialog(Result result) {
-  if (result_ == kNone) result_ = result;  // the first ending counts
-  CloseWindow();
-}
-
-void CVendrelDlg::EndAfterHold() {
-  if (result_ != kNone) return;
-  result_ = kOk;
+void CVendrelDlg::QuitAfterHold() {
   if (!loop_) return;
-  // Let the complete bar be seen before the window goes.
-  closeTimer_ = g_timeout_add(kDoneHoldMs, [](gpointer self) -> gboolean {
+  closeTimer_ = g_timeout_add(layout::kDoneHoldMs, [](gpointer self) -> gboolean {
     auto* dlg = static_cast<CVendrelDlg*>(self);
     dlg->closeTimer_ = 0;
-    dlg->CloseWindow();
+    dlg->QuitModalLoop();
     return G_SOURCE_REMOVE;
   }, this);
 }
 
-void CVendrelDlg::CloseWindow() {
+void CVendrelDlg::QuitModalLoop() {
   if (loop_) g_main_loop_quit(loop_);
 }
 
 void CVendrelDlg::OnKey(guint keyval) {
   if (keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter) {
-    EndDialog(kOk);
+    OnEnter();
   } else if (keyval == GDK_KEY_Escape) {
-    EndDialog(kCancel);
+    OnEscape();
   }
 }
 
@@ -108,10 +94,6 @@ void CVendrelDlg::OnButtonPress(GdkEventButton* event) {
   gtk_window_begin_move_drag(GTK_WINDOW(window_), static_cast<int>(event->button),
                              static_cast<int>(event->x_root), static_cast<int>(event->y_root),
                              event->time);
-}
-
-void CVendrelDlg::Redraw() {
-  if (window_) gtk_widget_queue_draw(window_);
 }
 
 }  // namespace vendrel

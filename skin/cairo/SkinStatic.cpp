@@ -1,8 +1,8 @@
-#include "skin/SkinStatic.h"
+#include "skin/cairo/SkinStatic.h"
 
 #include <pango/pangocairo.h>
 
-#include "skin/SkinWidget.h"
+#include "skin/cairo/SkinWidget.h"
 
 namespace skin {
 namespace {

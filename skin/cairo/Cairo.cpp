@@ -1,4 +1,4 @@
-#include "skin/Cairo.h"
+#include "skin/cairo/Cairo.h"
 
 namespace skin {
 

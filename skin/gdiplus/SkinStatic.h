@@ -1,45 +1,32 @@
 // A text label painted over a copy of its owner's background, so it blends with the artwork.
-// Without a font or a colour it paints no text. Painting works without a window.
+// Without a font or a colour it paints no text. It has no window of its own: the owner paints
+// it as part of its own double-buffered paint.
 #pragma once
 
-#include <gtk/gtk.h>
-#include <pango/pango.h>
-
 #include <cstdint>
-#include <optional>
+#include <memory>
 
-#include "skin/Cairo.h"
-#include "skin/Font.h"
-#include "skin/ImageStrip.h"
+#include "skin/Geometry.h"
+#include "skin/gdiplus/Font.h"
+#include "skin/gdiplus/ImageStrip.h"
 #include "text/Text.h"
 
 namespace skin {
 
-enum class Align { kNear, kCenter, kFar };
-
-struct LayoutRect {
-  float x = 0;
-  float y = 0;
-  float width = 0;
-  float height = 0;
-};
-
 class CSkinStatic {
  public:
-  CSkinStatic() = default;
+  CSkinStatic();
   ~CSkinStatic();
   CSkinStatic(const CSkinStatic&) = delete;
   CSkinStatic& operator=(const CSkinStatic&) = delete;
 
-  // Creates the label's window inside the owner's fixed container at (x, y).
-  GtkWidget* Create(GtkFixed* parent, int x, int y);
-  GtkWidget* Widget() const { return widget_; }
-
+  // The owner's composed background (not owned; must outlive the painting) and where the
+  // label sits in it.
   void SetBackground(const ImageStrip* background, int x, int y);
-  void SetText(text::WString text);
+  void SetText(text::WString text) { text_ = std::move(text); }
   const text::WString& Text() const { return text_; }
   // Keeps a copy; the caller keeps its own.
-  void SetFont(const PangoFontDescription* font);
+  void SetFont(const Gdiplus::Font* font);
   void SetTextColor(uint32_t argb);
   // Size of the label, where the text goes inside it, and how it is aligned there.
   void SetLayout(int width, int height, LayoutRect box, Align horizontal, Align vertical);
@@ -47,12 +34,12 @@ class CSkinStatic {
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  // Paints at (0, 0) of the context: the background region first, then the text.
-  void Paint(cairo_t* cr) const;
-  void Invalidate();
+  // Paints at (0, 0) of the graphics through an off-screen bitmap of the label's size: the
+  // background region first, then the text.
+  void Paint(Gdiplus::Graphics& g) const;
 
  private:
-  void PaintText(cairo_t* cr) const;
+  void PaintText(Gdiplus::Graphics& g) const;
 
   const ImageStrip* background_ = nullptr;
   int backgroundX_ = 0;
@@ -61,11 +48,9 @@ class CSkinStatic {
   int height_ = 0;
   text::WString text_;
   FontPtr font_;
-  std::optional<uint32_t> colour_;
+  std::unique_ptr<Gdiplus::SolidBrush> brush_;
+  std::unique_ptr<Gdiplus::StringFormat> format_;
   LayoutRect box_;
-  Align horizontal_ = Align::kNear;
-  Align vertical_ = Align::kNear;
-  GtkWidget* widget_ = nullptr;
 };
 
 }  // namespace skin

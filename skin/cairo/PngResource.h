@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "skin/Cairo.h"
+#include "skin/cairo/Cairo.h"
 
 namespace skin {
 

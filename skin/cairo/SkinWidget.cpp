@@ -1,4 +1,4 @@
-#include "skin/SkinWidget.h"
+#include "skin/cairo/SkinWidget.h"
 
 namespace skin::detail {
 namespace {

@@ -1,6 +1,6 @@
-#include "skin/SkinButton.h"
+#include "skin/cairo/SkinButton.h"
 
-#include "skin/SkinWidget.h"
+#include "skin/cairo/SkinWidget.h"
 
 namespace skin {
 

@@ -1,4 +1,4 @@
-#include "skin/Font.h"
+#include "skin/cairo/Font.h"
 
 #include <string>
 

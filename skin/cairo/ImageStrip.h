@@ -1,26 +1,12 @@
-// A sprite sheet cut into equal frames, numbered from 1 left to right, then top to bottom.
+// A sprite sheet held as a cairo surface and cut into equal frames (see skin/Geometry.h).
 #pragma once
 
 #include <cairo.h>
 
-#include "skin/Cairo.h"
+#include "skin/Geometry.h"
+#include "skin/cairo/Cairo.h"
 
 namespace skin {
-
-struct Rect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-};
-
-// A destination given by its edges rather than its size.
-struct Edges {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
 
 class ImageStrip {
  public:
@@ -33,22 +19,19 @@ class ImageStrip {
 
   bool HasImage() const { return image_ != nullptr; }
   cairo_surface_t* Image() const { return image_.get(); }
-  const Rect& Bounds() const { return bounds_; }
-  int Width() const { return bounds_.width; }
-  int Height() const { return bounds_.height; }
-  unsigned Columns() const { return columns_; }
-  unsigned Rows() const { return rows_; }
-  unsigned FrameCount() const { return frameCount_; }
+  const Rect& Bounds() const { return grid_.bounds; }
+  int Width() const { return grid_.bounds.width; }
+  int Height() const { return grid_.bounds.height; }
+  unsigned Columns() const { return grid_.columns; }
+  unsigned Rows() const { return grid_.rows; }
+  unsigned FrameCount() const { return grid_.frameCount; }
 
   // Source rectangle of frame n (1-based); the whole image for 0 or beyond the count.
-  Rect FrameRect(unsigned n) const;
+  Rect FrameRect(unsigned n) const { return grid_.FrameRect(n); }
 
  private:
   SurfacePtr image_;
-  Rect bounds_;
-  unsigned columns_ = 1;
-  unsigned rows_ = 1;
-  unsigned frameCount_ = 1;
+  FrameGrid grid_;
 };
 
 // Draws frame n of the strip scaled into the destination; frame 0 or a number beyond the

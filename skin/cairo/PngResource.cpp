@@ -1,4 +1,4 @@
-#include "skin/PngResource.h"
+#include "skin/cairo/PngResource.h"
 
 #include <gio/gio.h>
 

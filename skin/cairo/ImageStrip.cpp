@@ -1,26 +1,17 @@
-#include "skin/ImageStrip.h"
+#include "skin/cairo/ImageStrip.h"
 
 #include <algorithm>
 
 namespace skin {
 
 ImageStrip::ImageStrip(SurfacePtr image) : image_(std::move(image)) {
-  bounds_ = Rect{0, 0, SurfaceWidth(image_.get()), SurfaceHeight(image_.get())};
+  grid_.bounds = Rect{0, 0, SurfaceWidth(image_.get()), SurfaceHeight(image_.get())};
 }
 
 void ImageStrip::SetGrid(unsigned columns, unsigned rows, unsigned frameCount) {
-  columns_ = std::max(columns, 1u);
-  rows_ = std::max(rows, 1u);
-  frameCount_ = frameCount;
-}
-
-Rect ImageStrip::FrameRect(unsigned n) const {
-  if (n == 0 || n > frameCount_) return bounds_;
-  const int w = bounds_.width / static_cast<int>(columns_);
-  const int h = bounds_.height / static_cast<int>(rows_);
-  const int column = static_cast<int>((n - 1) % columns_);
-  const int row = static_cast<int>((n - 1) / columns_);
-  return Rect{bounds_.x + column * w, bounds_.y + row * h, w, h};
+  grid_.columns = std::max(columns, 1u);
+  grid_.rows = std::max(rows, 1u);
+  grid_.frameCount = frameCount;
 }
 
 bool DrawFrame(cairo_t* cr, const ImageStrip& strip, unsigned n, const Rect& dest) {

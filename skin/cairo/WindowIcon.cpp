@@ -1,4 +1,4 @@
-#include "skin/WindowIcon.h"
+#include "skin/cairo/WindowIcon.h"
 
 namespace skin {
 

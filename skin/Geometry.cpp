@@ -1,0 +1,14 @@
+#include "skin/Geometry.h"
+
+namespace skin {
+
+Rect FrameGrid::FrameRect(unsigned n) const {
+  if (n == 0 || n > frameCount) return bounds;
+  const int w = bounds.width / static_cast<int>(columns);
+  const int h = bounds.height / static_cast<int>(rows);
+  const int column = static_cast<int>((n - 1) % columns);
+  const int row = static_cast<int>((n - 1) / columns);
+  return Rect{bounds.x + column * w, bounds.y + row * h, w, h};
+}
+
+}  // namespace skin

@@ -1,0 +1,25 @@
+// GDI+ for the skinned controls on Windows: its headers, and the session every GDI+ call needs.
+#pragma once
+
+#include <windows.h>
+// windows.h first: the GDI+ headers build on its types.
+#include <gdiplus.h>
+
+namespace skin {
+
+// Starts GDI+ and shuts it down again; every GDI+ object must be gone before the session ends.
+class GdiplusSession {
+ public:
+  GdiplusSession();
+  ~GdiplusSession();
+  GdiplusSession(const GdiplusSession&) = delete;
+  GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+  bool Started() const { return started_; }
+
+ private:
+  ULONG_PTR token_ = 0;
+  bool started_ = false;
+};
+
+}  // namespace skin

@@ -1,0 +1,59 @@
+#include "updater/app/VendrelDlgBase.h"
+
+#include <algorithm>
+
+namespace vendrel {
+
+text::WString ByteLine(uint32_t received, uint32_t expected) {
+  if (expected == 0) return {};
+  return text::FormatUInt(received) + u" Byte/ " + text::FormatUInt(expected) + u" Byte";
+}
+
+void VendrelDlgBase::Handle(const updater::ProgressMessage& message) {
+  switch (message.id) {
+    case updater::WM_UPDATE_STEP:
+      step_ = std::min<unsigned>(message.wParam, kMaxSegments);
+      status_ = message.text ? *message.text : text::WString();
+      Changed();
+      break;
+    case updater::WM_UPDATE_BYTES:
+      bytes_ = ByteLine(message.wParam, message.lParam);
+      Changed();
+      break;
+    case updater::WM_UPDATE_FAILED:
+      EndDialog(kCancel);
+      break;
+    case updater::WM_UPDATE_DONE:
+      completed_ = true;
+      step_ = kComplete;
+      Changed();
+      if (result_ == kNone) {
+        result_ = kOk;
+        // Let the complete bar be seen before the window goes.
+        QuitAfterHold();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+VendrelDlgBase::Result VendrelDlgBase::DoModal() {
+  OpenWindow();
+  if (start_ && !start_()) {
+    // The worker never ran, so nothing else would close the window.
+    updater::ProgressMessage failed;
+    failed.id = updater::WM_UPDATE_FAILED;
+    Post(std::move(failed));
+  }
+  if (result_ == kNone) RunModalLoop();
+  DisposeWindow();
+  return result_;
+}
+
+void VendrelDlgBase::EndDialog(Result result) {
+  if (result_ == kNone) result_ = result;
+  QuitModalLoop();
+}
+
+}  // namespace vendrel
