@@ -12,12 +12,17 @@ set -uo pipefail
 vendrel=$1 publish=$2 holdopen=$3 out=$4
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/scripts/lib/update_server.sh"
-wine_run=$here/cmake/wine-run.sh
 
-# Wine draws its windows on X: without a display the run gets a virtual one of its own.
+# Wine draws its windows on X: without a display the run gets a virtual one of its own. A Wine
+# prefix's desktop keeps the display it started with, so the run uses the prefix kept for
+# programs with windows (as the window tests do), with a wineserver of its own that it ends.
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
+export WINEPREFIX="${WINEPREFIX:-$HOME/.wine}-display"
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+wine_run=wine
 
 rm -rf "$out" && mkdir -p "$out"
 work=$out/work
@@ -27,6 +32,7 @@ cleanup() {
   [ -n "$vendrel_pid" ] && kill -9 "$vendrel_pid" 2>/dev/null
   [ -n "$hold_pid" ] && touch "$work/release" && wait "$hold_pid" 2>/dev/null
   stop_nginx
+  wineserver -k 2>/dev/null
 }
 trap cleanup EXIT
 failures=0
