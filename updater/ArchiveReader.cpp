@@ -1,16 +1,16 @@
 #include "updater/ArchiveReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unzip.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "updater/ZipFiles.h"
 
 namespace updater {
 namespace {
@@ -22,7 +22,7 @@ bool IsDosHost(unsigned host) { return host == 0 || host == 7 || host == 11 || h
 
 struct ItemAttributes {
   bool directory = false;
-  mode_t mode = 0644;
+  unsigned mode = 0644;
 };
 
 ItemAttributes TranslateAttributes(uLong versionMadeBy, uLong external) {
@@ -35,14 +35,14 @@ ItemAttributes TranslateAttributes(uLong versionMadeBy, uLong external) {
     return out;
   }
   out.directory = (external & 0x40000000u) != 0;
-  mode_t bits = static_cast<mode_t>((external >> 16) & 0777);
+  unsigned bits = static_cast<unsigned>((external >> 16) & 0777);
   // Some writers mark Unix but store no permissions; such an item gets the usual default.
   out.mode = bits != 0 ? bits : 0644;
   return out;
 }
 
 // Zip times are local calendar times, two-second resolution.
-timespec DosTimeToUtc(uLong dosDateTime) {
+int64_t DosTimeToUtc(uLong dosDateTime) {
   uLong date = dosDateTime >> 16;
   uLong time = dosDateTime & 0xFFFF;
   std::tm calendar{};
@@ -53,16 +53,16 @@ timespec DosTimeToUtc(uLong dosDateTime) {
   calendar.tm_min = static_cast<int>((time >> 5) & 0x3F);
   calendar.tm_sec = static_cast<int>(2 * (time & 0x1F));
   calendar.tm_isdst = -1;
-  return timespec{std::mktime(&calendar), 0};
+  return static_cast<int64_t>(std::mktime(&calendar));
 }
 
 uint32_t ReadLe32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-struct ItemTimes {
-  timespec access;
-  timespec modify;
+struct ItemTimes {  // seconds since 1970 UTC
+  int64_t access;
+  int64_t modify;
 };
 
 // Applies the extended timestamp block ("UT") of a local extra field. Every read is bounded by
@@ -80,11 +80,11 @@ void ApplyExtendedTimestamp(const std::vector<unsigned char>& extra, ItemTimes& 
     if (at >= end) return;
     unsigned flags = extra[at++];
     if ((flags & 1) && end - at >= 4) {
-      times.modify = timespec{static_cast<time_t>(static_cast<int32_t>(ReadLe32(&extra[at]))), 0};
+      times.modify = static_cast<int32_t>(ReadLe32(&extra[at]));
       at += 4;
     }
     if ((flags & 2) && end - at >= 4) {
-      times.access = timespec{static_cast<time_t>(static_cast<int32_t>(ReadLe32(&extra[at]))), 0};
+      times.access = static_cast<int32_t>(ReadLe32(&extra[at]));
     }
     return;  // creation time has no counterpart to set here
   }
@@ -101,46 +101,15 @@ ArchiveResult FromUnzipError(int error) {
 
 // Creates every level of an absolute directory path; existing levels are skipped.
 void CreateLevels(const std::string& directory) {
-  for (size_t slash = directory.find('/', 1); ; slash = directory.find('/', slash + 1)) {
+  for (size_t slash = directory.find_first_of(platform::kPathSeparators, 1);;
+       slash = directory.find_first_of(platform::kPathSeparators, slash + 1)) {
     std::string level = directory.substr(0, slash);
-    struct stat st;
-    if (!level.empty() && ::stat(level.c_str(), &st) != 0) ::mkdir(level.c_str(), 0755);
+    if (!level.empty() && platform::KindOf(level) == platform::PathKind::Missing) {
+      platform::CreateDirectory(text::FromUtf8(level));
+    }
     if (slash == std::string::npos) return;
   }
 }
-
-class OutputFile {
- public:
-  explicit OutputFile(const std::string& path)
-      : fd_((::unlink(path.c_str()), ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600))) {}
-  ~OutputFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  bool IsOpen() const { return fd_ >= 0; }
-
-  bool Write(const char* data, size_t length) {
-    while (length > 0) {
-      ssize_t n = ::write(fd_, data, length);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      data += n;
-      length -= static_cast<size_t>(n);
-    }
-    return true;
-  }
-
-  void Finish(mode_t mode, const ItemTimes& times) {
-    ::fchmod(fd_, mode);
-    timespec both[2] = {times.access, times.modify};
-    ::futimens(fd_, both);
-  }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -148,7 +117,7 @@ struct ArchiveReader::Impl {
   unzFile archive = nullptr;
   uint64_t itemCount = 0;
   bool itemOpen = false;
-  std::string root;  // current directory when opened, with a trailing "/"
+  std::string root;  // current directory when opened, with a trailing separator
   std::vector<char> buffer;
 
   // False when the item was read to its end and its data does not match the stored CRC.
@@ -160,7 +129,7 @@ struct ArchiveReader::Impl {
 
   std::string Resolve(text::WStringView target) const {
     std::string path = text::ToUtf8(target);
-    return !path.empty() && path[0] == '/' ? path : root + path;
+    return platform::IsAbsolutePath(target) ? path : root + path;
   }
 
   ArchiveResult PositionOn(int index, unz_file_info64& info) {
@@ -181,7 +150,7 @@ struct ArchiveReader::Impl {
 
   // The unzip layer keeps the CRC of what it inflates and compares it with the stored one at the
   // end; when they agree, the stored CRC is the CRC of what was written.
-  ArchiveResult CopyItem(OutputFile& out, uint64_t maxBytes, uLong storedCrc, Digest& written) {
+  ArchiveResult CopyItem(platform::NewFile& out, uint64_t maxBytes, uLong storedCrc, Digest& written) {
     if (buffer.empty()) buffer.resize(kOutputBufferSize);
     written = Digest{};
     while (true) {
@@ -205,17 +174,17 @@ struct ArchiveReader::Impl {
                             uint64_t maxBytes, Digest& written) {
     if (info.flag & 1) return ArchiveResult::PasswordRequired;
     if (info.uncompressed_size > maxBytes) return ArchiveResult::TooLarge;
-    size_t slash = path.rfind('/');
+    size_t slash = path.find_last_of(platform::kPathSeparators);
     if (slash != std::string::npos && slash > 0) CreateLevels(path.substr(0, slash));
-    OutputFile out(path);
-    if (!out.IsOpen()) return ArchiveResult::CannotOpen;
+    platform::NewFile out;
+    if (!out.Create(path, 0600)) return ArchiveResult::CannotOpen;
     int error = unzOpenCurrentFile(archive);
     if (error != UNZ_OK) return FromUnzipError(error);
     itemOpen = true;
     ItemTimes times{DosTimeToUtc(info.dosDate), DosTimeToUtc(info.dosDate)};
     ApplyExtendedTimestamp(LocalExtraField(), times);
     ArchiveResult result = CopyItem(out, maxBytes, info.crc, written);
-    if (result == ArchiveResult::Ok) out.Finish(attributes.mode, times);
+    if (result == ArchiveResult::Ok) out.Finish(attributes.mode, times.access, times.modify);
     return result;
   }
 };
@@ -226,10 +195,11 @@ ArchiveReader::~ArchiveReader() { CloseArchive(); }
 
 ArchiveResult ArchiveReader::OpenArchive(text::WStringView path) {
   if (impl_->archive) return ArchiveResult::BadArgument;
-  char cwd[4096];
-  impl_->root = ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string();
-  if (impl_->root.empty() || impl_->root.back() != '/') impl_->root += '/';
-  impl_->archive = unzOpen64(text::ToUtf8(path).c_str());
+  impl_->root = platform::CurrentDirectoryPath();
+  if (impl_->root.empty() || impl_->root.find_last_of(platform::kPathSeparators) != impl_->root.size() - 1) {
+    impl_->root += '/';
+  }
+  impl_->archive = OpenZipForReading(text::ToUtf8(path));
   if (!impl_->archive) return ArchiveResult::CannotOpen;
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(impl_->archive, &global) != UNZ_OK) {

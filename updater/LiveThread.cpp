@@ -1,8 +1,5 @@
 #include "updater/LiveThread.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -12,6 +9,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
 #include "platform/LaunchDetached.h"
 #include "platform/Paths.h"
 #include "updater/ArchiveReader.h"
@@ -58,7 +56,7 @@ bool UnpackArchive(const std::string& archive, const std::string& target, uint64
   if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::Ok) return false;
   const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::Ok;
   reader.CloseArchive();
-  if (!ok) unlink(target.c_str());
+  if (!ok) platform::RemoveFile(target);
   return ok;
 }
 
@@ -329,11 +327,9 @@ bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t e
 // --- creation ------------------------------------------------------------------------------
 
 bool IdentifyFile(const std::string& path, FileIdentity& out) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  out = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
-                     static_cast<uint64_t>(st.st_size),
-                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  platform::FileFacts facts;
+  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts)) return false;
+  out = FileIdentity{facts.device, facts.index, facts.size, facts.modifiedNs};
   return true;
 }
 

@@ -1,12 +1,10 @@
 // The worker's install: staging beside the installed files, the check of what was staged, the
 // renames, and the clean-up of the download directory.
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "updater/DownloadCleanup.h"
 #include "updater/FileDigest.h"
 #include "updater/ListPaths.h"
@@ -114,20 +112,19 @@ bool CLiveThread::CommitEntry(const std::string& target) {
   if (platform::CommitReplacement(target)) return true;
   // Renaming fails over a directory: move it aside as the backup and commit again; if that
   // fails too, the directory goes back under its name.
-  struct stat st;
-  if (lstat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if (platform::KindOf(target) != platform::PathKind::Directory) return false;
   const std::string backup = target + ".bak";
-  if (rename(target.c_str(), backup.c_str()) != 0) return false;
+  if (!platform::RenameReplacing(target, backup)) return false;
   if (platform::CommitReplacement(target)) return true;
-  rename(backup.c_str(), target.c_str());
+  platform::RenameReplacing(backup, target);
   return false;
 }
 
 // Only what the updater made goes: its lists and logs, and each entry's archive and unpacked
 // file with the folders that held them once they are empty. The user's own files stay.
 void CLiveThread::RemoveDownloadDirectory() {
-  const std::filesystem::path down(Utf8(settings_.downloadDir));
-  const std::filesystem::path prog(Utf8(settings_.programDir));
+  const std::filesystem::path down = platform::FsPath(Utf8(settings_.downloadDir));
+  const std::filesystem::path prog = platform::FsPath(Utf8(settings_.programDir));
   std::error_code ec;
   // Never clean a directory that holds the program: its unpacked names are installed files.
   const auto downAbs = std::filesystem::weakly_canonical(down, ec);

@@ -1,8 +1,6 @@
 #include "updater/PathDirectories.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "updater/ListPaths.h"
 
@@ -34,10 +32,7 @@ bool CreateRealDirectories(text::WStringView relativePath, text::WStringView bas
     size_t end = relative.find('/', start);
     if (end == std::string::npos) end = relative.size();
     path += "/" + relative.substr(start, end - start);
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(path.c_str());
-    mkdir(path.c_str(), 0755);
-    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (!platform::MakeRealDirectory(path)) return false;
     start = end + 1;
   }
   return true;

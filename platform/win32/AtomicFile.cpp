@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/detail/TemporaryName.h"
 
 #include <windows.h>
@@ -67,10 +68,9 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-// The rename that replaces: the target is the old file or the new one, never a torn mix.
-bool MoveOver(const std::string& from, const std::string& to) {
-  return MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-}
+// The rename that replaces: the target is the old file or the new one, never a torn mix. A
+// read-only target is replaced too, as on Linux.
+bool MoveOver(const std::string& from, const std::string& to) { return RenameReplacing(from, to); }
 
 }  // namespace
 

@@ -121,8 +121,15 @@ HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiv
         std::chrono::steady_clock::now() - started > std::chrono::milliseconds(limits.totalTimeoutMs)) {
       return HttpResult::kFailed;
     }
+    // A read asks only for what has arrived: InternetReadFile waits until the buffer is full,
+    // so a server trickling bytes would otherwise escape the rate floor.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request, &available, 0, 0)) return HttpResult::kFailed;
     DWORD got = 0;
-    if (!InternetReadFile(request, buffer, sizeof buffer, &got)) return HttpResult::kFailed;
+    if (available > 0 &&
+        !InternetReadFile(request, buffer, available < sizeof buffer ? available : sizeof buffer, &got)) {
+      return HttpResult::kFailed;
+    }
     // WinINet reports a connection closed early as the end: the announced length decides.
     if (got == 0) return !announced || received == *announced ? HttpResult::kComplete : HttpResult::kFailed;
     received += got;
@@ -172,7 +179,12 @@ HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
     NetHandle request(connection ? HttpOpenRequestW(connection.get(), nullptr, parts.object.c_str(),
                                                     L"HTTP/1.1", nullptr, accept, flags, 0)
                                  : nullptr);
-    if (request) SetTimeouts(request.get(), limits);  // Wine takes them per request only
+    if (request) {
+      SetTimeouts(request.get(), limits);  // Wine takes them per request only
+      // The no-cache flag sends the Pragma line; caches that know HTTP/1.1 read this one.
+      HttpAddRequestHeadersW(request.get(), L"Cache-Control: no-cache\r\n", static_cast<DWORD>(-1),
+                             HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    }
     if (request && HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
       result = Receive(request.get(), limits, receiver);
     }

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <random>
 
+#include "platform/FileSystem.h"
+
 namespace testsupport {
 
 std::string MakeUniqueDirectory(const std::string& prefix) {
@@ -35,16 +37,17 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+// Paths go through FsPath: on Windows a narrow path would be read in the ANSI code page.
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::filesystem::create_directories(platform::FsPath(path).parent_path(), ec);
+  std::ofstream out(platform::FsPath(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(platform::FsPath(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 
+#include "tests/support/FileLinks.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/updater/UpdateFixture.h"
 
 namespace updater {
@@ -155,15 +154,13 @@ TEST_F(Download, InactiveWorkerSendsNoRequestAndTouchesNoFile) {
 }
 
 TEST_F(Download, FailedWriteFailsTheAttempt) {
+  if (!FileSizeLimit::Supported()) GTEST_SKIP() << "no per-process file size limit to play a full disk here";
   server.Set("/f", HttpResponse::Ok(Body(8000)));
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit full = saved;
-  full.rlim_cur = 1000;  // as a full disk: writes past this fail
-  setrlimit(RLIMIT_FSIZE, &full);
-  const bool ok = Get("/f", 8000);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  bool ok;
+  {
+    FileSizeLimit full(1000);  // as a full disk: writes past this fail
+    ok = Get("/f", 8000);
+  }
   EXPECT_FALSE(ok);
 }
 
@@ -202,11 +199,11 @@ TEST_F(Download, TricklingServerFailsOnTheRateFloor) {
 TEST_F(Download, LinkPlantedAtTheTargetIsReplacedNotFollowed) {
   const std::string outside = install.dir.Join("outside.txt");
   WriteFileBytes(outside, "the user's file");
-  std::filesystem::create_symlink(outside, Target());
+  if (!PlantLink(outside, Target())) GTEST_SKIP() << kNoLinks;
   server.Set("/f", HttpResponse::Ok("downloaded"));
   ASSERT_TRUE(Get("/f"));
   EXPECT_EQ(ReadFileBytes(outside), "the user's file");
-  EXPECT_FALSE(std::filesystem::is_symlink(Target()));
+  EXPECT_FALSE(IsLink(Target()));
   EXPECT_EQ(ReadFileBytes(Target()), "downloaded");
 }
 

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
 
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "tests/updater/UpdateFixture.h"
 #include "updater/LiveThread.h"
 
@@ -241,30 +242,68 @@ TEST_F(Procedure, FileThatCannotBeReplacedFailsTheInstallAndKeepsTheOldFile) {
   EXPECT_TRUE(fs::exists(install.down + "/UpdateLog.xml")) << "the next run resumes";
 }
 
+unsigned ModeOf(const std::string& path) {
+  platform::FileFacts facts;
+  return platform::RegularFileFacts(path, platform::Links::Follow, facts) ? facts.mode : 0u;
+}
+
 TEST_F(Procedure, InstalledFilesKeepTheirModeAndNothingElseIsLeftBeside) {
-  PublishAndServe("102", {{"", "Game", "#!/bin/sh\n", 0755}, {"", "data.txt", "d", 0600}});
+  PublishAndServe("102", {{"", "Game", "#!/bin/sh\n", 0755}, {"", "data.txt", "d", 0600}, {"", "locked.txt", "l", 0444}});
   Worker()->Run();
-  struct stat st;
-  ASSERT_EQ(stat((install.prog + "/Game").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0755u);
-  ASSERT_EQ(stat((install.prog + "/data.txt").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(install.window.Messages().back(), Done());
+#if defined(_WIN32)
+  // Windows keeps the read-only bit alone.
+  EXPECT_EQ(ModeOf(install.prog + "/Game"), 0644u);
+  EXPECT_EQ(ModeOf(install.prog + "/data.txt"), 0644u);
+#else
+  EXPECT_EQ(ModeOf(install.prog + "/Game"), 0755u);
+  EXPECT_EQ(ModeOf(install.prog + "/data.txt"), 0600u);
+#endif
+  EXPECT_EQ(ModeOf(install.prog + "/locked.txt"), 0444u);
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(install.prog)) names.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(install.prog)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"Game", "data.txt"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Game", "data.txt", "locked.txt"}));
+}
+
+TEST_F(Procedure, ReadOnlyInstalledFileIsReplacedByTheNextVersion) {
+  PublishAndServe("102", {{"", "locked.txt", "first", 0444}});
+  Worker()->Run();
+  ASSERT_EQ(Installed("locked.txt"), "first");
+  PublishAndServe("103", {{"", "locked.txt", "second", 0444}});
+  RecordingWindow second;
+  auto worker = Worker(u"1.0.3");
+  worker->SetOwner(&second);
+  worker->Run();
+  EXPECT_EQ(second.Messages().back(), Done());
+  EXPECT_EQ(Installed("locked.txt"), "second");
 }
 
 TEST_F(Procedure, RestartStartsTheProgramAfterAGoodInstall) {
+  const std::string program = install.prog + "/Game" + platform::kExeSuffix;
+#if defined(_WIN32)
+  // The published program is a copy of the test recorder: it writes its arguments to
+  // "<its path less .exe>.record".
+  const std::string marker = install.prog + "/Game.record";
+  const std::string expected = program + "\n";
+  PublishAndServe("102", {{"", "Game.exe", ReadFileBytes(UPDATER_RESTART_PROGRAM), 0755}});
+#else
   const std::string marker = install.dir.Join("started");
+  const std::string expected = "started\n";
   PublishAndServe("102", {{"", "Game", "#!/bin/sh\necho started > '" + marker + "'\n", 0755}});
+#endif
   auto worker = Worker();
   worker->SetRestart(true);
   worker->Run();
   EXPECT_EQ(install.window.Messages().back(), Done());
-  EXPECT_EQ(install.debugLines, (std::vector<text::WString>{u"Vendrel ShellExecute!", text::FromUtf8(install.prog + "/Game")}));
-  for (int i = 0; i < 200 && ReadFileBytes(marker).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(ReadFileBytes(marker), "started\n");
+  EXPECT_EQ(install.debugLines, (std::vector<text::WString>{u"Vendrel ShellExecute!", text::FromUtf8(program)}));
+  for (int i = 0; i < 500 && ReadFileBytes(marker).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const std::string record = ReadFileBytes(marker);
+#if defined(_WIN32)
+  EXPECT_NE(record.find(expected), std::string::npos) << record;  // argv[0] after the working directory
+#else
+  EXPECT_EQ(record, expected);
+#endif
 }
 
 TEST_F(Procedure, RunsOnItsOwnThreadOnceStarted) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "updater/ZipFiles.h"
+
 namespace testsupport {
 
 inline constexpr unsigned kHostDos = 0;
@@ -53,7 +55,7 @@ inline std::string ExtendedTimestamp(uint32_t modified, uint32_t accessed) {
 }
 
 inline bool WriteZip(const std::string& path, const std::vector<ZipItem>& items) {
-  zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+  zipFile zip = updater::CreateZip(path);
   if (!zip) return false;
   bool ok = true;
   for (const ZipItem& item : items) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/FileSystem.h"
+
 namespace publisher {
 namespace {
 
@@ -10,22 +12,23 @@ namespace fs = std::filesystem;
 
 ProgramFile Describe(const fs::path& file, const fs::path& top) {
   ProgramFile out;
-  out.localPath = file.string();
-  out.name = text::FromUtf8(file.filename().string());
+  out.localPath = platform::Utf8Path(file);
+  out.name = text::FromUtf8(platform::Utf8Path(file.filename()));
   for (const fs::path& level : file.parent_path().lexically_relative(top)) {
     if (level == ".") continue;
     if (!out.listPath.empty()) {
       out.listPath += u'\\';
       out.localDir += u'/';
     }
-    out.listPath += text::FromUtf8(level.string());
-    out.localDir += text::FromUtf8(level.string());
+    const text::WString name = text::FromUtf8(platform::Utf8Path(level));
+    out.listPath += name;
+    out.localDir += name;
   }
   return out;
 }
 
 fs::path Relative(const ProgramFile& file) {
-  return fs::path(text::ToUtf8(file.localDir)) / fs::path(text::ToUtf8(file.name));
+  return platform::FsPath(text::ToUtf8(file.localDir)) / platform::FsPath(text::ToUtf8(file.name));
 }
 
 }  // namespace
@@ -34,7 +37,7 @@ bool ListedBefore(const ProgramFile& a, const ProgramFile& b) { return Relative(
 
 bool ListProgramFiles(const std::string& directory, std::vector<ProgramFile>& files, text::WString& error) {
   std::error_code ec;
-  fs::path top(directory);
+  const fs::path top = platform::FsPath(directory);
   std::vector<fs::path> found;
   for (fs::recursive_directory_iterator it(top, ec), end; !ec && it != end; it.increment(ec)) {
     if (it->is_regular_file(ec)) found.push_back(it->path());

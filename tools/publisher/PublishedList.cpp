@@ -1,10 +1,11 @@
 #include "tools/publisher/PublishedList.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+
+#include "platform/FileSystem.h"
 
 #include "updater/UpdateList.h"
 
@@ -14,17 +15,21 @@ namespace {
 // A scratch file that is removed with the object.
 class ScratchFile {
  public:
+  // A new file of our own in the temporary directory; a name already taken is never reused.
   ScratchFile() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/zemba-publish-XXXXXX";
-    int fd = mkstemp(pattern.data());
-    if (fd >= 0) {
-      ::close(fd);
-      path_ = pattern;
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) return;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::string candidate = platform::Utf8Path(base / ("zemba-publish-" + std::to_string(random())));
+      platform::NewFile file;
+      if (file.CreateOnly(candidate, 0600)) path_ = candidate;
     }
   }
   ~ScratchFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
+    if (!path_.empty()) platform::RemoveFile(path_);
   }
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
@@ -35,7 +40,7 @@ class ScratchFile {
 };
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(platform::FsPath(path), std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 

@@ -1,9 +1,6 @@
 #include "tools/publisher/Publisher.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <tinyxml.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -15,6 +12,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/UpdaterNames.h"
 #include "text/CodePage.h"
 #include "tools/publisher/ProgramFiles.h"
@@ -52,10 +50,12 @@ PublishResult Failure(text::WString message) {
   return result;
 }
 
-fs::path Local(text::WStringView path) { return fs::path(text::ToUtf8(path)); }
+fs::path Local(text::WStringView path) { return platform::FsPath(text::ToUtf8(path)); }
+
+std::string Utf8(const fs::path& path) { return platform::Utf8Path(path); }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(platform::FsPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
@@ -63,7 +63,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 // Replaces the file in one step, flushed, so a server reading it never sees half a file.
-bool ReplaceFile(const fs::path& path, const std::string& bytes) { return platform::ReplaceFileContent(path.string(), bytes); }
+bool ReplaceFile(const fs::path& path, const std::string& bytes) { return platform::ReplaceFileContent(Utf8(path), bytes); }
 
 // "<Root><Software version="v">name</Software></Root>" in code page 936 with a "gbk" declaration.
 std::string SoftwareDocument(const std::string& name, const std::string& version) {
@@ -146,7 +146,7 @@ std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& fil
     if ((f.localDir.empty() && own.count(f.name)) || taken.count(shown + u".zip"))
       return u"file " + Quoted(shown) + u" would share a local name in the updater's download directory";
     // The archive is kept as "<name>.zip", which must still be a name the file system takes.
-    if (text::ToUtf8(f.name).size() + 4 > NAME_MAX)
+    if (text::ToUtf8(f.name).size() + 4 > platform::kNameBytesMax)
       return u"file " + Quoted(shown) + u" has a name too long for its local archive name";
   }
   return std::nullopt;
@@ -155,12 +155,12 @@ std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& fil
 std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFile>& planned) {
   std::vector<ProgramFile> files;
   text::WString error;
-  if (!ListProgramFiles(paths.program.string(), files, error)) return error;
+  if (!ListProgramFiles(Utf8(paths.program), files, error)) return error;
   // Update.cfg is written after the checks, but belongs to the set in any case.
   bool hasConfig = false;
   for (const ProgramFile& f : files) hasConfig = hasConfig || (f.listPath.empty() && f.name == kConfigName);
   if (!hasConfig) {
-    ProgramFile config{(paths.program / "Update.cfg").string(), kConfigName, u"", u""};
+    ProgramFile config{Utf8(paths.program / "Update.cfg"), kConfigName, u"", u""};
     files.insert(std::lower_bound(files.begin(), files.end(), config, ListedBefore), config);
   }
   if (std::optional<text::WString> problem = CheckLocalNames(files)) return problem;
@@ -174,12 +174,11 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
 
 bool WriteConfigIfChanged(const fs::path& program, const std::string& document) {
   fs::path config = program / "Update.cfg";
-  std::optional<std::string> existing = ReadWholeFile(config.string());
+  std::optional<std::string> existing = ReadWholeFile(Utf8(config));
   if (existing && *existing == document) return true;
   if (!ReplaceFile(config, document)) return false;
   // A generated file gets a fixed time, so its archive does not depend on when we ran.
-  timespec times[2] = {{kGeneratedFileTime, 0}, {kGeneratedFileTime, 0}};
-  return ::utimensat(AT_FDCWD, config.c_str(), times, 0) == 0;
+  return platform::SetFileTimes(Utf8(config), kGeneratedFileTime, kGeneratedFileTime);
 }
 
 bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::FileRecord& record) {
@@ -188,8 +187,8 @@ bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::Fi
   // The zip is built beside the archive, then put in place by the careful replacement.
   fs::path built = archive;
   built += ".building";
-  const bool written = WriteSingleFileZip(built.string(), item);
-  std::optional<std::string> zipped = written ? ReadWholeFile(built.string()) : std::nullopt;
+  const bool written = WriteSingleFileZip(Utf8(built), item);
+  std::optional<std::string> zipped = written ? ReadWholeFile(Utf8(built)) : std::nullopt;
   fs::remove(built, ec);
   if (!zipped || zipped->size() > size_t(INT32_MAX) || !ReplaceFile(archive, *zipped)) return false;
   record.compressLen = int32_t(zipped->size());
@@ -197,17 +196,22 @@ bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::Fi
   return true;
 }
 
+// The whole seconds of a time, rounded down as the file system's own seconds are.
+time_t WholeSeconds(int64_t ns) { return static_cast<time_t>(ns >= 0 ? ns / 1000000000 : -((-ns + 999999999) / 1000000000)); }
+
 std::optional<text::WString> PackFile(const Paths& paths, PlannedFile& file, PublishResult& result) {
   const std::string& source = file.source.localPath;
   std::optional<std::string> data = ReadWholeFile(source);
-  struct stat st;
-  if (!data || ::stat(source.c_str(), &st) != 0) return u"cannot read " + text::FromUtf8(source);
+  platform::FileFacts facts;
+  if (!data || !platform::RegularFileFacts(source, platform::Links::Follow, facts)) {
+    return u"cannot read " + text::FromUtf8(source);
+  }
   if (data->size() > size_t(INT32_MAX)) return u"file " + text::FromUtf8(source) + u" is larger than 2 GiB";
   file.record.fileLen = int32_t(data->size());
   file.record.fileCrc = text::ToUtf8(updater::CrcText(updater::Crc32(data->data(), data->size())));
-  ZipItemSource item{file.record.fileName, std::move(*data), st.st_mtime, mode_t(st.st_mode & 0777)};
+  ZipItemSource item{file.record.fileName, std::move(*data), WholeSeconds(facts.modifiedNs), facts.mode & 0777};
   fs::path archive = paths.version / Local(file.source.localDir) / Local(file.source.name + u"." + paths.key);
-  if (!PackArchive(archive, item, file.record)) return u"cannot write " + text::FromUtf8(archive.string());
+  if (!PackArchive(archive, item, file.record)) return u"cannot write " + text::FromUtf8(Utf8(archive));
   result.fileBytes += file.record.fileLen;
   result.archiveBytes += file.record.compressLen;
   return std::nullopt;
@@ -226,7 +230,7 @@ std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions&
   fs::path archive = paths.version / text::ToUtf8(text::WString(kListName) + u"." + paths.key);
   updater::FileRecord unused;
   ZipItemSource item{text::ToUtf8(kListName), std::move(document), kGeneratedFileTime, 0644};
-  if (!PackArchive(archive, item, unused)) return u"cannot write " + text::FromUtf8(archive.string());
+  if (!PackArchive(archive, item, unused)) return u"cannot write " + text::FromUtf8(Utf8(archive));
   return std::nullopt;
 }
 
@@ -261,7 +265,7 @@ PublishResult Publish(const PublishOptions& options) {
 
   result.ok = true;
   result.files = uint32_t(files.size());
-  result.versionDir = text::FromUtf8(paths.version.string());
+  result.versionDir = text::FromUtf8(Utf8(paths.version));
   result.message = u"published " + options.name + u" " + options.version + u": " + text::FormatUInt(result.files) +
                    u" files, " + text::FromUtf8(std::to_string(result.fileBytes)) + u" bytes (" +
                    text::FromUtf8(std::to_string(result.archiveBytes)) + u" zipped) in " + result.versionDir;

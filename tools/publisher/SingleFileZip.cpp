@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "updater/ZipFiles.h"
+
 namespace publisher {
 namespace {
 
@@ -12,7 +14,11 @@ constexpr unsigned kZipSpecVersion = 20;
 
 uint32_t DosDateTime(time_t when) {
   std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &when);
+#else
   localtime_r(&when, &local);
+#endif
   // DOS dates start in 1980 and end in 2107; clamp rather than wrap.
   if (local.tm_year < 80) return (1u << 5 | 1u) << 16;
   if (local.tm_year > 207) {
@@ -39,7 +45,7 @@ std::string ExtendedTimestamp(time_t modified) {
 }  // namespace
 
 bool WriteSingleFileZip(const std::string& zipPath, const ZipItemSource& item) {
-  zipFile zip = zipOpen64(zipPath.c_str(), APPEND_STATUS_CREATE);
+  zipFile zip = updater::CreateZip(zipPath);
   if (!zip) return false;
   zip_fileinfo info{};
   info.dosDate = DosDateTime(item.modified);

@@ -1,0 +1,7 @@
+#include "platform/Arguments.h"
+
+namespace platform {
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+}  // namespace platform
