@@ -1,5 +1,6 @@
 // The worker's install: staging beside the installed files, the check of what was staged, the
 // renames, and the clean-up of the download directory.
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -21,6 +22,11 @@ using platform::Staging;
 // The names the updater itself keeps at the top of the download directory.
 constexpr const char* kOwnNames[] = {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"};
 
+// The program's version record, which the lobby compares with the server's version.
+bool IsVersionRecord(const UpdateFileEntry& entry) {
+  return entry.FilePath().empty() && text::AsciiLower(entry.FileName()) == u"update.cfg";
+}
+
 }  // namespace
 
 // Every file is first staged beside its target, then all of them are flushed to disk together,
@@ -37,6 +43,11 @@ bool CLiveThread::InstallUpdate() {
     const Staging result = platform::StageReplacement(Utf8(names.unpacked), Utf8(names.installed));
     entries.push_back({entry, std::move(names), result});
   }
+  // The version record is renamed last: while any other file could not be, the program still
+  // says it is the old version, so the lobby offers the update again instead of starting a
+  // half-updated program.
+  std::stable_partition(entries.begin(), entries.end(),
+                        [](const StagedEntry& e) { return !IsVersionRecord(*e.entry); });
   std::vector<std::string> staged;
   const bool ready = CheckStaged(entries);
   for (const StagedEntry& e : entries) {

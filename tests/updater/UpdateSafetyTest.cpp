@@ -140,6 +140,18 @@ TEST_F(Safety, CommitFailingPartWayLeavesNoTemporaryAndTheRestOld) {
   EXPECT_TRUE(TemporariesBelow(install.prog).empty());
 }
 
+TEST_F(Safety, VersionRecordStaysOldWhileAnotherFileCouldNotBeRenamed) {
+  WriteFileBytes(install.prog + "/Update.cfg", "old record");
+  WriteFileBytes(install.prog + "/game.exe/inner", "a directory in the way");
+  WriteFileBytes(install.prog + "/game.exe.bak/inner", "and its backup name taken");
+  // Listed first, as a publisher sorting by name would list it before lower-case names.
+  PublishAndServe({{"", "Update.cfg", "new record"}, {"", "game.exe", "new game"}});
+  Worker()->Run();
+  EXPECT_EQ(Last(), Failed());
+  EXPECT_EQ(Installed("Update.cfg"), "old record");
+  EXPECT_TRUE(TemporariesBelow(install.prog).empty());
+}
+
 TEST_F(Safety, SameTargetListedTwiceIsRefusedAndTheFileKept) {
   WriteFileBytes(install.prog + "/sub/a.txt", "old");
   PublishAndServe({{"sub", "a.txt", "one"}, {"sub", "a.txt", "two"}});

@@ -1,8 +1,8 @@
-// Test program for the Windows whole run: holds a file open the way a running program holds its
-// own executable (read sharing only, so nobody may replace, rename or delete it) until a release
-// file appears, at most 120 s. It writes "<release>.held" once the file is open, so the test
-// knows when the hold is in force. Exit code 0 after the release, 1 when the file cannot be
-// opened, 2 on a bad command line.
+// Test program for the Windows whole run: HoldOpen <release> <file>... holds the files open the
+// way a running program holds its own executable (read sharing only, so nobody may replace,
+// rename or delete them) until the release file appears, at most 120 s. It writes
+// "<release>.held" once every file is open, so the test knows when the hold is in force. Exit
+// code 0 after the release, 1 when a file cannot be opened, 2 on a bad command line.
 #if !defined(_WIN32)
 #error "HoldOpen is a Windows test program"
 #endif
@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -33,12 +34,14 @@ Handle OpenShared(const wchar_t* path, DWORD access, DWORD share, DWORD disposit
 int main() {
   int argc = 0;
   std::unique_ptr<wchar_t*, LocalFreer> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
-  if (!argv || argc != 3) return 2;
-  const wchar_t* held = argv.get()[1];
-  const std::wstring release = argv.get()[2];
-  Handle file = OpenShared(held, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-  if (!file) return 1;
-  // The marker is closed at once: only the held file stays open.
+  if (!argv || argc < 3) return 2;
+  const std::wstring release = argv.get()[1];
+  std::vector<Handle> held;
+  for (int i = 2; i < argc; ++i) {
+    held.push_back(OpenShared(argv.get()[i], GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    if (!held.back()) return 1;
+  }
+  // The marker is closed at once: only the held files stay open.
   if (!OpenShared((release + L".held").c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS)) return 1;
   for (int i = 0; i < 2400; ++i) {
     if (GetFileAttributesW(release.c_str()) != INVALID_FILE_ATTRIBUTES) return 0;

@@ -5,8 +5,9 @@
 #   2. is killed in the middle of the update to 1.0.2 and run again: it resumes without fetching
 #      again what it had finished, and the tree equals 1.0.2;
 #   3. updates to 1.0.3 while the program's executable is held open (as a running program holds
-#      it): the update fails, the held file and the version record stay 1.0.2 and no temporary
-#      is left; once the file is let go, a new run installs 1.0.3.
+#      it) and so is a document listed after the version record: the update fails, the held
+#      files and the version record stay 1.0.2 and no temporary is left; once the files are let
+#      go, a new run installs 1.0.3.
 # Usage: vendrel_wine.sh <Vendrel.exe> <zemba-publish.exe> <HoldOpen.exe> <output dir>
 set -uo pipefail
 vendrel=$1 publish=$2 holdopen=$3 out=$4
@@ -82,14 +83,15 @@ wait_update() {
 }
 # Archives requested from the server since a given line of its access log.
 archive_requests() {
-  tail -n +"$(($1 + 1))" "$work/nginx/access.log" | awk '$9 == 200 { print $7 }' | grep '\.101$\|\.102$\|\.103$' | sort
+  tail -n +"$(($1 + 1))" "$work/nginx/access.log" | awk '$9 == 200 { sub(/[?].*/, "", $7); print $7 }' |
+    grep -v UpdateList | sort
 }
 log_lines() { wc -l < "$work/nginx/access.log"; }
 no_temporaries() {
   # Every name in the installed tree is a name of the release: nothing staged is left over.
   diff <(cd "$work/install/Game" && find . | sort) <(cd "$1" && find . | sort) >/dev/null
 }
-version_record() { tr -d '\0' < "$work/install/Game/Update.cfg" | grep -o 'version="[^"]*"'; }
+version_record() { grep -ao '<Software version="[^"]*"' "$work/install/Game/Update.cfg" | cut -d'"' -f2; }
 
 for v in 1.0.1 1.0.2 1.0.3; do
   release "$v"
@@ -148,16 +150,19 @@ check "the download directory is removed" test ! -e "$work/down"
 
 echo "== update to 1.0.3 while the program is held open"
 rm -f "$work/release" "$work/release.held"
-"$wine_run" "$holdopen" "$(winpath "$work/install/Game/Game.exe")" "$(winpath "$work/release")" &
+"$wine_run" "$holdopen" "$(winpath "$work/release")" "$(winpath "$work/install/Game/Game.exe")" \
+  "$(winpath "$work/install/Game/说明.txt")" &
 hold_pid=$!
 for _ in $(seq 100); do [ -e "$work/release.held" ] && break; sleep 0.1; done
-check "the executable is held open" test -e "$work/release.held"
+check "the executable and the document are held open" test -e "$work/release.held"
 start_update 1.0.3
 wait_update
 rc=$?
 check "Vendrel.exe reports the failed update (code $rc)" test "$rc" != 0
-check "the held executable keeps its 1.0.2 content" cmp -s "$work/release-1.0.2/Game/Game.exe" "$work/install/Game/Game.exe"
-check "the version record still says 1.0.2 ($(version_record))" test "$(version_record)" = 'version="1.0.2"'
+for held in Game.exe 说明.txt; do
+  check "the held $held keeps its 1.0.2 content" cmp -s "$work/release-1.0.2/Game/$held" "$work/install/Game/$held"
+done
+check "the version record still says 1.0.2 ($(version_record))" test "$(version_record)" = 1.0.2
 check "no staged file is left in the program directory" no_temporaries "$work/release-1.0.2/Game"
 touch "$work/release"
 wait "$hold_pid"
