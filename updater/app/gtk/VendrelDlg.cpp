@@ -1,7 +1,5 @@
 #include "updater/app/gtk/VendrelDlg.h"
 
-#include "skin/cairo/Font.h"
-#include "skin/cairo/PngResource.h"
 #include "updater/app/VendrelLayout.h"
 
 namespace vendrel {
@@ -24,10 +22,6 @@ gboolean DeliverQueued(gpointer data) {
 
 void FreeQueued(gpointer data) { delete static_cast<Queued*>(data); }
 
-skin::ImageStrip LoadStrip(unsigned id) {
-  return skin::ImageStrip(skin::LoadPngResource(id, layout::kImageType));
-}
-
 void DrawAt(cairo_t* cr, const skin::ImageStrip& strip, int x, int y) {
   if (strip.HasImage()) skin::DrawFrame(cr, strip, 1, skin::Rect{x, y, strip.Width(), strip.Height()});
 }
@@ -41,10 +35,7 @@ void PaintLabel(cairo_t* cr, const skin::CSkinStatic& label, const skin::Rect& b
 
 }  // namespace
 
-CVendrelDlg::CVendrelDlg() : self_(std::make_shared<CVendrelDlg*>(this)) {
-  LoadImages();
-  SetUpTexts();
-}
+CVendrelDlg::CVendrelDlg() : self_(std::make_shared<CVendrelDlg*>(this)) {}
 
 CVendrelDlg::~CVendrelDlg() {
   *self_ = nullptr;
@@ -53,38 +44,9 @@ CVendrelDlg::~CVendrelDlg() {
   if (loop_) g_main_loop_unref(loop_);
 }
 
-void CVendrelDlg::LoadImages() {
-  background_ = LoadStrip(layout::kBackgroundId);
-  leftCap_ = LoadStrip(layout::kLeftCapId);
-  segment_ = LoadStrip(layout::kSegmentId);
-  rightCap_ = LoadStrip(layout::kRightCapId);
-}
+int CVendrelDlg::Width() const { return art_.Width(); }
 
-void CVendrelDlg::SetUpTexts() {
-  skin::FontPtr font = skin::MakeFont(layout::kFontFamily, layout::kFontPixels);
-  const struct {
-    skin::CSkinStatic& label;
-    skin::Rect box;
-    skin::Align horizontal;
-  } lines[] = {{status_, layout::kStatusBox, skin::Align::kNear},
-               {bytes_, layout::kBytesBox, skin::Align::kCenter}};
-  for (const auto& line : lines) {
-    line.label.SetFont(font.get());
-    line.label.SetTextColor(layout::kTextColour);
-    line.label.SetBackground(&background_, line.box.x, line.box.y);
-    line.label.SetLayout(line.box.width, line.box.height,
-                         {0, 0, static_cast<float>(line.box.width), static_cast<float>(line.box.height)},
-                         line.horizontal, skin::Align::kCenter);
-  }
-}
-
-int CVendrelDlg::Width() const {
-  return background_.HasImage() ? background_.Width() : layout::kDefaultWidth;
-}
-
-int CVendrelDlg::Height() const {
-  return background_.HasImage() ? background_.Height() : layout::kDefaultHeight;
-}
+int CVendrelDlg::Height() const { return art_.Height(); }
 
 void CVendrelDlg::Post(ProgressMessage message) {
   // An idle source at default priority: handled in posting order, never inside Post itself.
@@ -93,22 +55,22 @@ void CVendrelDlg::Post(ProgressMessage message) {
 }
 
 void CVendrelDlg::Changed() {
-  status_.SetText(StatusText());
-  bytes_.SetText(ByteText());
+  art_.status.SetText(StatusText());
+  art_.bytes.SetText(ByteText());
   if (window_) gtk_widget_queue_draw(window_);
 }
 
 void CVendrelDlg::Render(cairo_t* cr) const {
   skin::SurfacePtr bitmap = skin::MakeArgbSurface(Width(), Height());
   skin::ContextPtr off(cairo_create(bitmap.get()));
-  DrawAt(off.get(), background_, 0, 0);
-  DrawAt(off.get(), leftCap_, layout::kLeftCapX, layout::kBarY);
+  DrawAt(off.get(), art_.background, 0, 0);
+  DrawAt(off.get(), art_.leftCap, layout::kLeftCapX, layout::kBarY);
   for (unsigned i = 0; i < SegmentsShown(); ++i) {
-    DrawAt(off.get(), segment_, layout::SegmentX(i), layout::kBarY);
+    DrawAt(off.get(), art_.segment, layout::SegmentX(i), layout::kBarY);
   }
-  if (RightCapShown()) DrawAt(off.get(), rightCap_, layout::kRightCapX, layout::kBarY);
-  PaintLabel(off.get(), status_, layout::kStatusBox);
-  PaintLabel(off.get(), bytes_, layout::kBytesBox);
+  if (RightCapShown()) DrawAt(off.get(), art_.rightCap, layout::kRightCapX, layout::kBarY);
+  PaintLabel(off.get(), art_.status, layout::kStatusBox);
+  PaintLabel(off.get(), art_.bytes, layout::kBytesBox);
   off.reset();
   cairo_set_source_surface(cr, bitmap.get(), 0, 0);
   cairo_paint(cr);

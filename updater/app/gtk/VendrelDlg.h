@@ -9,8 +9,7 @@
 #include <memory>
 
 #include "skin/cairo/Cairo.h"
-#include "skin/cairo/ImageStrip.h"
-#include "skin/cairo/SkinStatic.h"
+#include "updater/app/VendrelArtwork.h"
 #include "updater/app/VendrelDlgBase.h"
 
 namespace vendrel {
@@ -43,16 +42,9 @@ class CVendrelDlg : public VendrelDlgBase {
   void QuitAfterHold() override;
   void Changed() override;
 
-  void LoadImages();
-  void SetUpTexts();
   GtkWidget* MakeWindow();
 
-  skin::ImageStrip background_;
-  skin::ImageStrip leftCap_;
-  skin::ImageStrip segment_;
-  skin::ImageStrip rightCap_;
-  skin::CSkinStatic status_;
-  skin::CSkinStatic bytes_;
+  VendrelArtwork art_;
   GtkWidget* window_ = nullptr;
   GMainLoop* loop_ = nullptr;
   guint closeTimer_ = 0;

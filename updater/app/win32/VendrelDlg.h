@@ -10,8 +10,7 @@
 #include <memory>
 #include <mutex>
 
-#include "skin/gdiplus/ImageStrip.h"
-#include "skin/gdiplus/SkinStatic.h"
+#include "updater/app/VendrelArtwork.h"
 #include "updater/app/VendrelDlgBase.h"
 
 namespace vendrel {
@@ -46,19 +45,12 @@ class CVendrelDlg : public VendrelDlgBase {
   void QuitAfterHold() override;
   void Changed() override;
 
-  void LoadImages();
-  void SetUpTexts();
   void Compose(Gdiplus::Graphics& g) const;
   void Paint(HWND hwnd) const;
   LRESULT HitTest(HWND hwnd, WPARAM wParam, LPARAM lParam) const;
   void DropQueued(HWND hwnd);
 
-  skin::ImageStrip background_;
-  skin::ImageStrip leftCap_;
-  skin::ImageStrip segment_;
-  skin::ImageStrip rightCap_;
-  skin::CSkinStatic status_;
-  skin::CSkinStatic bytes_;
+  VendrelArtwork art_;
   HICON icon_ = nullptr;  // shared with the system: never destroyed
   bool looping_ = false;
   bool quit_ = false;
