@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "skin/cairo/PngResource.h"
+#include "tests/vendrel/VendrelMessages.h"
 
 namespace {
 
@@ -16,15 +17,7 @@ using vendrel::CVendrelDlg;
 
 constexpr int kBarY = 29;
 
-ProgressMessage Message(uint32_t id, uint32_t wParam = 0, uint32_t lParam = 0,
-                        const char16_t* text = nullptr) {
-  ProgressMessage m;
-  m.id = id;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  if (text) m.text = std::make_unique<text::WString>(text);
-  return m;
-}
+using vendreltest::Message;
 
 class Rendered {
  public:

@@ -6,6 +6,7 @@
 
 #include "GdiplusTest.h"
 #include "skin/gdiplus/PngResource.h"
+#include "tests/vendrel/VendrelMessages.h"
 #include "updater/app/VendrelLayout.h"
 #include "updater/app/win32/PostedText.h"
 
@@ -16,15 +17,7 @@ using vendrel::CVendrelDlg;
 using skintest::PixelAt;
 namespace layout = vendrel::layout;
 
-ProgressMessage Message(uint32_t id, uint32_t wParam = 0, uint32_t lParam = 0,
-                        const char16_t* text = nullptr) {
-  ProgressMessage m;
-  m.id = id;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  if (text) m.text = std::make_unique<text::WString>(text);
-  return m;
-}
+using vendreltest::Message;
 
 class Rendered {
  public:

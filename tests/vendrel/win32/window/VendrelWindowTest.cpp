@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "GdiplusTest.h"
+#include "tests/vendrel/VendrelMessages.h"
 #include "updater/app/VendrelLayout.h"
 #include "updater/app/win32/PostedText.h"
 
@@ -15,15 +16,7 @@ using updater::ProgressMessage;
 using vendrel::CVendrelDlg;
 namespace layout = vendrel::layout;
 
-ProgressMessage Message(uint32_t id, uint32_t wParam = 0, uint32_t lParam = 0,
-                        const char16_t* text = nullptr) {
-  ProgressMessage m;
-  m.id = id;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  if (text) m.text = std::make_unique<text::WString>(text);
-  return m;
-}
+using vendreltest::Message;
 
 LPARAM ScreenPoint(HWND hwnd, int x, int y) {
   POINT p{x, y};
