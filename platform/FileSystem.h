@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -88,6 +89,14 @@ class NewFile {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+struct StreamCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using StreamPtr = std::unique_ptr<std::FILE, StreamCloser>;
+// The file as a C stream for binary reading, for libraries that read through one (the narrow
+// name a library would open itself is not UTF-8 on Windows); null when it cannot be opened.
+StreamPtr OpenForReading(const std::string& path);
 
 // A whole regular file mapped for reading; the link at the name is followed, as any reader
 // does.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "updater/ListText.h"
 #include "updater/ListPaths.h"
 
@@ -178,7 +179,8 @@ struct UpdateListIo {
 
 bool UpdateList::Load(text::WStringView path) {
   TiXmlDocument document;
-  if (!document.LoadFile(text::ToUtf8(path).c_str())) return false;
+  platform::StreamPtr file = platform::OpenForReading(text::ToUtf8(path));
+  if (!file || !document.LoadFile(file.get())) return false;
   const TiXmlElement* root = document.RootElement();
   const TiXmlElement* software = root ? root->FirstChildElement("Software") : nullptr;
   if (!software) return false;

@@ -198,4 +198,6 @@ bool HeldDirectory::RemoveEmptyChild(const std::string& name) const {
   return impl_ && ::unlinkat(impl_->fd, name.c_str(), AT_REMOVEDIR) == 0;
 }
 
+StreamPtr OpenForReading(const std::string& path) { return StreamPtr(std::fopen(path.c_str(), "rbe")); }
+
 }  // namespace platform

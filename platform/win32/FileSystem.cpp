@@ -328,4 +328,8 @@ bool HeldDirectory::RemoveEmptyChild(const std::string& name) const {
   return impl_ && IsOneLevel(name) && RemoveEmpty(impl_->path + L"\\" + Wide(name));
 }
 
+StreamPtr OpenForReading(const std::string& path) {
+  return StreamPtr(_wfopen(detail::Wide(path).c_str(), L"rb"));
+}
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
 
 using testsupport::ReadFileBytes;
@@ -159,6 +160,20 @@ TEST_F(UpdateListTest, SaveThenLoadGivesTheSameEntries) {
   EXPECT_EQ(r.compressLen, 120);
   EXPECT_EQ(r.command, "cmd");
   EXPECT_EQ(loaded.Next()->FileName(), u"游戏");
+}
+
+// A download directory below a user folder may carry any name, also one the ANSI code page
+// cannot write (Korean here, beside Chinese).
+TEST_F(UpdateListTest, SaveThenLoadUnderAFolderNamedOutsideTheAnsiCodePage) {
+  list_.SetVersion(u"2.1");
+  list_.Add(Record(kGameGbk));
+  const text::WString folder = dir_.WPath() + u"/下载-한글";
+  ASSERT_TRUE(platform::MakeRealDirectory(text::ToUtf8(folder)));
+  ASSERT_TRUE(list_.Save(folder + u"/UpdateLog.xml"));
+  UpdateList loaded;
+  ASSERT_TRUE(loaded.Load(folder + u"/UpdateLog.xml"));
+  ASSERT_EQ(loaded.Count(), 1u);
+  EXPECT_EQ(loaded.First()->FileName(), u"游戏");
 }
 
 TEST_F(UpdateListTest, RootWithAnotherNameLoads) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Whole run of the Windows updater under Wine against nginx: a program with Chinese file names
-# is published with the Windows publisher, then Vendrel.exe
+# is published with the Windows publisher, then Vendrel.exe, its program and download
+# directories in a folder named outside the ANSI code page,
 #   1. installs 1.0.1 into an empty directory (its window shown, the tree equal to the release);
 #   2. is killed in the middle of the update to 1.0.2 and run again: it resumes without fetching
 #      again what it had finished, and the tree equals 1.0.2;
@@ -28,6 +29,9 @@ wine_run=wine
 rm -rf "$out" && mkdir -p "$out"
 work=$out/work
 mkdir -p "$work"
+# A user folder whose name the ANSI code page cannot write (Korean beside Chinese, and a space),
+# as a download directory below a user's documents may have.
+install="$work/用户 한글/install" down="$work/用户 한글/down"
 vendrel_pid= hold_pid=
 cleanup() {
   [ -n "$vendrel_pid" ] && kill -9 "$vendrel_pid" 2>/dev/null
@@ -70,8 +74,8 @@ release() {
 # update <log name> [extra wine-run arguments]: runs Vendrel.exe in the background.
 start_update() {
   local v=$1
-  "$wine_run" "$vendrel" -name Game -number "$v" -prog "$(winpath "$work/install/Game")" \
-    -down "$(winpath "$work/down")" -http "$NGINX_URL/zemba/game" >"$work/vendrel-$v.txt" 2>&1 &
+  "$wine_run" "$vendrel" -name Game -number "$v" -prog "$(winpath "$install/Game")" \
+    -down "$(winpath "$down")" -http "$NGINX_URL/zemba/game" >"$work/vendrel-$v.txt" 2>&1 &
   vendrel_pid=$!
 }
 wait_update() {
@@ -89,15 +93,15 @@ archive_requests() {
 log_lines() { wc -l < "$work/nginx/access.log"; }
 no_temporaries() {
   # Every name in the installed tree is a name of the release: nothing staged is left over.
-  diff <(cd "$work/install/Game" && find . | sort) <(cd "$1" && find . | sort) >/dev/null
+  diff <(cd "$install/Game" && find . | sort) <(cd "$1" && find . | sort) >/dev/null
 }
-version_record() { grep -ao '<Software version="[^"]*"' "$work/install/Game/Update.cfg" | cut -d'"' -f2; }
+version_record() { grep -ao '<Software version="[^"]*"' "$install/Game/Update.cfg" | cut -d'"' -f2; }
 
 for v in 1.0.1 1.0.2 1.0.3; do
   release "$v"
   check "the Windows publisher publishes $v" test -f "$work/www/zemba/game/${v//./}/UpdateList.xml.${v//./}"
 done
-mkdir -p "$work/install"
+mkdir -p "$install"
 start_nginx "$work/www" "$work/nginx" 300k || exit 1
 
 echo "== install 1.0.1"
@@ -114,8 +118,8 @@ sleep 1
 import -window root "$out/install-window.png" 2>/dev/null
 wait_update
 check "Vendrel.exe ends with success (code $?)" test $? = 0
-check "the installed tree equals 1.0.1" diff -r "$work/release-1.0.1/Game" "$work/install/Game"
-check "the download directory is removed" test ! -e "$work/down"
+check "the installed tree equals 1.0.1" diff -r "$work/release-1.0.1/Game" "$install/Game"
+check "the download directory is removed" test ! -e "$down"
 
 echo "== update to 1.0.2, killed part-way, then resumed"
 before=$(log_lines)
@@ -133,7 +137,7 @@ done
 wait "$vendrel_pid" 2>/dev/null
 vendrel_pid=
 check "Vendrel.exe was killed part-way (after $done_so_far archives)" test "$killed" = 1 -a "$done_so_far" -lt 6
-check "the log of the interrupted run is kept" test -f "$work/down/UpdateLog.xml"
+check "the log of the interrupted run is kept" test -f "$down/UpdateLog.xml"
 first_run=$(archive_requests "$before")
 # Give the killed process's wineserver state a moment to go, as a user restarting it would.
 sleep 1
@@ -145,13 +149,13 @@ second_run=$(archive_requests "$middle")
 again=$(comm -12 <(echo "$first_run" | grep part | head -n 1) <(echo "$second_run"))
 echo "archives before the kill: $(echo "$first_run" | grep -c part); fetched by the resumed run: $(echo "$second_run" | grep -c .)"
 check "the resumed run does not fetch a finished archive again" test -z "$again"
-check "the installed tree equals 1.0.2" diff -r "$work/release-1.0.2/Game" "$work/install/Game"
-check "the download directory is removed" test ! -e "$work/down"
+check "the installed tree equals 1.0.2" diff -r "$work/release-1.0.2/Game" "$install/Game"
+check "the download directory is removed" test ! -e "$down"
 
 echo "== update to 1.0.3 while the program is held open"
 rm -f "$work/release" "$work/release.held"
-"$wine_run" "$holdopen" "$(winpath "$work/release")" "$(winpath "$work/install/Game/Game.exe")" \
-  "$(winpath "$work/install/Game/说明.txt")" &
+"$wine_run" "$holdopen" "$(winpath "$work/release")" "$(winpath "$install/Game/Game.exe")" \
+  "$(winpath "$install/Game/说明.txt")" &
 hold_pid=$!
 for _ in $(seq 100); do [ -e "$work/release.held" ] && break; sleep 0.1; done
 check "the executable and the document are held open" test -e "$work/release.held"
@@ -160,7 +164,7 @@ wait_update
 rc=$?
 check "Vendrel.exe reports the failed update (code $rc)" test "$rc" != 0
 for held in Game.exe 说明.txt; do
-  check "the held $held keeps its 1.0.2 content" cmp -s "$work/release-1.0.2/Game/$held" "$work/install/Game/$held"
+  check "the held $held keeps its 1.0.2 content" cmp -s "$work/release-1.0.2/Game/$held" "$install/Game/$held"
 done
 check "the version record still says 1.0.2 ($(version_record))" test "$(version_record)" = 1.0.2
 check "no staged file is left in the program directory" no_temporaries "$work/release-1.0.2/Game"
@@ -170,5 +174,5 @@ hold_pid=
 start_update 1.0.3
 wait_update
 check "once let go, Vendrel.exe installs 1.0.3 (code $?)" test $? = 0
-check "the installed tree equals 1.0.3" diff -r "$work/release-1.0.3/Game" "$work/install/Game"
+check "the installed tree equals 1.0.3" diff -r "$work/release-1.0.3/Game" "$install/Game"
 finish
