@@ -94,8 +94,9 @@ struct StreamCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using StreamPtr = std::unique_ptr<std::FILE, StreamCloser>;
-// The file as a C stream for binary reading, for libraries that read through one (the narrow
-// name a library would open itself is not UTF-8 on Windows); null when it cannot be opened.
+// The file as a C stream for binary reading from start to end, never inherited by a child
+// (libraries that open a narrow name themselves would read it in the ANSI code page on
+// Windows); null when it cannot be opened.
 StreamPtr OpenForReading(const std::string& path);
 
 // A whole regular file mapped for reading; the link at the name is followed, as any reader

@@ -1,6 +1,14 @@
 #include "skin/Geometry.h"
 
+#include <algorithm>
+
 namespace skin {
+
+void FrameGrid::Set(unsigned columnCount, unsigned rowCount, unsigned frames) {
+  columns = std::max(columnCount, 1u);
+  rows = std::max(rowCount, 1u);
+  frameCount = frames;
+}
 
 Rect FrameGrid::FrameRect(unsigned n) const {
   if (n == 0 || n > frameCount) return bounds;

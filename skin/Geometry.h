@@ -35,6 +35,8 @@ struct FrameGrid {
   unsigned rows = 1;
   unsigned frameCount = 1;
 
+  // Cuts the sheet into a grid; a zero column or row count is taken as 1.
+  void Set(unsigned columnCount, unsigned rowCount, unsigned frames);
   // Source rectangle of frame n (1-based); the whole sheet for 0 or beyond the count.
   Rect FrameRect(unsigned n) const;
 };

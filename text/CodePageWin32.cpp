@@ -92,13 +92,8 @@ WString DecodeUnicode(std::string_view bytes, UINT codePage) {
     uint32_t cp = ReadUnit(bytes, i, width, bigEndian);
     if (width == 2) {
       out.push_back(static_cast<char16_t>(cp));
-    } else if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(kReplacement);
-    } else if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      AppendUtf32Value(out, cp);
     }
   }
   if (i < bytes.size()) out.push_back(kReplacement);

@@ -26,16 +26,6 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-void AppendUtf16(WString& out, uint32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
-
 template <typename Str>
 WString FormatWith(const char* format, Str value) {
   char buf[16];

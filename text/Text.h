@@ -15,6 +15,24 @@ using WStringView = std::u16string_view;
 std::string ToUtf8(WStringView s);
 WString FromUtf8(std::string_view s);
 
+// Appends a code point (at most U+10FFFF) as UTF-16: a surrogate pair above U+FFFF.
+inline void AppendUtf16(WString& out, uint32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+// Appends a value read from UTF-32 text; one that is no character (above U+10FFFF, or a
+// surrogate) becomes U+FFFD.
+inline void AppendUtf32Value(WString& out, uint32_t value) {
+  const bool character = value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+  AppendUtf16(out, character ? value : 0xFFFD);
+}
+
 // Decimal and hexadecimal formatting exactly as printf's "%d", "%u" and "%X" produce it.
 WString FormatInt(int32_t v);
 WString FormatUInt(uint32_t v);

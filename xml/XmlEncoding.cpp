@@ -468,14 +468,7 @@ WString DecodeUtf32(std::string_view bytes) {
   for (; i + 4 <= bytes.size(); i += 4) {
     uint32_t cp = 0;
     for (int b = 3; b >= 0; --b) cp = (cp << 8) | static_cast<unsigned char>(bytes[i + b]);
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(kReplacement);
-    } else if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    text::AppendUtf32Value(out, cp);
   }
   if (i < bytes.size()) out.push_back(kReplacement);  // a code point cut off by the end
   return out;

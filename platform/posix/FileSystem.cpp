@@ -198,6 +198,10 @@ bool HeldDirectory::RemoveEmptyChild(const std::string& name) const {
   return impl_ && ::unlinkat(impl_->fd, name.c_str(), AT_REMOVEDIR) == 0;
 }
 
-StreamPtr OpenForReading(const std::string& path) { return StreamPtr(std::fopen(path.c_str(), "rbe")); }
+StreamPtr OpenForReading(const std::string& path) {
+  StreamPtr stream(std::fopen(path.c_str(), "rbe"));
+  if (stream) ::posix_fadvise(fileno(stream.get()), 0, 0, POSIX_FADV_SEQUENTIAL);
+  return stream;
+}
 
 }  // namespace platform

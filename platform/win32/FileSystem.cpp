@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "platform/win32/Wide.h"
@@ -328,8 +330,20 @@ bool HeldDirectory::RemoveEmptyChild(const std::string& name) const {
   return impl_ && IsOneLevel(name) && RemoveEmpty(impl_->path + L"\\" + Wide(name));
 }
 
+// Through CreateFileW: the handle is never inherited, and the file may be renamed or removed
+// while it is read, as on Linux.
 StreamPtr OpenForReading(const std::string& path) {
-  return StreamPtr(_wfopen(detail::Wide(path).c_str(), L"rb"));
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  std::FILE* stream = _fdopen(fd, "rb");
+  if (!stream) _close(fd);  // closes the handle too
+  return StreamPtr(stream);
 }
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "skin/cairo/ImageStrip.h"
 
-#include <algorithm>
-
 namespace skin {
 
 ImageStrip::ImageStrip(SurfacePtr image) : image_(std::move(image)) {
@@ -9,9 +7,7 @@ ImageStrip::ImageStrip(SurfacePtr image) : image_(std::move(image)) {
 }
 
 void ImageStrip::SetGrid(unsigned columns, unsigned rows, unsigned frameCount) {
-  grid_.columns = std::max(columns, 1u);
-  grid_.rows = std::max(rows, 1u);
-  grid_.frameCount = frameCount;
+  grid_.Set(columns, rows, frameCount);
 }
 
 bool DrawFrame(cairo_t* cr, const ImageStrip& strip, unsigned n, const Rect& dest) {

@@ -1,7 +1,5 @@
 #include "skin/gdiplus/ImageStrip.h"
 
-#include <algorithm>
-
 namespace skin {
 namespace {
 
@@ -36,9 +34,7 @@ ImageStrip::ImageStrip(ImagePtr image) : image_(std::move(image)) {
 }
 
 void ImageStrip::SetGrid(unsigned columns, unsigned rows, unsigned frameCount) {
-  grid_.columns = std::max(columns, 1u);
-  grid_.rows = std::max(rows, 1u);
-  grid_.frameCount = frameCount;
+  grid_.Set(columns, rows, frameCount);
 }
 
 bool DrawFrame(Gdiplus::Graphics& g, const ImageStrip& strip, unsigned n, const Rect& dest) {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "text/Text.h"
+#include "platform/win32/Wide.h"
 #else
 #include <unistd.h>
 #endif
@@ -19,9 +19,9 @@ namespace testsupport {
 #if defined(_WIN32)
 namespace {
 
+// Reparse data names its target with "\" only.
 std::wstring Wide(const std::string& utf8) {
-  text::WString w = text::FromUtf8(utf8);
-  std::wstring out(w.begin(), w.end());
+  std::wstring out = platform::detail::Wide(utf8);
   for (wchar_t& c : out) {
     if (c == L'/') c = L'\\';
   }

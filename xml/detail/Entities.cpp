@@ -135,16 +135,6 @@ uint32_t NumericReference(text::WStringView ref) {
   return value;
 }
 
-void AppendCodePoint(text::WString& out, uint32_t cp) {
-  if (cp <= 0xFFFF) {
-    out.push_back(static_cast<char16_t>(cp));
-    return;
-  }
-  cp -= 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-}
-
 // Length of the reference name after `&` at `amp` (up to the `;`), or -1 when there is no `;`
 // within reach or a non-ASCII unit comes first.
 int32_t ReferenceLength(const char16_t* t, int32_t amp, int32_t end) {
@@ -218,7 +208,7 @@ text::WString UnescapeText(text::WStringView source, int32_t start, int32_t coun
       out.push_back(u'&');
       continue;
     }
-    AppendCodePoint(out, cp);
+    text::AppendUtf16(out, cp);
     i += length + 1;
   }
   return out;
