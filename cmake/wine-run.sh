@@ -1,9 +1,75 @@
-#!/bin/sh
-# Runs a Windows test program under Wine. The first call of a run starts a wineserver that
-# outlives the program, and Wine's own session processes, all with their output detached:
-# otherwise they would hold the test runner's output pipe, and each run would end only when
-# they lingered out.
-if wineserver -p60 </dev/null >/dev/null 2>&1; then
-  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+#!/bin/bash
+# Runs a Windows test program under Wine, as the test runner's cross-compiling emulator.
+#
+# The first start in a prefix creates it and brings up Wine's session processes; a second start
+# during that time can find the prefix half made. So starts take turns under a lock until the
+# run's wineserver is up with its session, and every later start finds it ready. The wineserver
+# stays up for ten idle minutes, so it never shuts down between two tests of a run (a server
+# that stops while a test starts takes that start down with it); the test script ends it.
+#
+# The program's output is kept and printed when it ends, so that two cases can be told apart:
+# Wine refusing to start the program (its own message, nothing from the program) is tried once
+# more, and says so; a program that failed without printing anything is reported as such.
+set -u
+
+prefix=${WINEPREFIX:-$HOME/.wine}
+prefix=${prefix%/}
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX") || exit 1
+trap 'rm -rf "$scratch"' EXIT
+
+start_session() {
+  mkdir -p "$(dirname "$prefix")"
+  (
+    flock 9
+    if [ ! -f "$prefix/system.reg" ]; then
+      # A new prefix: Wine makes it with a short-lived server of its own; wait until that one has
+      # saved the prefix and gone, so the run's server below is the persistent one.
+      wine cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&-
+      wineserver -w </dev/null >/dev/null 2>&1 9>&-
+    fi
+    # 0: this call started the server, so its session processes are started here, with their
+    # output detached (they would otherwise hold the runner's pipe); 2: one runs already. Wine
+    # gets no copy of the lock, or its processes would hold it for the whole run.
+    if wineserver -p600 </dev/null >/dev/null 2>&1 9>&-; then
+      wine cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&-
+    fi
+  ) 9>"$prefix.lock"
+}
+
+# Wine's own words when it could not start a program (the loader or the server connection),
+# as against anything the program printed or a crash inside it.
+wine_refused() {
+  [ ! -s "$scratch/out" ] &&
+    grep -Eq '^(wine: (could not|cannot|failed to)|wine client error|wineserver: )' "$scratch/err"
+}
+
+run_once() {
+  wine "$@" >"$scratch/out" 2>"$scratch/err" </dev/null &
+  child=$!
+  wait "$child"
+  code=$?
+  child=
+}
+
+# A test that times out is ended by the runner: still show what it printed.
+on_signal() {
+  [ -n "${child:-}" ] && kill "$child" 2>/dev/null
+  cat "$scratch/out" 2>/dev/null
+  cat "$scratch/err" >&2 2>/dev/null
+  exit 124
+}
+trap on_signal TERM INT HUP
+
+start_session
+run_once "$@"
+if [ "$code" -ne 0 ] && wine_refused; then
+  echo "wine-run: Wine did not start $1 (exit code $code): $(head -n 1 "$scratch/err"); trying once more" >&2
+  start_session
+  run_once "$@"
 fi
-exec wine "$@"
+cat "$scratch/out"
+cat "$scratch/err" >&2
+if [ "$code" -ne 0 ] && [ ! -s "$scratch/out" ] && [ ! -s "$scratch/err" ]; then
+  echo "wine-run: $1 ended with exit code $code and printed nothing" >&2
+fi
+exit "$code"

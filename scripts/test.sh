@@ -8,12 +8,26 @@ root=$PWD
 
 bash scripts/setup.sh
 
+source scripts/lib/silent_failures.sh
+
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
+# ctest_or_report <build dir> <ctest arguments...>: runs ctest; when a test fails, names the
+# failed tests that printed nothing before failing the script.
+ctest_or_report() {
+  local dir=$1; shift
+  if ! "$@" --output-on-failure; then
+    local silent
+    silent=$(silent_failures "$dir")
+    [ -n "$silent" ] && printf 'Failed tests without any output:\n%s\n' "$silent"
+    return 1
+  fi
+}
+
 run_ctest() {
   # GUI tests need a display; every test run gets its own virtual one.
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$1" -j "$jobs" --timeout 600
+  ctest_or_report "build/$1" xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$1" -j "$jobs" --timeout 600
 }
 
 # Lists and logs that each build writes for the other to read back.
@@ -46,10 +60,16 @@ echo "== Windows build and tests under Wine"
 windows_start=$(date +%s)
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
+# The run starts a wineserver of its own (cmake/wine-run.sh) and ends it: one left by an earlier
+# run is ended first, and the run's own would otherwise linger for ten idle minutes.
+end_wineserver() {
+  WINEPREFIX=$root/build/windows/wine wineserver -k 2>/dev/null || true
+  WINEPREFIX=$root/build/windows/wine wineserver -w 2>/dev/null || true
+}
+end_wineserver
 # Tests that open windows under Wine start a virtual display of their own.
-ctest --preset windows -j "$jobs" --timeout 300
-# The run's wineserver would otherwise linger for a minute after the last test.
-WINEPREFIX=$root/build/windows/wine wineserver -k 2>/dev/null || true
+ctest_or_report build/windows ctest --preset windows -j "$jobs" --timeout 300
+end_wineserver
 # The list and log the Windows tests wrote, read back by the Linux build (GBK on both).
-ctest --preset release -R GbkInterop --no-tests=error
+ctest_or_report build/release ctest --preset release -R GbkInterop --no-tests=error
 echo "windows stage: $(( $(date +%s) - windows_start ))s"

@@ -22,6 +22,16 @@ HANDLE InheritableOutput(const std::string& path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// A start that failed says why in the error file, where a test's message shows it.
+void NoteFailedStart(const std::string& errPath, const char* call, DWORD error) {
+  HANDLE err = InheritableOutput(errPath);
+  if (err == INVALID_HANDLE_VALUE) return;
+  const std::string note = std::string("RunProgram: ") + call + " failed with error " + std::to_string(error) + "\n";
+  DWORD written = 0;
+  WriteFile(err, note.data(), static_cast<DWORD>(note.size()), &written, nullptr);
+  CloseHandle(err);
+}
+
 }  // namespace
 
 int RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& outPath,
@@ -40,9 +50,13 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
   const BOOL started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
                        CreateProcessW(platform::detail::Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0,
                                       nullptr, nullptr, &startup, &process);
+  const DWORD startError = started ? 0 : GetLastError();
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
   if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
-  if (!started) return -1;
+  if (!started) {
+    NoteFailedStart(errPath, "CreateProcessW", startError);
+    return -1;
+  }
   DWORD code = static_cast<DWORD>(-1);
   if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &code)) {
     code = static_cast<DWORD>(-1);
