@@ -8,8 +8,8 @@
 # that stops while a test starts takes that start down with it); the test script ends it.
 #
 # The program's output is kept and printed when it ends, so that two cases can be told apart:
-# Wine refusing to start the program (its own message, nothing from the program) is tried once
-# more, and says so; a program that failed without printing anything is reported as such.
+# a failure of Wine's own (its own message) is run once more, after showing what the first run
+# printed; a program that failed without printing anything is reported as such.
 set -u
 
 prefix=${WINEPREFIX:-$HOME/.wine}
@@ -36,11 +36,14 @@ start_session() {
   ) 9>"$prefix.lock"
 }
 
-# Wine's own words when it could not start a program (the loader or the server connection),
-# as against anything the program printed or a crash inside it.
-wine_refused() {
-  [ ! -s "$scratch/out" ] &&
-    grep -Eq '^(wine: (could not|cannot|failed to)|wine client error|wineserver: )' "$scratch/err"
+# Wine's own words when it failed, as against anything the program printed or a crash inside
+# it: it could not start the program (its loader or the server connection; the program printed
+# nothing), or the host's dynamic loader gave up inside Wine's process as it ended (a race in
+# glibc's exit path that Wine's threads can hit: the program's own result is lost with it).
+wine_failed_itself() {
+  { [ ! -s "$scratch/out" ] &&
+      grep -Eq '^(wine: (could not|cannot|failed to)|wine client error|wineserver: )' "$scratch/err"; } ||
+    grep -q '^Inconsistency detected by ld\.so: ' "$scratch/err"
 }
 
 run_once() {
@@ -62,8 +65,11 @@ trap on_signal TERM INT HUP
 
 start_session
 run_once "$@"
-if [ "$code" -ne 0 ] && wine_refused; then
-  echo "wine-run: Wine did not start $1 (exit code $code): $(head -n 1 "$scratch/err"); trying once more" >&2
+if [ "$code" -ne 0 ] && wine_failed_itself; then
+  echo "wine-run: Wine itself failed running $1 (exit code $code):" >&2
+  cat "$scratch/out"
+  cat "$scratch/err" >&2
+  echo "wine-run: running $1 once more" >&2
   start_session
   run_once "$@"
 fi
