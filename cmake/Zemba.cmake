@@ -36,7 +36,7 @@ function(zemba_test_dir name)
     return()
   endif()
   add_executable(${name}_tests ${sources})
-  target_link_libraries(${name}_tests PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name}_tests PRIVATE ${ARGN} GTest::gtest zemba_testmain GTest::gmock)
   target_compile_definitions(${name}_tests PRIVATE
     ZEMBA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZEMBA_BINARY_DIR="${PROJECT_BINARY_DIR}")
   if(CMAKE_CROSSCOMPILING_EMULATOR)

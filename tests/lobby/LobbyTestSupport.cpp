@@ -44,12 +44,15 @@ bool InstallRecorder(const std::string& path) {
 }
 
 std::vector<std::string> WaitForRecord(const std::string& path) {
+  // A record always holds at least the working directory and argv[0]; until it can be read
+  // whole, keep waiting: a program started on a busy machine (or under Wine) may take seconds.
   std::vector<std::string> lines;
-  for (int i = 0; i < 500 && !std::filesystem::exists(path + ".record"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 2000 && lines.size() < 2; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    lines.clear();
+    std::ifstream in(path + ".record");
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
   }
-  std::ifstream in(path + ".record");
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 

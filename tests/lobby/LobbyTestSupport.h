@@ -51,8 +51,8 @@ class RecordingHost : public lobby::IFrameWindow, public lobby::IMoviePlayer {
 
 // Copies the recorder program to `path` plus the executable suffix.
 bool InstallRecorder(const std::string& path);
-// Lines of "<path>.record": working directory, then argv[0], argv[1], ...; empty when the
-// program has not written it within about five seconds.
+// Lines of "<path>.record": working directory, then argv[0], argv[1], ...; fewer than two
+// when the program has not written it within about twenty seconds.
 std::vector<std::string> WaitForRecord(const std::string& path);
 
 // A complete Config.cfg with the given update server and brand word.
