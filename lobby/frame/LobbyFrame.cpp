@@ -187,6 +187,8 @@ void CLobbyFrame::OnFlashCall(const text::WString& request) { core_.OnFlashCall(
 
 void CLobbyFrame::OnRightClick() { core_.OnRightClick(); }
 
-void CLobbyFrame::OnExternalLink(const std::string& uri) { core_.OpenWeb(text::FromUtf8(uri)); }
+void CLobbyFrame::OnExternalLink(const std::string& uri) { core_.OnExternalLink(text::FromUtf8(uri)); }
+
+void CLobbyFrame::OnPageUnresponsive() { core_.OnPageUnresponsive(); }
 
 }  // namespace lobby
