@@ -52,7 +52,7 @@ void UpdateTask::CreateDownloadDirectory() const {
 bool UpdateTask::ReadInstalledVersion() {
   if (!platform::IsDirectory(ProgramDir)) return false;
   xml::XmlDocument doc;
-  if (!doc.LoadFile(ProgramDir + u"/Update.cfg")) return false;
+  if (!doc.LoadFile(ProgramDir + u"/Update.cfg", kMaxConfigBytes)) return false;
   if (!FindSoftware(doc)) return false;
   Version = doc.GetChildAttribute(u"version");
   return doc.GetChildData() == Name;
