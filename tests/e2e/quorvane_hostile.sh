@@ -69,6 +69,8 @@ check "a close after five seconds without an answer ends the lobby" bash -c "! k
 check "and says why" grep -q "did not answer LogoutServer" "$work/lobby.err"
 
 # A movie at the program directory's root would open every file of the program to the page.
+kill "$lobby" 2>/dev/null
+wait_no_window QuorvaneTest 10
 sed -i 's#png="[^"]*"#png=""#; s#>testmovie/index.html<#>index.html<#' "$prog/Config.cfg"
 cp "$prog/testmovie/index.html" "$prog/index.html"
 : >"$MOVIE_LOG"
