@@ -229,6 +229,23 @@ TEST_F(PlayerBridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSent
   }));
 }
 
+// A page caught in an endless loop stops answering the engine; the host hears of it, so the
+// player can leave the lobby. Key presses are what the engine waits on an answer for.
+TEST_F(PlayerBridgeTest, APageInAnEndlessLoopIsReportedUnresponsive) {
+  LoadPage("movie.html", R"(<body><script>
+    fscommand('ready');
+    setTimeout(() => { for (;;) {} }, 100);
+  </script></body>)");
+  ASSERT_TRUE(WaitForCommand("ready|"));
+  RunFor(300);
+  EXPECT_EQ(events.unresponsive, 0);
+  EXPECT_TRUE(RunUntil([&] {
+    ForwardKey(*view, GDK_KEY_Return);
+    RunFor(200);
+    return events.unresponsive > 0;
+  }, 20000));
+}
+
 TEST(PlayerModuleTest, OtherAbiVersionGetsNoView) {
   lobby::CreatePlayerFunction create = LoadPlayerModule();
   ASSERT_NE(create, nullptr);
