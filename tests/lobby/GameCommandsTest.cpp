@@ -213,6 +213,16 @@ size_t EntriesIn(const std::string& path) {
   return error ? 0 : static_cast<size_t>(std::distance(it, std::filesystem::directory_iterator()));
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer keeps freed memory in quarantine, so resident memory says nothing there, and
+// every request is many times slower: fewer requests, the same bounds.
+constexpr int kFloodRequests = 600;
+constexpr bool kMeasureMemory = false;
+#else
+constexpr int kFloodRequests = 9000;
+constexpr bool kMeasureMemory = true;
+#endif
+
 // A page asking far faster than a stalled server answers: a bounded number of checks waits,
 // the requests past them are answered with 1 in their turn, and nothing grows without end.
 TEST_F(GameCommandsTest, ChecksAgainstAStalledServerAreBoundedAndTheRestAnsweredWithOne) {
@@ -225,9 +235,9 @@ TEST_F(GameCommandsTest, ChecksAgainstAStalledServerAreBoundedAndTheRestAnswered
   commands_.SetFetchLimits({100, 150, 1024});
   const std::string param = "<string>" + std::string(60000, 'p') + "</string>";
   const long before = ResidentKiB();
-  for (int i = 0; i < 9000; ++i) Send("CheckGame", GameObject("G" + std::to_string(i % 4), param));
+  for (int i = 0; i < kFloodRequests; ++i) Send("CheckGame", GameObject("G" + std::to_string(i % 4), param));
   const long grown = ResidentKiB() - before;
-  EXPECT_LT(grown, 64 * 1024) << "KiB";
+  if (kMeasureMemory) EXPECT_LT(grown, 64 * 1024) << "KiB";
   EXPECT_TRUE(host_.calls.empty());  // the first check still waits on the server
   ASSERT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
   ASSERT_EQ(host_.calls.size(), lobby::CheckQueue::kMaxUnanswered);
