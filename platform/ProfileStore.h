@@ -26,8 +26,9 @@ class ProfileStore {
   ProfileStore& operator=(const ProfileStore&) = delete;
 
   // Reads the values. A missing file or key is an empty store; one that cannot be read or
-  // parsed is kDamaged and is also treated as empty.
+  // parsed, or is larger than kMaxProfileBytes, is kDamaged and is also treated as empty.
   FileState Load();
+  static constexpr size_t kMaxProfileBytes = 1 << 20;
   FileState State() const { return state_; }
 
   // Decimal value in the 32-bit range, negative ones as their two's-complement pattern.

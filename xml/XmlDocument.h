@@ -36,9 +36,13 @@ class XmlDocument {
   const text::WString& ToString() const { return text_; }
 
   // Reads a file of any text encoding and parses it; the report holds file and parse entries.
-  bool LoadFile(text::WStringView path);
+  // A file larger than `maxBytes` is not read (a file error, as for any unreadable file).
+  bool LoadFile(text::WStringView path, int64_t maxBytes = kMaxFileBytes);
   // Reads and decodes a whole text file to UTF-16, with a report of what was detected.
-  static bool ReadTextFile(text::WStringView path, text::WString& text, text::WString& report);
+  static bool ReadTextFile(text::WStringView path, text::WString& text, text::WString& report,
+                          int64_t maxBytes = kMaxFileBytes);
+  // Offsets in a document are 32-bit: no larger file could be indexed.
+  static constexpr int64_t kMaxFileBytes = INT32_MAX;
   // The encoding named by an XML declaration or an HTML meta charset, or empty.
   static text::WString DetectDeclaredEncoding(text::WStringView text);
 

@@ -287,14 +287,13 @@ class TextFile {
 };
 
 // Reads the file; the report gets every entry except a failure to close.
-bool ReadOpenFile(InputFile& file, WString& out, WString& report) {
+bool ReadOpenFile(InputFile& file, WString& out, WString& report, int64_t maxBytes) {
   std::optional<int64_t> size = file.RegularFileSize();
   if (!size) {
     AddFileError(report, errno);
     return false;
   }
-  // Offsets in the document are 32-bit, so a larger file could never be indexed.
-  if (*size > INT32_MAX) {
+  if (*size > maxBytes) {
     AddFileError(report, EFBIG);
     return false;
   }
@@ -304,7 +303,7 @@ bool ReadOpenFile(InputFile& file, WString& out, WString& report) {
 
 }  // namespace
 
-bool XmlDocument::ReadTextFile(WStringView path, WString& text, WString& report) {
+bool XmlDocument::ReadTextFile(WStringView path, WString& text, WString& report, int64_t maxBytes) {
   report.clear();
   InputFile file(text::ToUtf8(path));
   int openError = errno;
@@ -313,13 +312,13 @@ bool XmlDocument::ReadTextFile(WStringView path, WString& text, WString& report)
     AddFileError(report, openError);
     return false;
   }
-  bool ok = ReadOpenFile(file, text, report);
+  bool ok = ReadOpenFile(file, text, report, std::min(maxBytes, kMaxFileBytes));
   if (!file.Close()) AddFileError(report, errno);
   return ok;
 }
 
-bool XmlDocument::LoadFile(WStringView path) {
-  bool read = ReadTextFile(path, text_, report_);
+bool XmlDocument::LoadFile(WStringView path, int64_t maxBytes) {
+  bool read = ReadTextFile(path, text_, report_, maxBytes);
   // Parsed even after a failure, so the index and cursor never outlive the text they describe.
   bool wellFormed = ParseLoadedText();
   return read && wellFormed;

@@ -12,6 +12,7 @@
 #include "lobby/update/UpdateTask.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
+#include "skin/cairo/Toolkit.h"
 
 namespace lobby {
 namespace {
@@ -48,9 +49,9 @@ bool HandedOverToUpdater(const text::WString& mainPath) {
 
 }  // namespace
 
-[[noreturn]] void RunQuorvane(int argc, char** argv) {
+[[noreturn]] void RunQuorvane() {
   g_set_prgname("Quorvane");
-  if (!gtk_init_check(&argc, &argv)) {
+  if (!skin::InitToolkit("Quorvane")) {
     std::fputs("Quorvane: no display to show the lobby on\n", stderr);
     EndProcess(1);
   }

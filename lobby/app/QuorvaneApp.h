@@ -5,7 +5,8 @@
 namespace lobby {
 
 // Never returns: the process ends with the window, with the hand-over to the updater, or
-// early (no display or program directory: code 1; another lobby runs: code 0).
-[[noreturn]] void RunQuorvane(int argc, char** argv);
+// early (no display or program directory: code 1; another lobby runs: code 0). The lobby
+// takes no arguments; any it is given are not looked at.
+[[noreturn]] void RunQuorvane();
 
 }  // namespace lobby

@@ -1,3 +1,3 @@
 #include "lobby/app/QuorvaneApp.h"
 
-int main(int argc, char** argv) { lobby::RunQuorvane(argc, argv); }
+int main() { lobby::RunQuorvane(); }

@@ -39,7 +39,7 @@ ClientConfig::ClientConfig(WString mainPath, std::string profilePath)
 
 bool ClientConfig::LoadConfig() {
   xml::XmlDocument doc;
-  if (!doc.LoadFile(mainPath_ + u"/Config.cfg")) return false;
+  if (!doc.LoadFile(mainPath_ + u"/Config.cfg", kMaxConfigBytes)) return false;
   if (!doc.FindChildElement(u"LoginServer")) return false;
   ReadServers(doc);
   if (!ReadWindow(doc) || !ReadDomainAndUrls(doc)) return false;

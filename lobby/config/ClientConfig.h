@@ -82,6 +82,11 @@ class ClientConfig {
   bool loginDataLoaded_ = false;
 };
 
+// The largest Config.cfg (and Update.cfg) the lobby reads; a larger one counts as unreadable.
+// Like every file it reads on its main loop, it is opened without blocking and must be a
+// regular file.
+inline constexpr int64_t kMaxConfigBytes = 1 << 20;
+
 // Default base URL of the update server.
 inline constexpr const char* kDefaultUpdateUrl = "http://update.zemba.com";
 

@@ -17,6 +17,10 @@ void LobbyCore::OnRightClick() { bridge_.OnRightClick(); }
 
 void LobbyCore::OnClose() { bridge_.OnClose(); }
 
+void LobbyCore::OnExternalLink(text::WStringView address) { bridge_.OpenWeb(address); }
+
+void LobbyCore::OnPageUnresponsive() { bridge_.OnPageUnresponsive(); }
+
 void LobbyCore::OnTimer(int id) { games_.OnTimer(id); }
 
 bool LobbyCore::OpenWeb(text::WStringView address) {

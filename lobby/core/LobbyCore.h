@@ -26,14 +26,19 @@ class LobbyCore {
   void OnRightClick();
   // The close button and the window manager's close request.
   void OnClose();
+  // A web address the movie went to: opened outside, as "OpenWeb" is, within its limits.
+  void OnExternalLink(text::WStringView address);
+  // The engine reports the page unresponsive or its process gone.
+  void OnPageUnresponsive();
   // Ticks of the update and game wait timers; the player poll timer is the frame's own.
   void OnTimer(int id);
-  // A page to open outside (title-strip buttons, links the movie follows). Only web
-  // addresses are opened; false when `address` is not one.
+  // A page the user asked to open outside (title-strip buttons). Only web addresses are
+  // opened; false when `address` is not one.
   bool OpenWeb(text::WStringView address);
 
   bool LoginActive() const { return bridge_.LoginActive(); }
   GameCommands& Games() { return games_; }
+  MovieBridge& Bridge() { return bridge_; }
 
  private:
   IFrameWindow& frame_;

@@ -4,18 +4,41 @@
 #include "lobby/flash/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/flash/WebAddress.h"
+#include "platform/DebugLog.h"
 #include "xml/XmlDocument.h"
 
 namespace lobby {
 
 MovieBridge::MovieBridge(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config,
                          IGameCommands& commands)
-    : frame_(frame), player_(player), config_(config), commands_(commands) {}
+    : frame_(frame),
+      player_(player),
+      config_(config),
+      commands_(commands),
+      clock_([] { return std::chrono::steady_clock::now(); }) {}
+
+// Any message shows the page is alive: it answers, so closing asks it again.
+void MovieBridge::OnPageSpoke() {
+  logoutAsked_.reset();
+  pageStuck_ = false;
+}
+
+// The movie is not trusted to start programs or open local files through the shell, nor to
+// start browsers without end.
+void MovieBridge::OpenWeb(text::WStringView address) {
+  auto uri = CheckedWebAddress(address);
+  if (!uri) return;
+  if (!opens_.Allow(clock_())) {
+    platform::DebugLine(u"Quorvane: a web page the movie asked for was not opened: more than 3 in 2 seconds");
+    return;
+  }
+  frame_.OpenWebAddress(*uri);
+}
 
 void MovieBridge::OnFSCommand(const text::WString& command, const text::WString& args) {
+  OnPageSpoke();
   if (command == u"OpenWeb") {
-    // The movie is not trusted to start programs or open local files through the shell.
-    if (auto uri = CheckedWebAddress(args)) frame_.OpenWebAddress(*uri);
+    OpenWeb(args);
   } else if (command == u"LogoutServer") {
     loginActive_ = false;
     frame_.EndDialog();
@@ -25,6 +48,7 @@ void MovieBridge::OnFSCommand(const text::WString& command, const text::WString&
 }
 
 void MovieBridge::OnFlashCall(const text::WString& request) {
+  OnPageSpoke();
   if (request.size() > kMaxRequestLength) return;
   xml::XmlDocument doc(request);
   if (!doc.FindElement(u"invoke")) return;
@@ -43,11 +67,18 @@ void MovieBridge::OnFlashCall(const text::WString& request) {
 }
 
 void MovieBridge::OnClose() {
-  if (loginActive_) {
-    player_.CallFunction(LogoutServerMessage());
-  } else {
+  if (!loginActive_) {
     frame_.EndDialog();
+    return;
   }
+  const auto now = clock_();
+  if (logoutAsked_ && (pageStuck_ || now - *logoutAsked_ >= kLogoutAnswerTime)) {
+    platform::DebugLine(u"Quorvane: the movie did not answer LogoutServer; the lobby ends");
+    frame_.EndDialog();
+    return;
+  }
+  if (!logoutAsked_) logoutAsked_ = now;
+  player_.CallFunction(LogoutServerMessage());
 }
 
 void MovieBridge::OnRightClick() { player_.CallFunction(RightClickMessage()); }

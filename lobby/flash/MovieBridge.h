@@ -2,6 +2,11 @@
 // close request and the right click.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
+
+#include "lobby/flash/RateLimit.h"
 #include "text/Text.h"
 
 namespace lobby {
@@ -22,11 +27,18 @@ class IGameCommands {
 
 // Requests longer than this (in UTF-16 units) are dropped unread.
 inline constexpr size_t kMaxRequestLength = 64 * 1024;
+// Pages the movie may open in the user's browser: at most this many in any such window.
+inline constexpr size_t kMaxOpensPerWindow = 3;
+inline constexpr std::chrono::milliseconds kOpenWindow{2000};
+// How long the movie has to answer "LogoutServer" before a later close request ends the lobby.
+inline constexpr std::chrono::milliseconds kLogoutAnswerTime{5000};
 
 // The player's two events go to OnFSCommand/OnFlashCall, the window's close request to OnClose
 // and the right click to OnRightClick. LobbyCore owns one, wired to the game commands.
 class MovieBridge {
  public:
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
   MovieBridge(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config,
               IGameCommands& commands);
 
@@ -34,19 +46,34 @@ class MovieBridge {
   void OnFSCommand(const text::WString& command, const text::WString& args);
   // One invoke document: "SaveServer", "CheckGame", "UpdateGame", "PlayGame".
   void OnFlashCall(const text::WString& request);
-  // The window's close request: asks the movie to log out first while logged in.
+  // The window's close request: asks the movie to log out first while logged in. A later
+  // request ends the lobby when the movie has not answered within kLogoutAnswerTime, or the
+  // engine has since reported the page unresponsive or gone: the player can always leave.
   void OnClose();
   void OnRightClick();
   void SendLoginServer();
+  // A web page the movie asked to open ("OpenWeb", a link it followed): only checked web
+  // addresses, and no more than kMaxOpensPerWindow in any kOpenWindow.
+  void OpenWeb(text::WStringView address);
+  // The engine reports the page unresponsive or its process gone.
+  void OnPageUnresponsive() { pageStuck_ = true; }
 
   bool LoginActive() const { return loginActive_; }
+  // The time source (tests drive their own).
+  void SetClock(Clock clock) { clock_ = std::move(clock); }
 
  private:
   IFrameWindow& frame_;
   IMoviePlayer& player_;
   ClientConfig& config_;
   IGameCommands& commands_;
+  void OnPageSpoke();
+
   bool loginActive_ = false;
+  Clock clock_;
+  RateLimit opens_{kMaxOpensPerWindow, kOpenWindow};
+  std::optional<std::chrono::steady_clock::time_point> logoutAsked_;  // unanswered since then
+  bool pageStuck_ = false;
 };
 
 }  // namespace lobby

@@ -1,6 +1,8 @@
 #include "lobby/frame/LobbyFrame.h"
 
 #include "lobby/config/ClientConfig.h"
+#include "lobby/frame/MoviePlacement.h"
+#include "platform/DebugLog.h"
 #include "skin/cairo/Font.h"
 #include "skin/cairo/PngResource.h"
 
@@ -132,7 +134,13 @@ bool CLobbyFrame::IsFlashAvailable() {
 }
 
 void CLobbyFrame::LoadLobbyMovie() {
-  player_.LoadMovie(config_.GetMoviePath());
+  const text::WString movie = config_.GetMoviePath();
+  if (MovieFolderIsBelow(config_.GetMainPath(), movie)) {
+    player_.LoadMovie(movie);
+  } else {
+    platform::DebugLine(u"Quorvane: the movie is not played: its folder must be a folder below "
+                        u"the program directory: " + movie);
+  }
   moviePlaying_ = true;
   if (GtkWidget* view = player_.Widget()) {
     gtk_widget_show(view);
@@ -187,6 +195,8 @@ void CLobbyFrame::OnFlashCall(const text::WString& request) { core_.OnFlashCall(
 
 void CLobbyFrame::OnRightClick() { core_.OnRightClick(); }
 
-void CLobbyFrame::OnExternalLink(const std::string& uri) { core_.OpenWeb(text::FromUtf8(uri)); }
+void CLobbyFrame::OnExternalLink(const std::string& uri) { core_.OnExternalLink(text::FromUtf8(uri)); }
+
+void CLobbyFrame::OnPageUnresponsive() { core_.OnPageUnresponsive(); }
 
 }  // namespace lobby

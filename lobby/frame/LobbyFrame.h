@@ -51,6 +51,7 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   void OnFlashCall(const text::WString& request) override;
   void OnRightClick() override;
   void OnExternalLink(const std::string& uri) override;
+  void OnPageUnresponsive() override;
 
   // The title-strip buttons and the notice's download button.
   void OnCommand(int id);

@@ -82,15 +82,17 @@ bool CheckQueue::StartWorker() {
   return true;
 }
 
-void CheckQueue::Run(Work work) {
+bool CheckQueue::Run(Work work) {
+  if (state_->unanswered >= kMaxUnanswered) return false;
   if (!StartWorker()) {
     if (auto answer = work()) answer();
-    return;
+    return true;
   }
   ++state_->unanswered;
   std::lock_guard lock(state_->mutex);
   state_->jobs.push_back(std::move(work));
   state_->wake.notify_one();
+  return true;
 }
 
 size_t CheckQueue::Unanswered() const { return state_->unanswered; }

@@ -25,9 +25,13 @@ class CheckQueue {
   CheckQueue(const CheckQueue&) = delete;
   CheckQueue& operator=(const CheckQueue&) = delete;
 
+  // Work whose answer has not run yet never exceeds this.
+  static constexpr size_t kMaxUnanswered = 256;
+
   // Queues `work`. When no worker thread can be made, runs it and its answer at once: slower
-  // for the window, but the answer still comes and the lobby goes on.
-  void Run(Work work);
+  // for the window, but the answer still comes and the lobby goes on. False, and nothing
+  // queued or run, when kMaxUnanswered answers are still to come.
+  bool Run(Work work);
   // Checks whose answers have not yet run on the main loop.
   size_t Unanswered() const;
 

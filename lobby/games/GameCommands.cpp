@@ -9,6 +9,7 @@
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/games/GameName.h"
 #include "lobby/games/StartValues.h"
+#include "platform/DebugLog.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "platform/UpdaterNames.h"
@@ -59,10 +60,18 @@ void GameCommands::SendGameResult(const char16_t* name, const WString& gameName,
   player_.CallFunction(GameResultMessage(name, gameName, result, gameParam));
 }
 
+// A page that asks far faster than checks finish gets no answers past the queue's bound:
+// keeping every one of them in order would let it grow the lobby without end.
+bool GameCommands::RunInTurn(CheckQueue::Work work) {
+  if (checks_.Run(std::move(work))) return true;
+  platform::DebugLine(u"Quorvane: a game request was dropped: too many answers are still to come");
+  return false;
+}
+
 // An answer that needs no check still waits for the checks asked for before it.
 void GameCommands::AnswerInTurn(const char16_t* name, const WString& gameName, int result,
                                 const WString& gameParam) {
-  checks_.Run([this, name, gameName, result, gameParam] {
+  RunInTurn([this, name, gameName, result, gameParam] {
     return std::function<void()>([this, name, gameName, result, gameParam] {
       SendGameResult(name, gameName, result, gameParam);
     });
@@ -77,12 +86,19 @@ void GameCommands::CheckGame(const WString& arguments) {
     AnswerInTurn(u"CheckGameResult", gameName, kNotInstalled, gameParam);
     return;
   }
-  checks_.Run([this, task = *MakeTask(gameName), gameName, gameParam]() mutable {
+  if (checksPending_ >= kMaxPendingChecks) {
+    AnswerInTurn(u"CheckGameResult", gameName, kNoAnswer, gameParam);
+    return;
+  }
+  ++checksPending_;
+  const bool queued = RunInTurn([this, task = *MakeTask(gameName), gameName, gameParam]() mutable {
     int status = StatusOf(task);
     return std::function<void()>([this, gameName, gameParam, status] {
+      --checksPending_;
       SendGameResult(u"CheckGameResult", gameName, status, gameParam);
     });
   });
+  if (!queued) --checksPending_;
 }
 
 void GameCommands::UpdateGame(const WString& arguments) {
@@ -97,7 +113,7 @@ void GameCommands::UpdateGame(const WString& arguments) {
   // Held from now on, so a second request is dropped while this one is being checked.
   pendingUpdate_ = MakeTask(gameName);
   pendingUpdate_->Param = gameParam;
-  checks_.Run([this, task = *pendingUpdate_]() mutable {
+  const bool queued = RunInTurn([this, task = *pendingUpdate_]() mutable {
     int status = StatusOf(task);
     bool start = status == kNewer ||
                  (status == kNotInstalled && task.CheckLatestVersion() == UpdateTask::kNewer);
@@ -105,6 +121,7 @@ void GameCommands::UpdateGame(const WString& arguments) {
       FinishUpdateCheck(version, start);
     });
   });
+  if (!queued) pendingUpdate_.reset();
 }
 
 void GameCommands::FinishUpdateCheck(const WString& version, bool start) {

@@ -19,6 +19,9 @@ class IMoviePlayer;
 class GameCommands : public IGameCommands {
  public:
   enum GameStatus { kCurrent = 0, kNoAnswer = 1, kNewer = 2, kNotInstalled = 3 };
+  // Version checks waiting or running at once; a "CheckGame" past them is answered with
+  // kNoAnswer, in its turn, without a check.
+  static constexpr size_t kMaxPendingChecks = 16;
 
   GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config);
   ~GameCommands() override;
@@ -49,6 +52,8 @@ class GameCommands : public IGameCommands {
                       const text::WString& gameParam);
   void AnswerInTurn(const char16_t* name, const text::WString& gameName, int result,
                     const text::WString& gameParam);
+  // Queues work in request order; false (with a debug line) when the queue is full.
+  bool RunInTurn(CheckQueue::Work work);
   void FinishUpdateCheck(const text::WString& version, bool start);
   void OnUpdateWaitTick();
   void OnGameWaitTick();
@@ -61,6 +66,7 @@ class GameCommands : public IGameCommands {
   FetchLimits limits_;
   std::unique_ptr<UpdateTask> pendingUpdate_;
   std::unique_ptr<GameProcess> runningGame_;
+  size_t checksPending_ = 0;  // main loop only
   CheckQueue checks_;  // last: its answers may still arrive while the members above live
 };
 

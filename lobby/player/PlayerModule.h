@@ -24,6 +24,9 @@ class IPlayerEvents {
   // The movie tried to go to a web address (a link, window.open, a changed location): it is
   // not loaded in the player; the frame opens it in the user's browser.
   virtual void OnExternalLink(const std::string& uri) = 0;
+  // The web engine reports the page unresponsive (a script that never returns) or its process
+  // gone. The view starts a gone page again by itself.
+  virtual void OnPageUnresponsive() = 0;
 };
 
 // One movie view. Created by the module; deleting it destroys its widget.
@@ -33,9 +36,10 @@ class IMoviePlayerView {
   // The view's widget, owned by the view; the frame places it in its movie area.
   virtual GtkWidget* Widget() = 0;
   // Loads the movie page at this absolute file path (layer is always 0; a "\" counts as "/").
-  // The bridge serves pages of that file's folder (and below) only, and the page reads files
-  // of that folder only. Requests still waiting for an earlier movie are dropped. False when
-  // the path cannot be made a file address.
+  // The page gets the lobby's own address for it, never a file address; it and everything it
+  // loads are answered from that file's folder alone, and the bridge serves those pages only.
+  // Requests still waiting for an earlier movie are dropped. False when the path is relative,
+  // climbs with "..", or its folder does not exist.
   virtual bool LoadMovie(int layer, const std::string& path) = 0;
   // Hands one invoke document to the function the movie registered under its name. Requests
   // made before the page is ready are queued (in order, at most 256), not dropped.
@@ -47,7 +51,7 @@ class IMoviePlayerView {
 // The module's file name in the program directory and its one exported entry point.
 inline constexpr const char* kPlayerModuleFile = "libquorvane-player.so";
 inline constexpr const char* kPlayerCreateSymbol = "zemba_player_create";
-inline constexpr unsigned kPlayerAbiVersion = 1;
+inline constexpr unsigned kPlayerAbiVersion = 2;
 
 // Signature of the entry point: a new view reporting to `events` (not owned, outlives the
 // view), or null when the engine cannot create one or the ABI version differs.

@@ -1,6 +1,7 @@
 #include "lobby/player/ViewCore.h"
 
 #include "lobby/player/BridgeScript.h"
+#include "lobby/player/MovieScheme.h"
 #include "lobby/player/ViewSignals.h"
 #include "text/Text.h"
 
@@ -48,6 +49,7 @@ std::shared_ptr<ViewCore> ViewCore::Create(IPlayerEvents* events) {
 }
 
 bool ViewCore::Build() {
+  RegisterMovieScheme();
   content_ = webkit_user_content_manager_new();
   GtkWidget* widget = webkit_web_view_new_with_user_content_manager(content_);
   if (!widget) return false;
@@ -57,6 +59,7 @@ bool ViewCore::Build() {
   webkit_settings_set_allow_file_access_from_file_urls(settings, FALSE);
   webkit_settings_set_allow_universal_access_from_file_urls(settings, FALSE);
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
+  AttachMovieScheme(view_, shared_from_this());
   // The handler is connected before the channel exists, so no early message is lost.
   ConnectViewSignals(shared_from_this(), view_, content_);
   if (!webkit_user_content_manager_register_script_message_handler(content_, kBridgeChannel)) {
@@ -87,28 +90,12 @@ bool ViewCore::LoadMovie(const std::string& path) {
   if (movie_) queue_.Reset(); else queue_.SetNotReady();
   movie_ = std::move(movie);
   committedUri_.clear();
-  const unsigned generation = ++generation_;
-  std::weak_ptr<ViewCore> weak = weak_from_this();
-  auto ready = [weak, generation](WebKitUserContentFilter* filter) {
-    if (auto core = weak.lock()) core->OnFilterReady(generation, filter);
-  };
-  if (!filters_.Compile(movie_->folderUri, std::move(ready))) StartLoad(false);
+  webkit_web_view_load_uri(view_, movie_->pageUri.c_str());
   return true;
 }
 
-// File access is switched on only together with the rules that keep it to the movie's folder;
-// without them the movie still loads, but reads no file at all.
-void ViewCore::OnFilterReady(unsigned generation, WebKitUserContentFilter* filter) {
-  if (generation != generation_) return;
-  webkit_user_content_manager_remove_all_filters(content_);
-  if (filter) webkit_user_content_manager_add_filter(content_, filter);
-  StartLoad(filter != nullptr);
-}
-
-void ViewCore::StartLoad(bool withFileAccess) {
-  WebKitSettings* settings = webkit_web_view_get_settings(view_);
-  webkit_settings_set_allow_file_access_from_file_urls(settings, withFileAccess);
-  webkit_web_view_load_uri(view_, movie_->fileUri.c_str());
+void ViewCore::OnMovieRequest(WebKitURISchemeRequest* request) {
+  AnswerMovieRequest(request, movie_ ? movie_->folderPath : std::string());
 }
 
 void ViewCore::CallFunction(std::string request) {
@@ -131,9 +118,7 @@ void ViewCore::BecomeReady() {
   if (IsMoviePage(committedUri_)) queue_.SetReady([this](const std::string& r) { Deliver(r); });
 }
 
-bool ViewCore::IsMoviePage(const std::string& uri) const {
-  return movie_ && IsInsideMovieFolder(uri, *movie_);
-}
+bool ViewCore::IsMoviePage(const std::string& uri) const { return movie_ && IsMovieAddress(uri); }
 
 // Only the bridge of a movie page knows the token; a message without it, or one arriving
 // while the view shows anything but the movie, is dropped.
@@ -171,7 +156,12 @@ void ViewCore::OnLoadChanged(WebKitLoadEvent event) {
 void ViewCore::OnPageProcessEnded() {
   committedUri_.clear();
   queue_.SetNotReady();
-  if (movie_) webkit_web_view_load_uri(view_, movie_->fileUri.c_str());
+  events_->OnPageUnresponsive();
+  if (movie_) webkit_web_view_load_uri(view_, movie_->pageUri.c_str());
+}
+
+void ViewCore::OnResponsivenessChanged() {
+  if (!webkit_web_view_get_is_web_process_responsive(view_)) events_->OnPageUnresponsive();
 }
 
 // One press of the right button is the movie's right click; the page never sees the button,

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "lobby/player/FolderFilterStore.h"
 #include "lobby/player/MovieFolder.h"
 #include "lobby/player/PlayerModule.h"
 #include "lobby/player/RequestQueue.h"
@@ -37,13 +36,14 @@ class ViewCore : public std::enable_shared_from_this<ViewCore> {
   bool OnLoadFailed(const std::string& uri, const GError* error);
   void OnCreateRequest(WebKitNavigationAction* action);
   bool OnButton(const GdkEventButton* event);
-  void OnFilterReady(unsigned generation, WebKitUserContentFilter* filter);
   void OnPageProcessEnded();
+  void OnResponsivenessChanged();
+  // One request of the movie's scheme made by this view.
+  void OnMovieRequest(WebKitURISchemeRequest* request);
 
  private:
   ViewCore(IPlayerEvents* events, std::string token);
   bool Build();
-  void StartLoad(bool withFileAccess);
   void Deliver(const std::string& request);
   void BecomeReady();
   bool IsMoviePage(const std::string& uri) const;
@@ -54,11 +54,9 @@ class ViewCore : public std::enable_shared_from_this<ViewCore> {
   const std::string token_;
   WebKitUserContentManager* content_ = nullptr;  // owned reference
   WebKitWebView* view_ = nullptr;                // owned reference (sunk)
-  FolderFilterStore filters_;
   std::optional<MovieAddress> movie_;
   std::string committedUri_;
   RequestQueue queue_;
-  unsigned generation_ = 0;  // one per LoadMovie: a late filter for an older movie is ignored
 };
 
 }  // namespace lobby::player

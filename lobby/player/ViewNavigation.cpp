@@ -45,7 +45,14 @@ bool ViewCore::OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisi
       const gchar* address =
           webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(response));
       const std::string uri = address ? address : "";
-      if (IsMoviePage(uri)) return FALSE;
+      // A movie address that names no file of the folder leaves the movie where it is.
+      if (IsMoviePage(uri)) {
+        const guint status =
+            webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(response));
+        if (status == 200) return FALSE;
+        webkit_policy_decision_ignore(decision);
+        return TRUE;
+      }
       webkit_policy_decision_ignore(decision);
       if (IsWebAddress(uri)) OpenOutside(uri);
       return TRUE;
@@ -55,7 +62,7 @@ bool ViewCore::OnDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisi
   }
 }
 
-// The engine does not say here which frame navigates. Pages of the movie's folder load in any
+// The engine does not say here which frame navigates. Pages of the movie's address load in any
 // frame; a web address the user followed opens outside; other web loads go on, since a frame
 // of the movie may show web content, and a main-frame one is stopped at its response (above);
 // anything else is refused.
@@ -63,8 +70,7 @@ bool ViewCore::DecideNavigation(WebKitPolicyDecision* decision) {
   WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
       WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const std::string uri = RequestUri(action);
-  const NavigationVerdict verdict =
-      movie_ ? JudgeNavigation(uri, *movie_) : NavigationVerdict::kRefuse;
+  const NavigationVerdict verdict = movie_ ? JudgeNavigation(uri) : NavigationVerdict::kRefuse;
   bool use = verdict == NavigationVerdict::kLoad || IsEmptyFrameAddress(uri);
   if (verdict == NavigationVerdict::kOpenOutside) {
     use = !IsUserNavigation(action);

@@ -45,6 +45,10 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, g
   if (auto core = Lock(data)) core->OnPageProcessEnded();
 }
 
+void OnResponsiveness(GObject*, GParamSpec*, gpointer data) {
+  if (auto core = Lock(data)) core->OnResponsivenessChanged();
+}
+
 // New windows are never made: a web address goes to the user's browser instead.
 GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
   if (auto core = Lock(data)) core->OnCreateRequest(action);
@@ -72,6 +76,7 @@ void ConnectViewSignals(const std::shared_ptr<ViewCore>& core, WebKitWebView* vi
   Connect(view, "load-failed", G_CALLBACK(OnLoadFailed), core);
   Connect(view, "create", G_CALLBACK(OnCreate), core);
   Connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), core);
+  Connect(view, "notify::is-web-process-responsive", G_CALLBACK(OnResponsiveness), core);
   Connect(view, "button-press-event", G_CALLBACK(OnButton), core);
   Connect(view, "button-release-event", G_CALLBACK(OnButton), core);
   g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), nullptr);

@@ -40,21 +40,26 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
   // The updater empties this directory when it is done: it must never be anyone else's.
   DownloadDir = platform::IsAbsolutePath(stagingRoot) ? stagingRoot : platform::StagingRoot();
   DownloadDir += u"/" + (platform::IsPlainName(Corp) ? Corp : u"_");
-  platform::CreateDirectory(DownloadDir);
   DownloadDir += u"/" + (platform::IsPlainName(Name) ? Name : u"_");
+}
+
+void UpdateTask::CreateDownloadDirectory() const {
+  const size_t nameLevel = DownloadDir.rfind(u'/');
+  platform::CreateDirectory(DownloadDir.substr(0, nameLevel));
   platform::CreateDirectory(DownloadDir);
 }
 
 bool UpdateTask::ReadInstalledVersion() {
   if (!platform::IsDirectory(ProgramDir)) return false;
   xml::XmlDocument doc;
-  if (!doc.LoadFile(ProgramDir + u"/Update.cfg")) return false;
+  if (!doc.LoadFile(ProgramDir + u"/Update.cfg", kMaxConfigBytes)) return false;
   if (!FindSoftware(doc)) return false;
   Version = doc.GetChildAttribute(u"version");
   return doc.GetChildData() == Name;
 }
 
 int UpdateTask::CheckLatestVersion() {
+  CreateDownloadDirectory();
   std::string url = text::ToUtf8(PackageUrl + u"/UpdateVersion.xml" + TimeQuery());
   auto body = FetchHead(url, limits_);
   if (!body) return kNoAnswer;
@@ -85,6 +90,7 @@ std::vector<std::string> UpdateTask::UpdaterArguments(bool reboot) const {
 
 bool UpdateTask::LaunchUpdater(bool reboot) {
   platform::CreateDirectory(ProgramDir);
+  CreateDownloadDirectory();
   auto child = platform::ChildProcess::Start(UpdaterPath(), UpdaterArguments(reboot), "", true);
   if (!child) return false;
   updater_ = std::make_shared<platform::ChildProcess>(std::move(*child));

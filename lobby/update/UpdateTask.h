@@ -26,11 +26,15 @@ class UpdateTask {
   // Same, with the configuration and the download root given; a root that is empty or not
   // absolute means the per-user staging root. The download directory is root/Corp/Name, with
   // "_" for a Corp or Name that would leave the root, so no update reaches another folder.
+  // It is made when a version check starts or the updater is started, not before: a task that
+  // only waits holds no directory.
   UpdateTask(text::WString name, text::WString programDir, const ClientConfig& config,
              const text::WString& stagingRoot);
 
   // True when ProgramDir/Update.cfg names this program; its version goes to Version first.
   bool ReadInstalledVersion();
+  // Makes the download directory (and its Corp level) if it is not there.
+  void CreateDownloadDirectory() const;
   // Asks the server for its version file; kNewer sets Version to the server's version.
   int CheckLatestVersion();
   // Starts the updater from the lobby's directory with this task's options; never waits.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/FileRead.h"
 #include "platform/Paths.h"
 
 namespace platform {
@@ -78,15 +79,20 @@ std::string ProfileStore::PathFor(const std::string& app) {
 
 ProfileStore::~ProfileStore() = default;
 
+// Read without blocking and up to a cap: the lobby loads its values on its main loop, where a
+// pipe or a device at the profile's name must not stall it.
 ProfileStore::FileState ProfileStore::Load() {
   values_.reset(NewKeyFile());
+  std::optional<std::string> bytes = ReadRegularFile(path_, kMaxProfileBytes);
   GError* error = nullptr;
-  if (g_key_file_load_from_file(AsKeyFile(values_), path_.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
+  if (bytes && g_key_file_load_from_data(AsKeyFile(values_), bytes->data(), bytes->size(),
+                                         G_KEY_FILE_KEEP_COMMENTS, &error)) {
     state_ = FileState::kLoaded;
     return state_;
   }
-  bool missing = g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT);
-  g_error_free(error);
+  if (error) g_error_free(error);
+  const bool missing = !bytes && !g_file_test(path_.c_str(), G_FILE_TEST_EXISTS) &&
+                       !g_file_test(path_.c_str(), G_FILE_TEST_IS_SYMLINK);
   values_.reset(NewKeyFile());  // a half-read file must not leak partial values
   state_ = missing ? FileState::kMissing : FileState::kDamaged;
   return state_;

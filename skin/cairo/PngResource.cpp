@@ -3,8 +3,10 @@
 #include <gio/gio.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "platform/FileRead.h"
 #include "text/Text.h"
 
 namespace skin {
@@ -48,7 +50,10 @@ SurfacePtr LoadPngResource(unsigned id, std::string_view type) {
 }
 
 SurfacePtr LoadPngFile(const char* path) {
-  return NullIfFailed(cairo_image_surface_create_from_png(path));
+  std::optional<std::string> bytes = platform::ReadRegularFile(path, kMaxPngFileBytes);
+  if (!bytes) return nullptr;
+  ByteReader reader{reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(), 0};
+  return NullIfFailed(cairo_image_surface_create_from_png_stream(ReadBytes, &reader));
 }
 
 }  // namespace skin

@@ -2,6 +2,7 @@
 // its artwork as /zemba/<type in lower case>/<id>.png.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "skin/cairo/Cairo.h"
@@ -12,7 +13,12 @@ namespace skin {
 // image, or null when the bundle has no such resource or its bytes are not a PNG.
 SurfacePtr LoadPngResource(unsigned id, std::string_view type = "PNG");
 
-// A PNG file from disk (a configured logo, for instance); null when it cannot be read.
+// The largest image file LoadPngFile reads.
+inline constexpr size_t kMaxPngFileBytes = 16u << 20;
+
+// A PNG file from disk (a configured logo, for instance); null when it cannot be read. It is
+// read on the caller's thread without ever blocking on it: a pipe, a device or a file larger
+// than kMaxPngFileBytes gives null.
 SurfacePtr LoadPngFile(const char* path);
 
 }  // namespace skin

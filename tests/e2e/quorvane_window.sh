@@ -90,7 +90,7 @@ wait_log "^after-file$" 5
 sleep 0.5
 check "a file address is never opened" bash -c "! grep -q '^file:' '$work/opened.txt'"
 movie_do 'log("still " + location.href)'
-check "the movie stays where it was" wait_log "^still file://$prog/testmovie/index.html$" 5
+check "the movie stays where it was" wait_log "^still quorvane://movie/index.html$" 5
 
 # A version check that stalls leaves the window alive: it can be dragged and the movie runs.
 serve_version "$work/www" Zemba Slow 1.0

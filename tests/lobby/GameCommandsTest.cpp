@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "LobbyTestSupport.h"
@@ -194,6 +195,70 @@ TEST_F(GameCommandsTest, ChecksRunOffTheMainLoopAndAreAnsweredInRequestOrder) {
   EXPECT_EQ(host_.calls, (std::vector<std::string>{Result("CheckGameResult", "Chess", 1, "<number>1</number>"),
                                                    Result("CheckGameResult", "Go", 0, "<number>2</number>"),
                                                    Result("UpdateGameResult", "../x", 1, "<number>3</number>")}));
+}
+
+// Resident memory of this process in KiB.
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+size_t EntriesIn(const std::string& path) {
+  std::error_code error;
+  auto it = std::filesystem::directory_iterator(path, error);
+  return error ? 0 : static_cast<size_t>(std::distance(it, std::filesystem::directory_iterator()));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer keeps freed memory in quarantine, so resident memory says nothing there, and
+// every request is many times slower: fewer requests, the same bounds.
+constexpr int kFloodRequests = 600;
+constexpr bool kMeasureMemory = false;
+#else
+constexpr int kFloodRequests = 9000;
+constexpr bool kMeasureMemory = true;
+#endif
+
+// A page asking far faster than a stalled server answers: a bounded number of checks waits,
+// the requests past them are answered with 1 in their turn, and nothing grows without end.
+TEST_F(GameCommandsTest, ChecksAgainstAStalledServerAreBoundedAndTheRestAnsweredWithOne) {
+  HttpResponse stalled = HttpResponse::Ok(Software("G0", "1.0"));  // announced, never sent
+  stalled.stall = true;
+  for (const char* game : {"G0", "G1", "G2", "G3"}) {
+    Install(game, "1.0");
+    server_.Set("/zemba/" + text::AsciiLower(game) + "/UpdateVersion.xml", stalled);
+  }
+  commands_.SetFetchLimits({100, 150, 1024});
+  const std::string param = "<string>" + std::string(60000, 'p') + "</string>";
+  const long before = ResidentKiB();
+  for (int i = 0; i < kFloodRequests; ++i) Send("CheckGame", GameObject("G" + std::to_string(i % 4), param));
+  const long grown = ResidentKiB() - before;
+  if (kMeasureMemory) EXPECT_LT(grown, 64 * 1024) << "KiB";
+  EXPECT_TRUE(host_.calls.empty());  // the first check still waits on the server
+  ASSERT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
+  ASSERT_EQ(host_.calls.size(), lobby::CheckQueue::kMaxUnanswered);
+  for (size_t i = 0; i < host_.calls.size(); ++i) {
+    EXPECT_EQ(host_.calls[i], Result("CheckGameResult", "G" + std::to_string(i % 4), 1, param)) << i;
+  }
+}
+
+// A queued check holds no staging directory: it is made when its check starts.
+TEST_F(GameCommandsTest, TheStagingDirectoryIsMadeWhenTheCheckStarts) {
+  commands_.SetFetchLimits({100, 500, 1024});
+  HttpResponse stalled = HttpResponse::Ok(Software("G0", "1.0"));  // announced, never sent
+  stalled.stall = true;
+  for (const char* game : {"G0", "G1", "G2"}) {
+    Install(game, "1.0");
+    server_.Set(std::string("/zemba/") + text::AsciiLower(game) + "/UpdateVersion.xml", stalled);
+    Send("CheckGame", GameObject(game, "<number>1</number>"));
+  }
+  EXPECT_LE(EntriesIn(cache_.Join("Zemba")), 1u);
+  ASSERT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
+  EXPECT_EQ(EntriesIn(cache_.Join("Zemba")), 3u);
 }
 
 TEST_F(GameCommandsTest, SecondUpdateWhileTheFirstIsStillBeingCheckedGetsNoAnswer) {

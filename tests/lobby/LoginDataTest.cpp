@@ -1,7 +1,13 @@
 // The remembered account data: written, read back, damaged, renewed; never lost by accident.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "lobby/config/ClientConfig.h"
+#include "tests/support/FifoWriter.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -32,6 +38,36 @@ class LoginDataTest : public ::testing::Test {
 
   TempDir dir_;
 };
+
+// The profile is read on the lobby's main loop: a pipe at its name, with nobody ever writing
+// to it, must not stall it. A reader that waited would be ended by the alarm, failing the test.
+TEST_F(LoginDataTest, AProfileThatIsAPipeIsNotWaitedForAndReadsAsDefaults) {
+  ASSERT_TRUE(WriteFileBytes(dir_.Join("cfg/Zemba/keep"), ""));
+  ASSERT_EQ(mkfifo(ProfilePath().c_str(), 0600), 0);
+  alarm(30);
+  ClientConfig c = Loaded();
+  alarm(0);
+  EXPECT_EQ(c.UserName, u"");
+  EXPECT_EQ(c.NetMode, 0);
+}
+
+// Config.cfg is read on the lobby's main loop too: a pipe is not waited for, and a file past the
+// cap is not read at all.
+TEST_F(LoginDataTest, AConfigThatIsAPipeOrTooLargeIsNotRead) {
+  ASSERT_EQ(std::remove(dir_.Join("Config.cfg").c_str()), 0);
+  testsupport::FifoWriter fifo(dir_.Join("Config.cfg"), kConfig);
+  ASSERT_TRUE(fifo.Made());
+  ClientConfig piped(dir_.WPath(), ProfilePath());
+  EXPECT_FALSE(piped.LoadConfig());
+  fifo.Finish();
+  ASSERT_EQ(std::remove(dir_.Join("Config.cfg").c_str()), 0);
+  std::string padded = kConfig;
+  padded.resize(lobby::kMaxConfigBytes, ' ');
+  ASSERT_TRUE(WriteFileBytes(dir_.Join("Config.cfg"), padded));
+  EXPECT_TRUE(ClientConfig(dir_.WPath(), ProfilePath()).LoadConfig());
+  ASSERT_TRUE(WriteFileBytes(dir_.Join("Config.cfg"), padded + " "));
+  EXPECT_FALSE(ClientConfig(dir_.WPath(), ProfilePath()).LoadConfig());
+}
 
 TEST_F(LoginDataTest, SavedValuesComeBackInTheNextRun) {
   {

@@ -1,6 +1,8 @@
 // The two events from the movie, the login flag, closing, right clicks and OpenWeb.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "LobbyTestSupport.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/MovieBridge.h"
@@ -22,11 +24,20 @@ class RecordingCommands : public lobby::IGameCommands {
 
 class MovieBridgeTest : public ::testing::Test {
  protected:
+  MovieBridgeTest() {
+    bridge_.SetClock([this] { return now_; });
+  }
+  void Advance(int ms) { now_ += std::chrono::milliseconds(ms); }
+
   RecordingHost host_;
   RecordingCommands commands_;
   lobby::ClientConfig config_{u"/opt/lobby", ""};
   MovieBridge bridge_{host_, host_, config_, commands_};
+  std::chrono::steady_clock::time_point now_{};
 };
+
+constexpr const char* kLogoutServer =
+    "<invoke name=\"LogoutServer\"><arguments><number>1</number></arguments></invoke>";
 
 TEST_F(MovieBridgeTest, LoginServerCommandAnswersAndSetsTheLoginFlag) {
   bridge_.OnFSCommand(u"LoginServer", u"");
@@ -52,6 +63,53 @@ TEST_F(MovieBridgeTest, CloseAfterLoginAsksTheMovieToLogOutFirst) {
   EXPECT_EQ(host_.ended, 1);
 }
 
+// The first close asks the page; a page that has not answered within five seconds, or that
+// the engine calls unresponsive, cannot keep the player in: the next close ends the lobby.
+TEST_F(MovieBridgeTest, ClosingAgainAfterFiveSecondsWithoutAnAnswerEndsTheLobby) {
+  bridge_.OnFSCommand(u"LoginServer", u"");
+  bridge_.OnClose();
+  Advance(4999);
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 0);
+  Advance(1);
+  EXPECT_EQ(host_.ended, 0);  // nothing ends by itself
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 1);
+  EXPECT_EQ(host_.calls.size(), 3u);  // LoginServer, then LogoutServer for each asking close
+}
+
+TEST_F(MovieBridgeTest, AnUnresponsivePageLetsTheNextCloseEndTheLobby) {
+  bridge_.OnFSCommand(u"LoginServer", u"");
+  bridge_.OnClose();
+  bridge_.OnPageUnresponsive();
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 1);
+}
+
+TEST_F(MovieBridgeTest, APageThatAnswersIsAskedAgainEveryTime) {
+  bridge_.OnFSCommand(u"LoginServer", u"");
+  bridge_.OnClose();
+  Advance(3000);
+  bridge_.OnFlashCall(u"<invoke name=\"Confirm\"/>");  // the page asks the player to confirm
+  Advance(3000);
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 0);
+  EXPECT_EQ(host_.calls.back(), kLogoutServer);
+  Advance(5000);
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 1);
+}
+
+TEST_F(MovieBridgeTest, AnUnresponsiveReportBeforeTheFirstCloseStillAsksFirst) {
+  bridge_.OnFSCommand(u"LoginServer", u"");
+  bridge_.OnPageUnresponsive();
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 0);
+  EXPECT_EQ(host_.calls.back(), kLogoutServer);
+  bridge_.OnClose();
+  EXPECT_EQ(host_.ended, 1);
+}
+
 TEST_F(MovieBridgeTest, RightClickSendsOneMessage) {
   bridge_.OnRightClick();
   EXPECT_EQ(host_.calls, std::vector<std::string>{
@@ -71,6 +129,55 @@ TEST_F(MovieBridgeTest, OpenWebRefusesEverythingElse) {
     bridge_.OnFSCommand(u"OpenWeb", bad);
   }
   EXPECT_TRUE(host_.opened.empty());
+}
+
+TEST_F(MovieBridgeTest, OpenWebOpensAtMostThreePagesInAnyTwoSeconds) {
+  for (int i = 0; i < 300; ++i) bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/" + text::FormatInt(i));
+  EXPECT_EQ(host_.opened, (std::vector<std::string>{"http://example.com/0", "http://example.com/1",
+                                                     "http://example.com/2"}));
+  Advance(1999);
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/late");
+  EXPECT_EQ(host_.opened.size(), 3u);
+  Advance(1);
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/a");
+  Advance(1000);
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/b");
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/c");
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/d");  // a, b, c within two seconds
+  EXPECT_EQ(host_.opened.size(), 6u);
+  EXPECT_EQ(host_.opened.back(), "http://example.com/c");
+}
+
+// Refused addresses are not opens: they use up nothing of the limit.
+TEST_F(MovieBridgeTest, RefusedAddressesDoNotCountAgainstTheLimit) {
+  for (int i = 0; i < 10; ++i) bridge_.OnFSCommand(u"OpenWeb", u"file:///etc/passwd");
+  for (int i = 0; i < 3; ++i) bridge_.OnFSCommand(u"OpenWeb", u"https://example.com/");
+  EXPECT_EQ(host_.opened.size(), 3u);
+}
+
+TEST_F(MovieBridgeTest, OpenWebRefusesInvisibleSpaceLikeAndDirectionCharactersPlainOrEncoded) {
+  for (const char16_t* bad :
+       {u"http://example.com/\u00A0x", u"http://example.com/\u3000", u"http://exa\u202Emple.com/",
+        u"http://example.com/a\u200Bb", u"http://example.com/\u2066x\u2069", u"http://example.com/\uFEFF",
+        u"http://example.com/\u180E", u"http://example.com/\U000E0041", u"http://example.com/\u0085",
+        u"http://example.com/%C2%A0x", u"http://example.com/%E3%80%80", u"http://example.com/%e2%80%ae",
+        u"http://example.com/?q=%E2%80%8B", u"http://example.com/%E2%81%A6", u"http://example.com/%EF%BB%BF",
+        u"http://example.com/%0A", u"http://example.com/%00", u"http://example.com/%F3%A0%81%81",
+        u"http://example.com/\xD800"}) {
+    bridge_.OnFSCommand(u"OpenWeb", bad);
+  }
+  EXPECT_TRUE(host_.opened.empty()) << host_.opened[0];
+}
+
+// Once decoded, and only once: "%20" is how an address carries a blank, other encodings' bytes
+// are no characters of these kinds, and "%25" is a percent sign.
+TEST_F(MovieBridgeTest, OpenWebKeepsOrdinaryEncodedAddresses) {
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/a%20b?q=%E4%B8%AD%E6%96%87");
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/?q=%D6%D0");
+  bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/%25E2%2580%25AE");
+  EXPECT_EQ(host_.opened, (std::vector<std::string>{"http://example.com/a%20b?q=%E4%B8%AD%E6%96%87",
+                                                     "http://example.com/?q=%D6%D0",
+                                                     "http://example.com/%25E2%2580%25AE"}));
 }
 
 TEST_F(MovieBridgeTest, FlashCallHandsTheArgumentsMarkupToItsHandler) {

@@ -72,6 +72,8 @@ TEST_F(UpdateTaskTest, PackageUrlIsLowerCaseAndDownloadDirKeepsCase) {
   UpdateTask t = Task();
   EXPECT_EQ(text::ToUtf8(t.PackageUrl), server_.BaseUrl() + "/files/acme/mygame");
   EXPECT_EQ(t.DownloadDir, cache_.WPath() + u"/Acme/MyGame");
+  EXPECT_FALSE(platform::IsDirectory(cache_.WPath() + u"/Acme"));  // made when a check starts
+  t.CheckLatestVersion();
   EXPECT_TRUE(platform::IsDirectory(t.DownloadDir));
   EXPECT_EQ(t.Version, u"0");
   EXPECT_EQ(t.Corp, u"Acme");

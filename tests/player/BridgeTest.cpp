@@ -157,12 +157,12 @@ TEST_F(PlayerBridgeTest, RequestsMadeBeforeThePageIsReadyArriveInOrder) {
 }
 
 TEST_F(PlayerBridgeTest, WindowsPathsAndBadPathsForLoadMovie) {
-  WriteFile("movie/sub/movie.html", "<script>fscommand('loaded', location.pathname)</script>");
+  WriteFile("movie/sub/movie.html", "<script>fscommand('loaded', location.href)</script>");
   EXPECT_FALSE(view->LoadMovie(0, "relative/movie.html"));
   EXPECT_FALSE(view->LoadMovie(0, ""));
   std::string windows_path = dir.Join("movie\\sub\\movie.html");
   ASSERT_TRUE(view->LoadMovie(0, windows_path));
-  EXPECT_TRUE(WaitForCommand("loaded|" + dir.Join("movie/sub/movie.html")));
+  EXPECT_TRUE(WaitForCommand("loaded|quorvane://movie/movie.html"));
 }
 
 TEST_F(PlayerBridgeTest, ForwardedEnterAndEscapeReachThePage) {
@@ -208,7 +208,7 @@ TEST_F(PlayerBridgeTest, ThePageCannotReplaceTheBridge) {
   EXPECT_EQ(events.calls[0], "<invoke name=\"Still\" returntype=\"xml\"><arguments></arguments></invoke>");
 }
 
-// The new page process still reads the movie's files: the folder rules live on in memory.
+// The new page process still reads the movie's files.
 TEST_F(PlayerBridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSentMeanwhile) {
   WriteFile("movie/games.json", "[1]");
   LoadPage("movie.html", R"(<script>
@@ -227,6 +227,23 @@ TEST_F(PlayerBridgeTest, AMovieWhosePageProcessDiesStartsAgainAndGetsWhatWasSent
   ASSERT_TRUE(RunUntil([&] {
     return std::count(events.commands.begin(), events.commands.end(), "loaded|[1]") == 2;
   }));
+}
+
+// A page caught in an endless loop stops answering the engine; the host hears of it, so the
+// player can leave the lobby. Key presses are what the engine waits on an answer for.
+TEST_F(PlayerBridgeTest, APageInAnEndlessLoopIsReportedUnresponsive) {
+  LoadPage("movie.html", R"(<body><script>
+    fscommand('ready');
+    setTimeout(() => { for (;;) {} }, 100);
+  </script></body>)");
+  ASSERT_TRUE(WaitForCommand("ready|"));
+  RunFor(300);
+  EXPECT_EQ(events.unresponsive, 0);
+  EXPECT_TRUE(RunUntil([&] {
+    ForwardKey(*view, GDK_KEY_Return);
+    RunFor(200);
+    return events.unresponsive > 0;
+  }, 20000));
 }
 
 TEST(PlayerModuleTest, OtherAbiVersionGetsNoView) {

@@ -1,63 +1,64 @@
-// Which addresses belong to the movie: its folder and the folders below it, nothing beside it.
+// Which addresses belong to the movie: those of the lobby's own scheme, nothing else.
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include "lobby/player/MovieFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace lobby::player {
 namespace {
 
-MovieAddress Movie() { return *MakeMovieAddress("/opt/zemba/Movie/Lobby.html"); }
-
-TEST(PlayerMovieAddressTest, FileAndFolderAddressesOfTheMovie) {
-  auto movie = MakeMovieAddress("/opt/zemba/大厅/Lobby page.html");
+TEST(PlayerMovieAddressTest, ThePageGetsTheLobbysOwnAddressAndTheFolderItsRealPath) {
+  testsupport::TempDir dir;
+  ASSERT_EQ(g_mkdir_with_parents(dir.Join("大厅").c_str(), 0700), 0);
+  auto movie = MakeMovieAddress(dir.Join("大厅/Lobby page.html"));
   ASSERT_TRUE(movie);
-  EXPECT_EQ(movie->fileUri, "file:///opt/zemba/%E5%A4%A7%E5%8E%85/Lobby%20page.html");
-  EXPECT_EQ(movie->folderUri, "file:///opt/zemba/%E5%A4%A7%E5%8E%85/");
-  EXPECT_EQ(movie->folderPath, "/opt/zemba/大厅");
+  EXPECT_EQ(movie->pageUri, "quorvane://movie/Lobby%20page.html");
+  char* real = realpath(dir.Join("大厅").c_str(), nullptr);
+  EXPECT_EQ(movie->folderPath, real);
+  free(real);
 }
 
 TEST(PlayerMovieAddressTest, BackslashesOfAWindowsMadeConfigurationBecomeSlashes) {
-  auto movie = MakeMovieAddress("/opt/zemba\\Movie\\Lobby.html");
+  testsupport::TempDir dir;
+  ASSERT_EQ(g_mkdir_with_parents(dir.Join("Movie").c_str(), 0700), 0);
+  auto movie = MakeMovieAddress(dir.Join("Movie\\Lobby.html"));
   ASSERT_TRUE(movie);
-  EXPECT_EQ(movie->fileUri, "file:///opt/zemba/Movie/Lobby.html");
+  EXPECT_EQ(movie->pageUri, "quorvane://movie/Lobby.html");
 }
 
-TEST(PlayerMovieAddressTest, RelativeEmptyAndClimbingPathsAreRefused) {
+TEST(PlayerMovieAddressTest, RelativeEmptyClimbingAndMissingPathsAreRefused) {
+  testsupport::TempDir dir;
   EXPECT_FALSE(MakeMovieAddress(""));
   EXPECT_FALSE(MakeMovieAddress("Movie/Lobby.html"));
   EXPECT_FALSE(MakeMovieAddress("C:\\Zemba\\Lobby.html"));
-  EXPECT_FALSE(MakeMovieAddress("/opt/zemba/../etc/Lobby.html"));
+  EXPECT_FALSE(MakeMovieAddress(dir.Join("../etc/Lobby.html")));
+  EXPECT_FALSE(MakeMovieAddress(dir.Join("missing/Lobby.html")));
+  EXPECT_FALSE(MakeMovieAddress(dir.Join("")));
 }
 
-TEST(PlayerMovieFolderTest, PagesOfTheFolderAndBelowAreInside) {
-  EXPECT_TRUE(IsInsideMovieFolder("file:///opt/zemba/Movie/Lobby.html", Movie()));
-  EXPECT_TRUE(IsInsideMovieFolder("file:///opt/zemba/Movie/games/list.html?x=1#top", Movie()));
-  EXPECT_TRUE(IsInsideMovieFolder("file://localhost/opt/zemba/Movie/Lobby.html", Movie()));
-}
-
-TEST(PlayerMovieFolderTest, EverythingElseIsOutside) {
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie/", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie2/Lobby.html", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Config.cfg", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie/../Config.cfg", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie/%2E%2E/Config.cfg", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie%2F..%2FConfig.cfg", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file://evil.example/opt/zemba/Movie/Lobby.html", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("http://example.com/opt/zemba/Movie/Lobby.html", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("about:blank", Movie()));
-  EXPECT_FALSE(IsInsideMovieFolder("file:///opt/zemba/Movie/Lobby.html", MovieAddress{}));
+TEST(PlayerMovieFolderTest, OnlyTheLobbysOwnSchemeAndHostAreTheMovie) {
+  EXPECT_TRUE(IsMovieAddress("quorvane://movie/Lobby.html"));
+  EXPECT_TRUE(IsMovieAddress("quorvane://movie/games/list.html?x=1#top"));
+  EXPECT_FALSE(IsMovieAddress("quorvane://movie"));
+  EXPECT_FALSE(IsMovieAddress("quorvane://movie.example/Lobby.html"));
+  EXPECT_FALSE(IsMovieAddress("quorvane://movie@evil/Lobby.html"));
+  EXPECT_FALSE(IsMovieAddress("quorvane://other/Lobby.html"));
+  EXPECT_FALSE(IsMovieAddress("file:///opt/zemba/movie/Lobby.html"));
+  EXPECT_FALSE(IsMovieAddress("http://movie/Lobby.html"));
+  EXPECT_FALSE(IsMovieAddress("about:blank"));
 }
 
 TEST(PlayerMovieFolderTest, NavigationsLoadOpenOutsideOrAreRefused) {
-  EXPECT_EQ(JudgeNavigation("file:///opt/zemba/Movie/b.html", Movie()), NavigationVerdict::kLoad);
-  EXPECT_EQ(JudgeNavigation("http://example.com/", Movie()), NavigationVerdict::kOpenOutside);
-  EXPECT_EQ(JudgeNavigation("HTTPS://example.com/", Movie()), NavigationVerdict::kOpenOutside);
-  EXPECT_EQ(JudgeNavigation("file:///etc/passwd", Movie()), NavigationVerdict::kRefuse);
-  EXPECT_EQ(JudgeNavigation("data:text/html,x", Movie()), NavigationVerdict::kRefuse);
-  EXPECT_EQ(JudgeNavigation("javascript:alert(1)", Movie()), NavigationVerdict::kRefuse);
-  EXPECT_EQ(JudgeNavigation("mailto:a@b.c", Movie()), NavigationVerdict::kRefuse);
-  EXPECT_EQ(JudgeNavigation("httpx://example.com/", Movie()), NavigationVerdict::kRefuse);
+  EXPECT_EQ(JudgeNavigation("quorvane://movie/b.html"), NavigationVerdict::kLoad);
+  EXPECT_EQ(JudgeNavigation("http://example.com/"), NavigationVerdict::kOpenOutside);
+  EXPECT_EQ(JudgeNavigation("HTTPS://example.com/"), NavigationVerdict::kOpenOutside);
+  EXPECT_EQ(JudgeNavigation("file:///etc/passwd"), NavigationVerdict::kRefuse);
+  EXPECT_EQ(JudgeNavigation("data:text/html,x"), NavigationVerdict::kRefuse);
+  EXPECT_EQ(JudgeNavigation("javascript:alert(1)"), NavigationVerdict::kRefuse);
+  EXPECT_EQ(JudgeNavigation("mailto:a@b.c"), NavigationVerdict::kRefuse);
+  EXPECT_EQ(JudgeNavigation("httpx://example.com/"), NavigationVerdict::kRefuse);
 }
 
 }  // namespace

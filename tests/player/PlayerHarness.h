@@ -1,6 +1,6 @@
 // Test-only loader and harness for the player module: loads the built module by path as the
 // frame will, puts one view in a window, and records what the view reports. Pages come from a
-// temporary folder as file addresses. Needs a display; SetUp skips without one.
+// temporary folder. Needs a display; SetUp skips without one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,11 +24,13 @@ struct Recorder : lobby::IPlayerEvents {
   void OnFlashCall(const text::WString& request) override;
   void OnRightClick() override { ++rightClicks; }
   void OnExternalLink(const std::string& uri) override { links.push_back(uri); }
+  void OnPageUnresponsive() override { ++unresponsive; }
 
   std::vector<std::string> commands;  // "command|args", UTF-8
   std::vector<std::string> calls;     // invoke documents, UTF-8
   std::vector<std::string> links;
   int rightClicks = 0;
+  int unresponsive = 0;
 };
 
 class PlayerTest : public ::testing::Test {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "skin/cairo/ImageStrip.h"
+#include "tests/support/FifoWriter.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -41,6 +43,32 @@ TEST(PngResource, MissingIdOrTypeGivesNull) {
 TEST(PngResource, IconIsItsOwnType) {
   EXPECT_NE(LoadPngResource(128, "icon"), nullptr);
   EXPECT_EQ(LoadPngResource(128), nullptr);
+}
+
+// A logo that is a pipe would stall the lobby's start for as long as nobody writes to it: it is
+// never opened to wait. (A writer stands ready: a reader that did wait would get a real PNG.)
+TEST(PngResource, APipeOrADirectoryGivesNullWithoutWaiting) {
+  testsupport::TempDir dir;
+  const std::string png = testsupport::ReadFileBytes(ZEMBA_SOURCE_DIR "/resources/lobby/icon/128.png");
+  ASSERT_FALSE(png.empty());
+  testsupport::FifoWriter fifo(dir.Join("logo.png"), png);
+  ASSERT_TRUE(fifo.Made());
+  EXPECT_EQ(skin::LoadPngFile(dir.Join("logo.png").c_str()), nullptr);
+  fifo.Finish();
+  EXPECT_EQ(skin::LoadPngFile(dir.Path().c_str()), nullptr);
+  ASSERT_TRUE(testsupport::WriteFileBytes(dir.Join("real.png"), png));
+  EXPECT_NE(skin::LoadPngFile(dir.Join("real.png").c_str()), nullptr);
+}
+
+TEST(PngResource, AFileLargerThanTheCapIsNotRead) {
+  testsupport::TempDir dir;
+  std::string png = testsupport::ReadFileBytes(ZEMBA_SOURCE_DIR "/resources/lobby/icon/128.png");
+  png.resize(skin::kMaxPngFileBytes + 1, '\0');  // a valid image, then padding past its end
+  ASSERT_TRUE(testsupport::WriteFileBytes(dir.Join("big.png"), png));
+  EXPECT_EQ(skin::LoadPngFile(dir.Join("big.png").c_str()), nullptr);
+  png.resize(skin::kMaxPngFileBytes);
+  ASSERT_TRUE(testsupport::WriteFileBytes(dir.Join("big.png"), png));
+  EXPECT_NE(skin::LoadPngFile(dir.Join("big.png").c_str()), nullptr);
 }
 
 TEST(PngResource, FileThatIsNotAPngGivesNull) {

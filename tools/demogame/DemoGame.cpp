@@ -1,9 +1,11 @@
 // A stand-in game for demonstrations and whole-system tests: a small window that shows the
 // arguments the game was started with and its working directory. It quits on its button, or
-// after --seconds N. When $ZEMBA_DEMOGAME_REPORT names a file, it also writes there what it
+// after --seconds N. No start value reaches the toolkit as an option. When $ZEMBA_DEMOGAME_REPORT names a file, it also writes there what it
 // shows (pid, working directory, one argument per line), so a test can see that it ran.
 #include <gtk/gtk.h>
 #include <unistd.h>
+
+#include "skin/cairo/Toolkit.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,7 +74,7 @@ GtkWidget* MakeWindow(const Start& start) {
 int main(int argc, char** argv) {
   const Start start = ReadStart(argc, argv);
   WriteReport(start);
-  if (!gtk_init_check(&argc, &argv)) {
+  if (!skin::InitToolkit("DemoGame")) {
     std::fprintf(stderr, "DemoGame: no display\n");
     return 1;
   }

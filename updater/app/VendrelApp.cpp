@@ -32,7 +32,7 @@ int RunVendrel(text::WStringView rawLine, int argc, char** argv) {
   updater::UpdaterOptions options;
   if (!updater::ParseUpdaterArguments(argc, argv, options)) return 0;
   g_worker = updater::CreateWorker(options).release();
-  if (!OpenDisplay(argc, argv)) {
+  if (!OpenDisplay()) {
     platform::DebugLine(u"Vendrel: no display to show the progress window on");
     return 1;
   }

@@ -12,7 +12,8 @@ namespace vendrel {
 int RunVendrel(text::WStringView rawLine, int argc, char** argv);
 
 // The window backend's start: what must run before the first window (GTK's display, GDI+).
-// False when no window can be shown.
-bool OpenDisplay(int& argc, char**& argv);
+// It sees none of the arguments, so none can become a toolkit option. False when no window
+// can be shown.
+bool OpenDisplay();
 
 }  // namespace vendrel

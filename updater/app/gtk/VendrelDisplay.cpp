@@ -1,9 +1,8 @@
-#include <gtk/gtk.h>
-
+#include "skin/cairo/Toolkit.h"
 #include "updater/app/VendrelApp.h"
 
 namespace vendrel {
 
-bool OpenDisplay(int& argc, char**& argv) { return gtk_init_check(&argc, &argv); }
+bool OpenDisplay() { return skin::InitToolkit("Vendrel"); }
 
 }  // namespace vendrel

@@ -3,7 +3,7 @@
 
 namespace vendrel {
 
-bool OpenDisplay(int&, char**&) {
+bool OpenDisplay() {
   // Runs until the process ends: the window paints with GDI+ to the very last message.
   static skin::GdiplusSession gdiplus;
   return gdiplus.Started();
