@@ -273,25 +273,13 @@ bool CLiveThread::AuthenticateList() {
   return true;
 }
 
-// A log resumes only when it was made from this very signed list, and every entry it holds is
-// an entry of that list (its status aside). Anything else is discarded: the check starts afresh
-// from the verified list.
+// A log resumes only when it was made from this very signed list (its "list" hash); any other
+// log is discarded and the check starts afresh from the verified list.
 bool CLiveThread::ResumeSignedLog() {
   auto log = std::make_unique<UpdateList>();
-  if (!log->Load(logPath_) || log->Version() != settings_.version || log->ListHash() != listHash_) return false;
-  std::unordered_map<std::string, const FileRecord*> signedEntries;
-  UpdateList& list = List();
-  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    signedEntries[entry->Record().filePath + '\\' + entry->Record().fileName] = &entry->Record();
-  }
-  for (UpdateFileEntry* entry = log->First(); entry; entry = log->Next()) {
-    FileRecord record = entry->Record();
-    const auto found = signedEntries.find(record.filePath + '\\' + record.fileName);
-    record.status = found == signedEntries.end() ? -1 : found->second->status;
-    if (found == signedEntries.end() || !(record == *found->second)) {
-      Debug(u"Vendrel: the resume log does not match the signed list; checking afresh");
-      return false;
-    }
+  if (!log->Load(logPath_) || log->Version() != settings_.version || log->ListHash() != listHash_) {
+    Debug(u"Vendrel: the resume log does not belong to the signed list; checking afresh");
+    return false;
   }
   list_ = std::move(log);
   return ListIsSound();
