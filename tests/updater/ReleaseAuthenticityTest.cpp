@@ -177,7 +177,7 @@ TEST_F(Authenticity, TruncatedSignatureIsRefused) {
 TEST_F(Authenticity, OversizedSignatureIsRefusedWithoutReadingItAll) {
   Published p = PublishSigned("/game", Files("new"), key);
   std::string& sig = p.bodies["/game/102/UpdateList.xml.102.sig"];
-  sig += std::string(8 << 20, '#');  // a valid first line, then far more than a signature holds
+  sig += std::string(64 << 10, '#');  // a valid first line, then far more than a signature holds
   Serve(p);
   ExpectRefused(Run(key.Line()));
   bool cutOff = false;
@@ -253,6 +253,31 @@ TEST_F(Authenticity, ArchiveThatDiffersFromItsSignedHashIsNeverUnpacked) {
   EXPECT_EQ(server.RequestCount("/game/102/game.exe.102"), 2) << "fetched once more from its first byte, then refused";
 }
 
+TEST_F(Authenticity, SignedListWithAFileWithoutHashIsRefusedBeforeAnyArchive) {
+  SignedSpec spec;
+  spec.alter = [](FileRecord& r) {
+    if (r.fileName == "data.txt") r.compressHash.clear();
+  };
+  Serve(PublishSigned("/game", Files("new"), key, spec));
+  ExpectRefused(Run(key.Line()));
+  EXPECT_EQ(server.RequestCount("/game/102/game.exe.102"), 0);
+  EXPECT_EQ(server.RequestCount("/game/102/data.txt.102"), 0);
+}
+
+TEST_F(Authenticity, CompleteArchiveFailingItsCheckIsDeletedNotKeptForResuming) {
+  Published p = Publish("/game", "102", Files("new"));
+  std::string& archive = p.bodies["/game/102/data.txt.102"];
+  archive[archive.size() / 2] ^= 0x01;  // complete, but not the listed bytes
+  Serve(p);
+  auto worker = install.Worker(server.BaseUrl() + "/game", u"1.0.2");
+  worker->SetTrust(UpdateTrust{}, text::FromUtf8(stateDir));
+  worker->Run();
+  EXPECT_EQ(worker->Outcome(), UpdaterExit::kFailed);
+  EXPECT_EQ(server.RequestCount("/game/102/data.txt.102"), 2);
+  EXPECT_FALSE(fs::exists(install.down + "/data.txt.zip"));
+  EXPECT_TRUE(fs::exists(install.down + "/UpdateLog.xml")) << "a failed run still leaves its log to resume";
+}
+
 // --- the trusted key file itself ------------------------------------------------------------------
 
 TEST_F(Authenticity, MalformedKeyFileRefusesEveryReleaseWithoutFallingBack) {
@@ -262,6 +287,7 @@ TEST_F(Authenticity, MalformedKeyFileRefusesEveryReleaseWithoutFallingBack) {
     install.window.Clear();
     ExpectRefused(Run(broken));
   }
+  EXPECT_TRUE(server.Requests().empty()) << "refused before anything is fetched";
 }
 
 TEST_F(Authenticity, UnreadableKeyFileRefusesEveryRelease) {
@@ -271,6 +297,7 @@ TEST_F(Authenticity, UnreadableKeyFileRefusesEveryRelease) {
   worker->SetTrust(LoadTrustedKeys(install.dir.Join("keys/UpdateKeys.pub")), text::FromUtf8(stateDir));
   worker->Run();
   ExpectRefused(worker->Outcome());
+  EXPECT_TRUE(server.Requests().empty()) << "refused before anything is fetched";
 }
 
 TEST_F(Authenticity, ReleaseCarryingAKeyFileWithoutAUsableKeyIsRefused) {
