@@ -193,7 +193,6 @@ bool CLiveThread::CheckUpdate() {
     return Refuse("UpdateKeys.pub beside the updater cannot be read or holds no usable key");
   }
   if (!trust.Authenticates()) {
-    Debug(u"Vendrel: no UpdateKeys.pub beside the updater: updates are not authenticated");
     // A log that is not sound is not resumed: the check starts afresh.
     List().Clear();
     if (List().Load(logPath_) && List().Version() == settings_.version && ListIsSound()) return true;
@@ -494,6 +493,9 @@ std::unique_ptr<CLiveThread> CreateWorker(const UpdaterOptions& options) {
   platform::CreateDirectory(options.downloadDir);
   WorkerSettings settings = SettingsFromOptions(options);
   settings.trust = LoadTrustedKeys(Utf8(platform::ExecutableDir() + u"/" + text::FromUtf8(kKeyFileName)));
+  if (!settings.trust.Authenticates()) {
+    platform::DebugLine(u"Vendrel: no UpdateKeys.pub beside the updater: updates are not authenticated");
+  }
   settings.stateDir = platform::UpdaterStateDir();
   return std::make_unique<CLiveThread>(std::move(settings));
 }
