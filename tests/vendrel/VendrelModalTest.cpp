@@ -75,9 +75,13 @@ TEST_F(VendrelModalTest, RefusedReleaseKeepsItsStatusLineUpThenExitsWithRefused)
     line.text = std::make_unique<text::WString>(updater::kRefusedText);
     dlg.Post(std::move(line));
     dlg.Post(Message(updater::WM_UPDATE_FAILED, static_cast<uint32_t>(platform::UpdaterExit::kRefused)));
-    updater::ProgressMessage later = Message(updater::WM_UPDATE_BYTES, 5);
-    later.lParam = 10;
-    dlg.Post(std::move(later));  // handled only while the window stays
+    // A message that arrives a moment later is handled only while the window stays.
+    g_timeout_add(100, [](gpointer data) -> gboolean {
+      updater::ProgressMessage later = Message(updater::WM_UPDATE_BYTES, 5);
+      later.lParam = 10;
+      static_cast<CVendrelDlg*>(data)->Post(std::move(later));
+      return G_SOURCE_REMOVE;
+    }, &dlg);
     return true;
   });
   EXPECT_EQ(dlg.DoModal(), CVendrelDlg::kCancel);
