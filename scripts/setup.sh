@@ -13,7 +13,7 @@ PACKAGES=(
   libglib2.0-dev libglib2.0-bin libgtk-3-dev libcairo2-dev libpango1.0-dev
   libwebkit2gtk-4.1-dev
   fonts-wqy-zenhei
-  nginx-light curl unzip
+  nginx-light curl unzip openssl util-linux
   xvfb xauth xdotool x11-apps imagemagick procps
   python3 python3-cairo
   nodejs
