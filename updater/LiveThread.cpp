@@ -276,12 +276,15 @@ bool CLiveThread::AuthenticateList() {
 // log is discarded and the check starts afresh from the verified list.
 bool CLiveThread::ResumeSignedLog() {
   auto log = std::make_unique<UpdateList>();
-  if (!log->Load(logPath_) || log->Version() != settings_.version || log->ListHash() != listHash_) {
+  if (!log->Load(logPath_)) return false;
+  if (log->Version() != settings_.version || log->ListHash() != listHash_) {
     Debug(u"Vendrel: the resume log does not belong to the signed list; checking afresh");
     return false;
   }
-  list_ = std::move(log);
-  return ListIsSound();
+  std::swap(list_, log);
+  if (ListIsSound()) return true;
+  list_ = std::move(log);  // back to the verified list
+  return false;
 }
 
 // A release that brings the program directory's key file must leave a key that can sign this

@@ -287,9 +287,11 @@ class SigningPublisherTest : public PublisherTest {
 TEST_F(SigningPublisherTest, KeygenMakesAPrivateSecretAndAPublicKeyFileTheUpdaterTrusts) {
   RunResult run = Keygen();
   ASSERT_EQ(run.exitCode, 0) << run.err;
+#if !defined(_WIN32)  // Windows keeps no permission bits beyond read-only
   struct stat st {};
   ASSERT_EQ(stat(Secret().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+#endif
   const updater::UpdateTrust trust = updater::ParseTrustedKeys(ReadFileBytes(Public()));
   ASSERT_EQ(trust.mode, updater::UpdateTrust::Mode::kKeys);
   EXPECT_EQ(trust.keys.size(), 1u);
