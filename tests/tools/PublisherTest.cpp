@@ -209,7 +209,7 @@ TEST_F(PublisherTest, PublishingTheSameInputTwiceGivesTheSameBytes) {
   EXPECT_EQ(first.size(), 7u);
   const std::string list = "zemba/game/102/UpdateList.xml.102";
   std::vector<std::vector<updater::FileRecord>> records;
-  for (const std::string& root : {"first", "second"}) {
+  for (const char* root : {"first", "second"}) {
     updater::UpdateList loaded;
     ASSERT_TRUE(LoadPublishedListFrom(dir_.Join(root) + "/" + list, loaded));
     records.emplace_back();
