@@ -84,7 +84,9 @@ class PublisherTest : public ::testing::Test {
   bool LoadPublishedList(updater::UpdateList& list) { return LoadPublishedListFrom(VersionDir() + "/UpdateList.xml.102", list); }
   bool LoadPublishedListFrom(const std::string& archive, updater::UpdateList& list) {
     std::string zipped = dir_.Join("UpdateList.xml.zip");
-    fs::copy_file(archive, zipped, fs::copy_options::overwrite_existing);
+    std::error_code ec;
+    fs::remove(zipped, ec);  // mingw's copy_file does not overwrite
+    fs::copy_file(archive, zipped);
     updater::FileChecker checker;
     return checker.MeasureFile(text::FromUtf8(zipped)) && checker.UnpackMeasured() &&
            list.Load(text::FromUtf8(dir_.Join("UpdateList.xml")));
