@@ -3,6 +3,8 @@
 # .desktop file and the icon.
 set(ZEMBA_LOBBY_VERSION "1.0.1" CACHE STRING "Version written to the installed lobby's Update.cfg")
 set(ZEMBA_UPDATE_URL "http://update.zemba.com" CACHE STRING "Update server written to the installed Config.cfg")
+set(ZEMBA_UPDATE_KEYS "" CACHE FILEPATH
+  "Trusted update keys, installed as UpdateKeys.pub beside Vendrel (empty: updates are not authenticated)")
 set(ZEMBA_PROPOSAL_URL "http://www.zemba.com/proposal" CACHE STRING "Proposal page of the installed Config.cfg")
 set(ZEMBA_SERVICE_URL "http://www.zemba.com/service" CACHE STRING "Customer-service page of the installed Config.cfg")
 
@@ -20,6 +22,9 @@ if(TARGET quorvane-player)
 endif()
 install(FILES ${PROJECT_BINARY_DIR}/program/Config.cfg ${PROJECT_BINARY_DIR}/program/Update.cfg
   DESTINATION .)
+if(ZEMBA_UPDATE_KEYS)
+  install(FILES ${ZEMBA_UPDATE_KEYS} DESTINATION . RENAME UpdateKeys.pub)
+endif()
 if(EXISTS ${PROJECT_SOURCE_DIR}/movie/index.html)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/movie/ DESTINATION movie)
 else()

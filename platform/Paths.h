@@ -34,6 +34,10 @@ bool IsAbsolutePath(text::WStringView path);
 // Windows); empty when unknown.
 text::WString ConfigRoot();
 
+// Per-user data root for state a program keeps ($XDG_DATA_HOME or ~/.local/share; the local
+// application data folder on Windows); empty when unknown.
+text::WString DataRoot();
+
 // Creates one directory level; true when it exists afterwards.
 bool CreateDirectory(text::WStringView path);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo: the whole system from a fresh clone. It sets up the machine and builds, installs the
-# lobby as version 1.0.1 into a temporary program directory, publishes the lobby itself as 1.0.2
-# and the demo game as 1.0.1 with the project's publisher, and serves them with nginx on
+# lobby as version 1.0.1 into a temporary program directory, makes a signing key pair whose public
+# key the lobby's directory trusts, publishes the lobby itself as 1.0.2 and the demo game as 1.0.1
+# with the project's publisher, every release signed, and serves them with nginx on
 # 127.0.0.1. Quorvane 1.0.1 finds 1.0.2, Vendrel installs it and restarts the lobby, which then
 # shows the sample movie. On a display you go on by hand (the demo says how); without one it
 # runs under a virtual display and walks the same road with real clicks: log-in, installing the
@@ -34,20 +35,23 @@ headless=0
 work=$(mktemp -d "${TMPDIR:-/tmp}/zemba-demo.XXXXXX")
 shots=${3:-$work/screenshots}
 mkdir -p "$shots"
-export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache XDG_DATA_HOME=$work/data
 export ZEMBA_DEMOGAME_REPORT=$work/game-started.txt
 [ "$headless" = 1 ] && export WEBKIT_DISABLE_COMPOSITING_MODE=1
 trap demo_cleanup EXIT
 prog=$work/Zemba
 title="Zemba 游戏大厅"
 
+step "making the operator's signing key pair" make_keys "$build"
 step "serving an empty update server" start_nginx "$work/www" "$work/nginx" 400k
-step "publishing the lobby as 1.0.2" publish_lobby "$build" "$work/release/Quorvane" "$work/www" 1.0.2
-step "publishing DemoGame 1.0.1" publish_demogame "$build" "$work/release/DemoGame" "$work/www" 1.0.1
+step "publishing the lobby as 1.0.2, signed" publish_lobby "$build" "$work/release/Quorvane" "$work/www" 1.0.2
+step "publishing DemoGame 1.0.1, signed" publish_demogame "$build" "$work/release/DemoGame" "$work/www" 1.0.1
 step "installing the lobby 1.0.1 into $prog" install_old_lobby "$build" "$prog"
 cat <<INTRO
 
 == The update server is $NGINX_URL; the lobby 1.0.1 is in $prog.
+Every release is signed with the key pair in $work/keys; the lobby's directory trusts its
+public key (UpdateKeys.pub beside Vendrel), so Vendrel installs only what that key signed.
 Quorvane starts, finds 1.0.2 on the server and hands over to Vendrel (the orange progress
 window), which installs it and restarts the lobby. The new lobby shows the sample movie.
 INTRO
@@ -58,6 +62,8 @@ shot self-update
 step "the updated lobby shows its window" wait_window "$title" 120
 step "the lobby is now 1.0.2" grep -q 'version="1.0.2"' "$prog/Update.cfg"
 step "its program is the published one" cmp -s "$work/release/Quorvane/Quorvane" "$prog/Quorvane"
+step "the installed release is the signed one (recorded by Vendrel)" \
+  grep -qx 'version=1.0.2' "$work/data/Zemba/Vendrel/"installed-*.txt
 step "and only the new lobby runs" test "$(pgrep -c -f "^$prog/Quorvane")" = 1
 step "the sample movie shows the log-in" wait_screen login 30
 shot login
@@ -94,7 +100,7 @@ shot game-running
 step "closing the game" close_game
 step "the lobby comes back after the game" wait_window "$title" 30
 shot hall-after-game
-step "publishing DemoGame 1.0.2" publish_demogame "$build" "$work/release/DemoGame" "$work/www" 1.0.2
+step "publishing DemoGame 1.0.2, signed" publish_demogame "$build" "$work/release/DemoGame" "$work/www" 1.0.2
 step "refreshing the hall" click_refresh
 step "the hall offers 更新" wait_game_state DemoGame outdated 20
 shot hall-update-offered

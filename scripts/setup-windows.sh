@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the Windows build and its Wine test run need: the mingw-w64 cross compiler,
 # zlib for mingw, Wine, a Chinese locale (so Wine's ANSI code page is 936), and TinyXML,
-# minizip and GoogleTest cross-built from Debian's sources into a cache keyed by their versions.
+# minizip, libsodium and GoogleTest cross-built from Debian's sources into a cache keyed by their
+# versions.
 # Quick when everything is already there.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64
   dpkg-dev locales googletest cmake ninja-build
+  autoconf automake libtool libsodium-dev
 )
 CACHE_ROOT=${ZEMBA_MINGW_CACHE:-/opt/zemba-mingw}
 HOST=x86_64-w64-mingw32
@@ -92,6 +94,17 @@ Cflags: -I\${prefix}/include/minizip
 PC
 }
 
+# libsodium's own build, static, with the library's portable code paths chosen by configure.
+build_libsodium() {
+  local src prefix=$1
+  apt-get source -qq libsodium >/dev/null
+  src=$(find . -maxdepth 1 -type d -name 'libsodium-*' | head -1)
+  # Debian's source carries no generated configure script.
+  (cd "$src" && autoreconf -fi >/dev/null 2>&1 && ./configure -q --host=$HOST --prefix="$prefix" --disable-shared --enable-static \
+     CC=$HOST-gcc-posix >/dev/null &&
+   make -s -j "$(nproc)" >/dev/null 2>&1 && make -s install >/dev/null)
+}
+
 build_googletest() {
   local prefix=$1
   cmake -S /usr/src/googletest -B gtest-build -G Ninja \
@@ -101,10 +114,11 @@ build_googletest() {
   cmake --install gtest-build >/dev/null
 }
 
-# TinyXML, minizip and GoogleTest for mingw, built once per set of source versions.
+# TinyXML, minizip, libsodium and GoogleTest for mingw, built once per set of source versions.
 build_libraries() {
   local key prefix work
   key="tinyxml-$(version_of libtinyxml-dev)_minizip-$(version_of libminizip-dev)_gtest-$(version_of googletest)"
+  key="${key}_sodium-$(version_of libsodium-dev)"
   key=${key//[:+~]/_}
   prefix=$CACHE_ROOT/$key
   if [ ! -f "$prefix/.complete" ]; then
@@ -112,7 +126,8 @@ build_libraries() {
     $SUDO chown "$(id -u):$(id -g)" "$CACHE_ROOT"
     rm -rf "$prefix"
     work=$(mktemp -d)
-    (cd "$work" && build_tinyxml "$prefix" && build_minizip "$prefix" && build_googletest "$prefix")
+    (cd "$work" && build_tinyxml "$prefix" && build_minizip "$prefix" && build_libsodium "$prefix" &&
+       build_googletest "$prefix")
     rm -rf "$work"
     touch "$prefix/.complete"
   fi

@@ -8,12 +8,12 @@ PACKAGES=(
   build-essential g++ cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  zlib1g-dev libminizip-dev libtinyxml-dev libcurl4-openssl-dev
+  zlib1g-dev libminizip-dev libtinyxml-dev libcurl4-openssl-dev libsodium-dev
   libxml2-dev libpugixml-dev
   libglib2.0-dev libglib2.0-bin libgtk-3-dev libcairo2-dev libpango1.0-dev
   libwebkit2gtk-4.1-dev
   fonts-wqy-zenhei
-  nginx-light curl unzip
+  nginx-light curl unzip openssl util-linux
   xvfb xauth xdotool x11-apps imagemagick procps
   python3 python3-cairo
   nodejs

@@ -15,6 +15,7 @@ struct Transfer {
   const std::string* target;
   const DownloadHooks* hooks;
   uint64_t maxBytes;
+  ArchiveHash* hash;
   // A new file, never one reached through a link or shared with another name.
   platform::NewFile file{};
   bool failed = false;  // the file could not be created or written, or the body was too long
@@ -34,6 +35,7 @@ struct Transfer {
     if (size > maxBytes - total) return !(failed = true);  // longer than the caller allows
     if (!Write(data, size)) return false;
     crc = crc32_z(crc, reinterpret_cast<const Bytef*>(data), size);
+    if (hash) hash->Update(data, size);
     for (size_t done = 0; done < size; done += HttpDownload::kChunkBytes) {
       if (hooks->keepGoing && !hooks->keepGoing()) return false;
       total += std::min(HttpDownload::kChunkBytes, size - done);
@@ -56,8 +58,8 @@ platform::HttpLimits LimitsOf(const DownloadTimeouts& timeouts, uint64_t maxByte
 }  // namespace
 
 bool HttpDownload::Get(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
-                       Digest* received) {
-  Transfer transfer{&target, &hooks, maxBytes};
+                       Digest* received, ArchiveHash* hash) {
+  Transfer transfer{&target, &hooks, maxBytes, hash};
   platform::HttpReceiver receiver;
   receiver.onStatus = [&](long status) { return (status == 200 || status == 206) && transfer.Open(); };
   receiver.onBody = [&](const char* data, size_t size) { return transfer.Body(data, size); };

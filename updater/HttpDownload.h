@@ -9,6 +9,7 @@
 
 #include "platform/HttpRequest.h"
 #include "text/Text.h"
+#include "updater/ArchiveHash.h"
 #include "updater/Crc32.h"
 
 namespace updater {
@@ -44,8 +45,9 @@ class HttpDownload {
   // be good, so a refused request leaves an existing file untouched; it is always a new file,
   // made without following a link planted at its name. onChunk sees the running total after
   // every chunk and once more at the end of a good body (so an empty body reports 0 once).
+  // `hash`, when given, takes in every byte of the body as it arrives.
   bool Get(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
-           Digest* received = nullptr);
+           Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
  private:
   platform::HttpClient client_;

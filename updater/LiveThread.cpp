@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
+#include <optional>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -12,11 +14,13 @@
 #include "platform/FileSystem.h"
 #include "platform/LaunchDetached.h"
 #include "platform/Paths.h"
+#include "updater/ArchiveHash.h"
 #include "updater/ArchiveReader.h"
 #include "updater/FileChecker.h"
 #include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
 #include "updater/PathDirectories.h"
+#include "updater/ReleaseAuthentication.h"
 #include "updater/SaveSchedule.h"
 #include "updater/UpdateList.h"
 
@@ -26,7 +30,26 @@ namespace {
 using text::WString;
 using text::WStringView;
 
+using platform::UpdaterExit;
+
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
+constexpr const char16_t kSignatureName[] = u"UpdateList.xml.sig";
+
+// The whole file, when it holds at most `limit` bytes.
+std::optional<std::string> ReadSmallFile(const std::string& path, uint64_t limit) {
+  platform::StreamPtr file = platform::OpenForReading(path);
+  if (!file) return std::nullopt;
+  std::string bytes(limit + 1, '\0');
+  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+  if (std::ferror(file.get()) || got > limit) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
+// The key file of the program directory itself, which a release may replace.
+bool IsKeyFile(const UpdateFileEntry& entry) {
+  return entry.FilePath().empty() && text::AsciiLower(entry.FileName()) == text::AsciiLower(text::FromUtf8(kKeyFileName));
+}
 
 // A size from the list as a limit; a negative size allows nothing.
 uint64_t Limit(int32_t listed) { return listed < 0 ? 0 : static_cast<uint64_t>(listed); }
@@ -102,6 +125,7 @@ void CLiveThread::Post(uint32_t id, uint32_t wParam, uint32_t lParam, std::uniqu
 }
 
 void CLiveThread::PostStep(uint32_t step, WString status) {
+  lastStep_ = step;
   Post(WM_UPDATE_STEP, step, 0, std::make_unique<WString>(std::move(status)));
 }
 
@@ -109,19 +133,47 @@ void CLiveThread::Debug(WStringView line) {
   if (debug_) debug_(line);
 }
 
+void CLiveThread::SetTrust(UpdateTrust trust, WString stateDir) {
+  settings_.trust = std::move(trust);
+  settings_.stateDir = std::move(stateDir);
+}
+
 void CLiveThread::Run() {
-  if (!CheckUpdate()) return Post(WM_UPDATE_FAILED, 0, 0);
+  outcome_ = UpdaterExit::kFailed;
+  hashMismatch_ = false;
+  if (!CheckUpdate()) return EndWithoutInstalling();
   if (!DownloadUpdate()) {
     Debug(u"Vendrel DownloadUpdate Failed!");
+    if (hashMismatch_) Refuse("an archive does not match the hash its signed list gives");
     if (!List().Save(settings_.downloadDir + u"/UpdateLogError.xml")) Debug(u"Vendrel DownloadUpdate Back File Failed!");
-    return Post(WM_UPDATE_FAILED, 0, 0);
+    return EndWithoutInstalling();
   }
+  if (!ReleaseKeysUsable()) return EndWithoutInstalling();
   if (!InstallUpdate()) {
     Debug(u"Vendrel InstallUpdate Failed!");
-    return Post(WM_UPDATE_FAILED, 0, 0);
+    return EndWithoutInstalling();
   }
+  RecordInstalled();
+  outcome_ = UpdaterExit::kInstalled;
   if (restart_) Restart();
   Post(WM_UPDATE_DONE, 0, 0);
+}
+
+// A refused release says so on the status line and leaves nothing it downloaded behind. The
+// failure message carries the outcome (0 for a plain failure).
+void CLiveThread::EndWithoutInstalling() {
+  if (outcome_ == UpdaterExit::kRefused) {
+    RemoveDownloadDirectory();
+    PostStep(lastStep_, kRefusedText);
+  }
+  const uint32_t code = outcome_ == UpdaterExit::kFailed ? 0 : static_cast<uint32_t>(outcome_);
+  Post(WM_UPDATE_FAILED, code, 0);
+}
+
+bool CLiveThread::Refuse(const std::string& why) {
+  Debug(u"Vendrel: release refused: " + text::FromUtf8(why));
+  outcome_ = UpdaterExit::kRefused;
+  return false;
 }
 
 void CLiveThread::Restart() {
@@ -135,14 +187,28 @@ void CLiveThread::Restart() {
 // --- check ---------------------------------------------------------------------------------
 
 bool CLiveThread::CheckUpdate() {
-  UpdateList& list = List();
   PostStep(0, u"正在检查新的版本...");
-  // A log that is not sound is not resumed: the check starts afresh.
-  if (list.Load(logPath_) && list.Version() == settings_.version && ListIsSound()) return true;
+  const UpdateTrust& trust = settings_.trust;
+  if (trust.mode == UpdateTrust::Mode::kBroken) {
+    return Refuse("UpdateKeys.pub beside the updater cannot be read or holds no usable key");
+  }
+  if (!trust.Authenticates()) {
+    // A log that is not sound is not resumed: the check starts afresh.
+    List().Clear();
+    if (List().Load(logPath_) && List().Version() == settings_.version && ListIsSound()) return true;
+  }
   PostStep(1, u"正在下载更新列表...");
   if (!FetchList()) return false;
-  list.Clear();
-  if (!list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
+  if (trust.Authenticates()) {
+    // The list is read only once its signature holds; a resumed run checks it as strictly.
+    if (!AuthenticateList()) return false;
+    if (ResumeSignedLog()) return true;
+  } else {
+    UpdateList& list = List();
+    list.Clear();
+    if (!UnpackList() || !list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
+  }
+  UpdateList& list = List();
   PostStep(2, u"正在准备更新包...");
   std::vector<ExpectedFile> installed;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
@@ -157,17 +223,89 @@ bool CLiveThread::CheckUpdate() {
       entry->SetStatus(0);
     }
   }
-  if (list.Count() == 0) return false;
+  if (list.Count() == 0) {
+    outcome_ = UpdaterExit::kNothingToDo;
+    RecordInstalled();
+    return false;
+  }
   // A version the log cannot hold could never be resumed: refuse it rather than loop.
   if (!list.SetVersion(settings_.version)) return false;
+  // The log is tied to the exact signed list it was made from.
+  list.SetListHash(listHash_);
   SaveLog();
   return true;
 }
 
+// The list archive, and its signature when keys are trusted. A signature that cannot be
+// fetched (removed, or longer than a signature can be) refuses the release.
 bool CLiveThread::FetchList() {
   const WString archive = settings_.downloadDir + u"/UpdateList.xml.zip";
-  return DownloadToFile(baseUrl_ + u"/UpdateList.xml." + settings_.versionKey, archive, 0, kListArchiveLimit) &&
-         Checker().MeasureFile(archive) && Checker().UnpackMeasured(kListLimit);
+  const WString listUrl = baseUrl_ + u"/UpdateList.xml." + settings_.versionKey;
+  if (!DownloadToFile(listUrl, archive, 0, kListArchiveLimit)) return false;
+  if (!settings_.trust.Authenticates()) return true;
+  const WString signature = settings_.downloadDir + u"/" + kSignatureName;
+  if (!DownloadToFile(listUrl + u".sig", signature, 0, kSignatureFileLimit)) {
+    platform::RemoveFile(Utf8(signature));
+    return Refuse("no signature file of at most " + std::to_string(kSignatureFileLimit) + " bytes for the list");
+  }
+  return true;
+}
+
+bool CLiveThread::UnpackList() {
+  return Checker().MeasureFile(settings_.downloadDir + u"/UpdateList.xml.zip") && Checker().UnpackMeasured(kListLimit);
+}
+
+// The archive's bytes are checked against the signature before anything reads them as a zip
+// or a list; then the list must be the release that was asked for.
+bool CLiveThread::AuthenticateList() {
+  const std::optional<std::string> archive = ReadSmallFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
+  const std::optional<std::string> signature = ReadSmallFile(Utf8(settings_.downloadDir + u"/" + kSignatureName), kSignatureFileLimit);
+  if (!archive || !signature) return false;
+  std::string why;
+  if (!SignedByTrustedKey(settings_.trust, *archive, *signature, settings_.programName, why)) return Refuse(why);
+  listHash_ = HashText(*archive);
+  UpdateList& list = List();
+  list.Clear();
+  if (!UnpackList() || !list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
+  const std::optional<InstalledRelease> installed = ReadInstalledRelease(settings_.stateDir, settings_.programDir);
+  if (!BindsRelease(list, settings_.programName, settings_.version, installed, why)) return Refuse(why);
+  return true;
+}
+
+// A log resumes only when it was made from this very signed list (its "list" hash); any other
+// log is discarded and the check starts afresh from the verified list.
+bool CLiveThread::ResumeSignedLog() {
+  auto log = std::make_unique<UpdateList>();
+  if (!log->Load(logPath_)) return false;
+  if (log->Version() != settings_.version || log->ListHash() != listHash_) {
+    Debug(u"Vendrel: the resume log does not belong to the signed list; checking afresh");
+    return false;
+  }
+  std::swap(list_, log);
+  if (ListIsSound()) return true;
+  list_ = std::move(log);  // back to the verified list
+  return false;
+}
+
+// A release that brings the program directory's key file must leave a key that can sign this
+// program, or no later release could ever install.
+bool CLiveThread::ReleaseKeysUsable() {
+  UpdateList& list = List();
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    if (!IsKeyFile(*entry)) continue;
+    if (!CanSignFor(LoadTrustedKeys(Utf8(NamesOf(*entry).unpacked)), settings_.programName)) {
+      return Refuse("the release's UpdateKeys.pub holds no key that may sign " + Utf8(settings_.programName));
+    }
+  }
+  return true;
+}
+
+void CLiveThread::RecordInstalled() {
+  if (!settings_.trust.Authenticates()) return;
+  const InstalledRelease release{List().Name(), settings_.version, List().SignedTime(), listHash_};
+  if (!WriteInstalledRelease(settings_.stateDir, settings_.programDir, release)) {
+    Debug(u"Vendrel: cannot write the installed-release record");
+  }
 }
 
 // The list comes from the network or from a log on disk: no name in it may lead outside the
@@ -199,7 +337,7 @@ bool CLiveThread::ListIsSound() {
 void CLiveThread::FindSharedNames() {
   sharedNames_.clear();
   std::unordered_map<std::string, int> uses;
-  for (const char* own : {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"}) ++uses[own];
+  for (const char* own : {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip", "UpdateList.xml.sig"}) ++uses[own];
   UpdateList& list = List();
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     const FileRecord& r = entry->Record();
@@ -285,12 +423,21 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
 bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
   verified_.erase(&entry);
   Digest archive;
+  const bool hashed = settings_.trust.Authenticates();
+  ArchiveHash hash;
   if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
-                      Limit(entry.CompressLen()), &archive)) {
+                      Limit(entry.CompressLen()), &archive, hashed ? &hash : nullptr)) {
     return false;
   }
   const WString archiveCrc = CrcText(archive.crc);
-  const bool archiveGood = archive.size == Limit(entry.CompressLen()) && archiveCrc == entry.CompressCrc();
+  const bool hashGood = !hashed || hash.FinishText() == entry.CompressHash();
+  hashMismatch_ = !hashGood;
+  const bool archiveGood = archive.size == Limit(entry.CompressLen()) && archiveCrc == entry.CompressCrc() && hashGood;
+  if (!archiveGood) {
+    // A complete archive that is not the listed one is never unpacked, and never resumed:
+    // the next attempt fetches it from its first byte.
+    platform::RemoveFile(Utf8(names.archive));
+  }
   Digest unpacked;
   if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked), Limit(entry.FileLen()), unpacked)) {
     Debug(CheckLine(u"CompressFile", names.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
@@ -311,7 +458,7 @@ bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
 }
 
 bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
-                                 Digest* received) {
+                                 Digest* received, ArchiveHash* hash) {
   if (!IsActive()) return false;
   const std::string request = RequestUrl(url, static_cast<uint32_t>(std::time(nullptr)));
   DownloadHooks hooks;
@@ -319,7 +466,7 @@ bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t e
   if (expected != 0) {
     hooks.onChunk = [this, expected](uint32_t count) { Post(WM_UPDATE_BYTES, count, expected); };
   }
-  return download_.Get(request, Utf8(target), maxBytes, hooks, received);
+  return download_.Get(request, Utf8(target), maxBytes, hooks, received, hash);
 }
 
 // --- install -------------------------------------------------------------------------------
@@ -334,14 +481,26 @@ bool IdentifyFile(const std::string& path, FileIdentity& out) {
 }
 
 WorkerSettings SettingsFromOptions(const UpdaterOptions& options) {
-  return WorkerSettings{options.programName, options.version,     options.versionKey,
-                        options.programDir,  options.downloadDir, options.serverUrl};
+  WorkerSettings settings;
+  settings.programName = options.programName;
+  settings.version = options.version;
+  settings.versionKey = options.versionKey;
+  settings.programDir = options.programDir;
+  settings.downloadDir = options.downloadDir;
+  settings.serverUrl = options.serverUrl;
+  return settings;
 }
 
 std::unique_ptr<CLiveThread> CreateWorker(const UpdaterOptions& options) {
   platform::CreateDirectory(options.programDir);
   platform::CreateDirectory(options.downloadDir);
-  return std::make_unique<CLiveThread>(SettingsFromOptions(options));
+  WorkerSettings settings = SettingsFromOptions(options);
+  settings.trust = LoadTrustedKeys(Utf8(platform::ExecutableDir() + u"/" + text::FromUtf8(kKeyFileName)));
+  if (!settings.trust.Authenticates()) {
+    platform::DebugLine(u"Vendrel: no UpdateKeys.pub beside the updater: updates are not authenticated");
+  }
+  settings.stateDir = platform::UpdaterStateDir();
+  return std::make_unique<CLiveThread>(std::move(settings));
 }
 
 bool StartWorker(CLiveThread& worker, IProgressWindow* window, bool restart) {

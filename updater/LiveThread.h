@@ -16,11 +16,13 @@
 
 #include "text/Text.h"
 #include "platform/AtomicFile.h"
+#include "platform/UpdaterContract.h"
 #include "updater/CommandLine.h"
 #include "updater/FileDigest.h"
 #include "updater/HttpDownload.h"
 #include "updater/Messages.h"
 #include "updater/Thread.h"
+#include "updater/TrustedKeys.h"
 
 namespace updater {
 
@@ -55,7 +57,12 @@ struct WorkerSettings {
   text::WString programDir;
   text::WString downloadDir;
   text::WString serverUrl;  // the version directory is appended by Run
+  UpdateTrust trust;        // from the key file beside the updater
+  text::WString stateDir;   // the updater's state folder (installed-release records)
 };
+
+// The status line of a refused release.
+inline constexpr const char16_t* kRefusedText = u"更新包未通过安全验证，已取消安装";
 
 class CLiveThread : public Basalt::IThread {
  public:
@@ -77,6 +84,11 @@ class CLiveThread : public Basalt::IThread {
   // Where diagnostic lines go; standard error unless replaced.
   void SetDebugSink(std::function<void(text::WStringView)> sink) { debug_ = std::move(sink); }
 
+  // Which keys to trust and where the installed-release records live (tests set their own).
+  void SetTrust(UpdateTrust trust, text::WString stateDir);
+  // How the last Run ended; kFailed until one ends otherwise.
+  platform::UpdaterExit Outcome() const { return outcome_; }
+
   const text::WString& LogPath() const { return logPath_; }
   UpdateList& List();
 
@@ -87,8 +99,9 @@ class CLiveThread : public Basalt::IThread {
   bool InstallUpdate();
   // GETs url + "?a=<time>" into target; posts byte progress when expected is not 0. A body
   // longer than maxBytes fails. `received` gets the body's size and CRC.
+  // `hash`, when given, takes in the body as it arrives.
   bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
-                      Digest* received = nullptr);
+                      Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
  protected:
   bool OnInit() override;
@@ -101,6 +114,13 @@ class CLiveThread : public Basalt::IThread {
   Names NamesOf(const UpdateFileEntry& entry) const;
   text::WString InstalledPath(const UpdateFileEntry& entry) const;
   bool FetchList();
+  bool UnpackList();
+  bool AuthenticateList();
+  bool ResumeSignedLog();
+  bool ReleaseKeysUsable();
+  void RecordInstalled();
+  bool Refuse(const std::string& why);
+  void EndWithoutInstalling();
   bool ListIsSound();
   bool SaveLog();
   bool FetchEntry(UpdateFileEntry& entry);
@@ -130,6 +150,10 @@ class CLiveThread : public Basalt::IThread {
   std::unordered_map<const UpdateFileEntry*, FileIdentity> verified_;
   std::unordered_set<const UpdateFileEntry*> sharedNames_;
   std::atomic<uint32_t> active_{0};
+  platform::UpdaterExit outcome_ = platform::UpdaterExit::kFailed;
+  std::string listHash_;      // hash of the verified list archive (keys trusted)
+  uint32_t lastStep_ = 0;     // the bar's step, kept when a refusal replaces the text
+  bool hashMismatch_ = false;  // an archive did not match its signed hash
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
   HttpDownload download_;

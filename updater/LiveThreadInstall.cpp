@@ -20,7 +20,8 @@ namespace {
 using platform::Staging;
 
 // The names the updater itself keeps at the top of the download directory.
-constexpr const char* kOwnNames[] = {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip"};
+constexpr const char* kOwnNames[] = {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip",
+                                     "UpdateList.xml.sig"};
 
 // The program's version record, which the lobby compares with the server's version.
 bool IsVersionRecord(const UpdateFileEntry& entry) {

@@ -30,6 +30,11 @@ struct FileRecord {
   std::string compressCrc;
   int32_t compressLen = 0;
   std::string command;  // carried and written back, never executed
+  // "CompressHash": the archive's BLAKE2b-256 in hex; signed lists carry it for every file.
+  // Inside File, where a reader that predates it looks only for the fields it knows.
+  std::string compressHash;
+
+  bool operator==(const FileRecord&) const = default;
 };
 
 class UpdateFileEntry {
@@ -52,6 +57,7 @@ class UpdateFileEntry {
   text::WString CompressCrc() const;
   int32_t CompressLen() const { return record_.compressLen; }
   text::WString Command() const;
+  const std::string& CompressHash() const { return record_.compressHash; }
 
  private:
   const UpdateList* owner_;

@@ -8,11 +8,22 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "updater/ArchiveHash.h"
 #include "updater/ListText.h"
 #include "updater/ListPaths.h"
 
 namespace updater {
 namespace {
+
+constexpr size_t kTimeLimit = 20;  // decimal seconds of a 64-bit time
+
+// Empty (unsigned) or plain decimal digits.
+bool IsSeconds(const std::string& text) {
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return text.size() <= kTimeLimit;
+}
 
 bool FitsLimit(const std::string& value, size_t minimum, size_t limit) {
   return value.size() >= minimum && value.size() <= limit;
@@ -38,7 +49,8 @@ bool IsValidRecord(const FileRecord& record) {
   return FitsLimit(record.fileName, 1, kNameFieldLimit) && FitsLimit(record.filePath, 0, kNameFieldLimit) &&
          FitsLimit(record.fileCrc, 1, kCrcFieldLimit) && FitsLimit(record.compressName, 1, kNameFieldLimit) &&
          FitsLimit(record.compressPath, 0, kNameFieldLimit) && FitsLimit(record.compressCrc, 1, kCrcFieldLimit) &&
-         FitsLimit(record.command, 0, kCommandLimit) && HasSafePaths(record);
+         FitsLimit(record.command, 0, kCommandLimit) &&
+         (record.compressHash.empty() || IsHashText(record.compressHash)) && HasSafePaths(record);
 }
 
 const char* ChildText(const TiXmlElement& parent, const char* name, bool& present) {
@@ -93,6 +105,7 @@ std::optional<FileRecord> ReadRecord(const TiXmlElement& file) {
   r.zip = type == "zip";
   bool present = false;
   if (const char* command = ChildText(file, "Command", present)) r.command = command;
+  if (const char* hash = ChildText(file, "CompressHash", present)) r.compressHash = hash;
   if (!IsValidRecord(r)) return std::nullopt;
   return r;
 }
@@ -132,6 +145,7 @@ TiXmlElement* FileElement(const FileRecord& r) {
   AddTextChild(*file, "CompressCrc", r.compressCrc);
   AddNumberChild(*file, "CompressLen", r.compressLen);
   if (!r.command.empty()) AddTextChild(*file, "Command", r.command);
+  if (!r.compressHash.empty()) AddTextChild(*file, "CompressHash", r.compressHash);
   if (r.status != 0) file->SetAttribute("status", r.status);
   return file;
 }
@@ -152,7 +166,10 @@ struct UpdateListIo {
            CopyAttribute(software, "version", kVersionLimit, list.version_) &&
            CopyAttribute(software, "prog", kDirectoryLimit, list.programDir_) &&
            CopyAttribute(software, "down", kDirectoryLimit, list.downloadDir_) &&
-           CopyAttribute(software, "url", kUrlLimit, list.url_);
+           CopyAttribute(software, "url", kUrlLimit, list.url_) &&
+           CopyAttribute(software, "signed", kTimeLimit, list.signedTime_) && IsSeconds(list.signedTime_) &&
+           CopyAttribute(software, "list", kArchiveHashTextLength, list.listHash_) &&
+           (list.listHash_.empty() || IsHashText(list.listHash_));
   }
 
   static bool ReadFiles(UpdateList& list, const TiXmlElement& software) {
@@ -172,6 +189,8 @@ struct UpdateListIo {
     SetIfNotEmpty(*software, "down", list.downloadDir_);
     SetIfNotEmpty(*software, "url", list.url_);
     if (list.status_ != 0) software->SetAttribute("status", list.status_);
+    SetIfNotEmpty(*software, "signed", list.signedTime_);
+    SetIfNotEmpty(*software, "list", list.listHash_);
     for (const auto& entry : list.entries_) software->LinkEndChild(FileElement(entry->Record()));
     return software;
   }
@@ -224,6 +243,20 @@ void UpdateList::Clear() {
   programDir_.clear();
   downloadDir_.clear();
   url_.clear();
+  signedTime_.clear();
+  listHash_.clear();
+}
+
+bool UpdateList::SetSignedTime(const std::string& seconds) {
+  if (!IsSeconds(seconds)) return false;
+  signedTime_ = seconds;
+  return true;
+}
+
+bool UpdateList::SetListHash(const std::string& hash) {
+  if (!hash.empty() && !IsHashText(hash)) return false;
+  listHash_ = hash;
+  return true;
 }
 
 bool UpdateList::SetVersion(text::WStringView version) {

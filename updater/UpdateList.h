@@ -41,6 +41,14 @@ class UpdateList {
   bool SetName(text::WStringView name);
   text::WString Name() const;
   int32_t SoftwareStatus() const { return status_; }
+  // "signed" of Software: when the publisher signed the list, in seconds since 1970 (decimal);
+  // empty when unsigned. Readers that predate it ignore the attribute.
+  const std::string& SignedTime() const { return signedTime_; }
+  bool SetSignedTime(const std::string& seconds);
+  // "list" of Software, in resume logs only: the hash of the signed list archive the log was
+  // made from, so a resumed run can tell that the log belongs to the list it just verified.
+  const std::string& ListHash() const { return listHash_; }
+  bool SetListHash(const std::string& hash);
 
   // Appends an entry (the publisher builds lists this way). Null when a field breaks its limit
   // or the paths are unsafe, as Load would reject them.
@@ -66,6 +74,8 @@ class UpdateList {
   std::string programDir_;
   std::string downloadDir_;
   std::string url_;
+  std::string signedTime_;
+  std::string listHash_;
   void Append(std::unique_ptr<UpdateFileEntry> entry);
 
   Entries entries_;

@@ -4,6 +4,7 @@
 //
 // Publishes a generated program, serves it with nginx on 127.0.0.1 and times, in one run:
 //   updater   the worker's whole procedure, fresh install;
+//   signed    the same with a trusted key: the list's signature and every archive's hash checked;
 //   baseline  a shell script doing the same with the curl and unzip commands, file by file;
 //   floor     one process inflating every archive from disk to disk;
 //   check     CheckUpdate with every file current, against cksum over the same files;
@@ -23,10 +24,12 @@
 #include "tests/support/Nginx.h"
 #include "tests/support/TempDir.h"
 #include "text/CodePage.h"
+#include "tools/publisher/KeyFiles.h"
 #include "tools/publisher/Publisher.h"
 #include "tools/publisher/SingleFileZip.h"
 #include "updater/Crc32.h"
 #include "updater/LiveThread.h"
+#include "updater/TrustedKeys.h"
 #include "updater/UpdateList.h"
 
 namespace {
@@ -104,7 +107,7 @@ std::unique_ptr<updater::CLiveThread> Worker(const std::string& url, const std::
 bool InflateAll(const std::string& versionDir, const std::string& out) {
   std::vector<char> buffer(1 << 16);
   for (const auto& e : fs::recursive_directory_iterator(versionDir)) {
-    if (!e.is_regular_file()) continue;
+    if (!e.is_regular_file() || e.path().extension() == ".sig") continue;  // the list's signature is no zip
     const fs::path target = fs::path(out) / fs::relative(e.path(), versionDir);
     fs::create_directories(target.parent_path());
     unzFile zip = unzOpen64(e.path().c_str());
@@ -210,8 +213,15 @@ int main(int argc, char** argv) {
     testsupport::WriteFileBytes(source + "/" + files[i].relative, Content(files[i].size, i));
     total += files[i].size;
   }
-  publisher::PublishResult published =
-      publisher::Publish({u"Bench", u"1.0", text::FromUtf8(source), text::FromUtf8(root)});
+  // One signed release serves both runs: without a trusted key the updater ignores the signature.
+  const std::string secret = work.Join("keys/secret.key"), publicKey = work.Join("keys/UpdateKeys.pub");
+  fs::create_directories(work.Join("keys"));
+  if (publisher::MakeKeyFiles(secret, publicKey)) return std::fprintf(stderr, "keygen failed\n"), 1;
+  const updater::UpdateTrust trust = updater::ParseTrustedKeys(testsupport::ReadFileBytes(publicKey));
+  fs::create_directories(work.Join("state"));
+  publisher::PublishOptions options{u"Bench", u"1.0", text::FromUtf8(source), text::FromUtf8(root)};
+  options.secretKeyFile = text::FromUtf8(secret);
+  publisher::PublishResult published = publisher::Publish(options);
   if (!published.ok) return std::fprintf(stderr, "publish failed: %s\n", text::ToUtf8(published.message).c_str()), 1;
   testsupport::Nginx nginx(root);
   if (!nginx.Started()) return std::fprintf(stderr, "nginx failed: %s\n", nginx.ErrorText().c_str()), 1;
@@ -224,25 +234,32 @@ int main(int argc, char** argv) {
   // The machine is shared: the updater and the floor alternate, three times each, and the best
   // time of each counts.
   auto span = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
-  double updater = 1e9, floor = 1e9;
+  double updater = 1e9, floor = 1e9, signedRun = 1e9;
   Clock::time_point start;
   for (int round = 0; round < (argc > 3 ? 1 : 3); ++round) {
-    fs::remove_all(work.Join("prog"));
+    for (const bool withKey : {false, true}) {
+      fs::remove_all(work.Join("prog"));
+      CountingWindow window;
+      auto worker = Worker(url, work.Join("prog"), work.Join("down"), window);
+      if (withKey) worker->SetTrust(trust, text::FromUtf8(work.Join("state")));
+      start = Clock::now();
+      worker->Run();
+      const double took = Seconds(start);
+      if (window.last != updater::WM_UPDATE_DONE) return std::fprintf(stderr, "update failed\n"), 1;
+      std::printf("%s %.3f s: list %.3f s, compare %.3f s, download %.3f s, install %.3f s\n",
+                  withKey ? "signed " : "updater", took, span(start, window.compare),
+                  span(window.compare, window.download), span(window.download, window.install),
+                  Seconds(window.install) - (Seconds(start) - took));
+      (withKey ? signedRun : updater) = std::min(withKey ? signedRun : updater, took);
+    }
     fs::remove_all(work.Join("floor"));
-    CountingWindow window;
-    start = Clock::now();
-    Worker(url, work.Join("prog"), work.Join("down"), window)->Run();
-    const double took = Seconds(start);
-    if (window.last != updater::WM_UPDATE_DONE) return std::fprintf(stderr, "update failed\n"), 1;
-    std::printf("updater %.3f s: list %.3f s, compare %.3f s, download %.3f s, install %.3f s\n", took,
-                span(start, window.compare), span(window.compare, window.download),
-                span(window.download, window.install), Seconds(window.install) - (Seconds(start) - took));
-    updater = std::min(updater, took);
     start = Clock::now();
     if (!InflateAll(root + "/zemba/bench/10", work.Join("floor"))) return std::fprintf(stderr, "floor failed\n"), 1;
     floor = std::min(floor, Seconds(start));
   }
-  if (argc > 3) return std::printf("updater/floor    %.3f\n", updater / floor), 0;
+  if (argc > 3) {
+    return std::printf("updater/floor    %.3f\nsigned/updater   %.3f\n", updater / floor, signedRun / updater), 0;
+  }
 
   testsupport::WriteFileBytes(work.Join("baseline.sh"), BaselineScript(files, url, work.Join("baseline")));
   start = Clock::now();
@@ -268,13 +285,14 @@ int main(int argc, char** argv) {
 
 
   std::printf("load average: %s", testsupport::ReadFileBytes("/proc/loadavg").c_str());
-  std::printf("updater  %8.3f s\nbaseline %8.3f s  (curl + unzip per file)\nfloor    %8.3f s  (inflate from disk)\n",
-              updater, baseline, floor);
+  std::printf("updater  %8.3f s\nsigned   %8.3f s  (a trusted key: signature and archive hashes checked)\n"
+              "baseline %8.3f s  (curl + unzip per file)\nfloor    %8.3f s  (inflate from disk)\n",
+              updater, signedRun, baseline, floor);
   std::printf("check    %8.3f s  (list %.3f s, comparison %.3f s)\ncksum    %8.3f s\n", check, checkList,
               check - checkList, cksum);
   std::printf("updater/baseline %.3f  (target <= 0.25)\nupdater/floor    %.3f  (target <= 1.6)\n"
-              "check/cksum      %.3f  (target <= 1.1)\n",
-              updater / baseline, updater / floor, check / cksum);
+              "signed/updater   %.3f  (target <= 1.1)\ncheck/cksum      %.3f  (target <= 1.1)\n",
+              updater / baseline, updater / floor, signedRun / updater, check / cksum);
   return ManyFiles(work, root, nginx.BaseUrl());
   return 0;
 }

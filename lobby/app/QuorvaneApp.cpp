@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
+#include "lobby/update/HandOverPause.h"
 #include "lobby/update/UpdateTask.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
@@ -40,11 +42,18 @@ bool IsUsableDirectory(const text::WString& dir) {
          g_access(text::ToUtf8(dir).c_str(), R_OK | X_OK) == 0;
 }
 
-// True when a newer lobby is on the server and the updater that installs it has started.
-bool HandedOverToUpdater(const text::WString& mainPath) {
+// True when a newer lobby is on the server and the updater that installs it has started. A
+// version whose self-update recently ended without installing is skipped, and the page told.
+bool HandedOverToUpdater(const text::WString& mainPath, ClientConfig& config) {
   UpdateTask self(u"Quorvane", mainPath);
-  return self.ReadInstalledVersion() && self.CheckLatestVersion() == UpdateTask::kNewer &&
-         self.LaunchUpdater(true);
+  if (!self.ReadInstalledVersion() || self.CheckLatestVersion() != UpdateTask::kNewer) return false;
+  const auto marker = platform::ReadSelfUpdateMarker(platform::UpdaterStateDir(), mainPath);
+  if (HandOverPaused(marker, self.Version, static_cast<int64_t>(std::time(nullptr)))) {
+    config.SkippedUpdateVersion = marker->version;
+    config.SkippedUpdateResult = static_cast<int32_t>(marker->outcome);
+    return false;
+  }
+  return self.LaunchUpdater(true);
 }
 
 }  // namespace
@@ -68,7 +77,7 @@ bool HandedOverToUpdater(const text::WString& mainPath) {
   if (!lock.Acquire(platform::InstanceLockName("Quorvane", platform::kCorp))) EndProcess(0);
   ClientConfig& config = ClientConfig::Instance();
   config.LoadConfig();
-  if (HandedOverToUpdater(mainPath)) EndProcess(0);
+  if (HandedOverToUpdater(mainPath, config)) EndProcess(0);
   {
     CLobbyFrame frame(config, text::ToUtf8(mainPath));
     frame.DoModal();

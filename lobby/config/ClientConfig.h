@@ -64,6 +64,10 @@ class ClientConfig {
   uint32_t UserMac = 0;
   UserTagBytes UserTag{};
   std::vector<ServerEntry> Servers;
+  // The lobby version whose self-update did not install and was skipped at this start (empty
+  // when none), with the updater's outcome: the page learns it from "LoginServer".
+  text::WString SkippedUpdateVersion;
+  int32_t SkippedUpdateResult = 0;
 
  private:
   void ReadServers(xml::XmlDocument& doc);

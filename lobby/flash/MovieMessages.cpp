@@ -116,6 +116,12 @@ WString LoginServerMessage(const ClientConfig& config) {
   w.Number(u"SaveAccount", config.SaveAccount);
   WriteServers(w, config);
   WriteUserTag(w, config);
+  if (!config.SkippedUpdateVersion.empty()) {
+    w.BeginProperty(u"SkippedUpdate", u"object");
+    w.String(u"Version", config.SkippedUpdateVersion);
+    w.Number(u"Result", config.SkippedUpdateResult);
+    w.EndProperty();
+  }
   return w.Finish();
 }
 

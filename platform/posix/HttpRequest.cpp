@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -138,6 +139,19 @@ HttpClient::~HttpClient() {
   if (state_->curl) curl_easy_cleanup(state_->curl);
 }
 
+namespace {
+
+bool IsHttps(const std::string& url) {
+  static constexpr char kScheme[] = "https://";
+  if (url.size() < sizeof kScheme - 1) return false;
+  for (size_t i = 0; i + 1 < sizeof kScheme; ++i) {
+    if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void HttpClient::Abort() { state_->aborted = true; }
 
 HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
@@ -148,6 +162,8 @@ HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
   if (!curl || !ApplyRequestSettings(curl, limits, headers)) return HttpResult::kFailed;
   Transfer transfer{curl, &limits, &receiver, &state_->aborted};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  // What began over TLS never continues in the clear.
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, IsHttps(url) ? "https" : "http,https");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);

@@ -36,6 +36,8 @@ text::WString StagingRoot() {
 
 text::WString ConfigRoot() { return DirOrEmpty(g_get_user_config_dir()); }
 
+text::WString DataRoot() { return DirOrEmpty(g_get_user_data_dir()); }
+
 bool CreateDirectory(text::WStringView path) {
   std::string p = text::ToUtf8(path);
   if (::mkdir(p.c_str(), 0755) == 0) return true;

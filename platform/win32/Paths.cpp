@@ -47,6 +47,8 @@ text::WString StagingRoot() {
 
 text::WString ConfigRoot() { return ShellFolder(CSIDL_APPDATA); }
 
+text::WString DataRoot() { return ShellFolder(CSIDL_LOCAL_APPDATA); }
+
 bool CreateDirectory(text::WStringView path) {
   if (CreateDirectoryW(detail::Wide(path).c_str(), nullptr)) return true;
   return GetLastError() == ERROR_ALREADY_EXISTS && IsDirectory(path);

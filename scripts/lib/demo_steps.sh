@@ -35,14 +35,23 @@ publish_lobby() {
   cmake --install "$1" --prefix "$2" --strip >/dev/null || return 1
   sed -i "s#<UpdateUrl>.*</UpdateUrl>#<UpdateUrl>$NGINX_URL</UpdateUrl>#" "$2/Config.cfg"
   rm -f "$2/Quorvane.desktop"  # names its own place; each install writes its own
-  "$1/tools/publisher/zemba-publish" --name Quorvane --version "$4" --program "$2" --root "$3"
+  cp "$work/keys/UpdateKeys.pub" "$2/UpdateKeys.pub"  # the lobby carries its trusted keys
+  "$1/tools/publisher/zemba-publish" --name Quorvane --version "$4" --program "$2" --root "$3" \
+    --sign "$work/keys/secret.key"
+}
+
+# make_keys <build>: the operator's signing key pair, in the demo's work folder.
+make_keys() {
+  mkdir -p "$work/keys"
+  "$1/tools/publisher/zemba-publish" keygen --secret "$work/keys/secret.key" --public "$work/keys/UpdateKeys.pub"
 }
 
 # publish_demogame <build> <dir> <www> <version>
 publish_demogame() {
   [ -d "$2" ] || stage_demogame "$1/tools/demogame/DemoGame" "$2"
   printf '演示游戏 %s\n' "$4" > "$2/readme.txt"
-  "$1/tools/publisher/zemba-publish" --name DemoGame --version "$4" --program "$2" --root "$3"
+  "$1/tools/publisher/zemba-publish" --name DemoGame --version "$4" --program "$2" --root "$3" \
+    --sign "$work/keys/secret.key"
 }
 
 # install_old_lobby <build> <program dir>: the lobby 1.0.1, before the sample movie came.
@@ -50,6 +59,7 @@ install_old_lobby() {
   cmake --install "$1" --prefix "$2" --strip >/dev/null || return 1
   sed -i -e "s#<UpdateUrl>.*</UpdateUrl>#<UpdateUrl>$NGINX_URL</UpdateUrl>#" "$2/Config.cfg"
   sed -i -e 's#<Software version="[^"]*"#<Software version="1.0.1"#' "$2/Update.cfg"
+  cp "$work/keys/UpdateKeys.pub" "$2/UpdateKeys.pub"  # from now on only signed releases install
   rm -rf "$2/movie"
   cp -r "$root/resources/lobby/install/placeholder-movie" "$2/movie"
   # Built from the same sources as 1.0.2; a few bytes after the program (which it never reads)

@@ -88,4 +88,33 @@ lobby=$!
 pids+=("$lobby")
 check "a lobby whose updater cannot start shows its window instead" wait_window QuorvaneTest 30
 kill "$lobby" 2>/dev/null
+for _ in $(seq 50); do kill -0 "$lobby" 2>/dev/null || break; sleep 0.1; done
+
+# A newer lobby is announced but its files are missing: the real updater fails, starts the
+# lobby all the same and leaves its marker, and the lobby shows its window instead of handing
+# over again. Every run of the updater is counted.
+cat >"$prog/Vendrel" <<SCRIPT
+#!/bin/sh
+echo run >> "$work/vendrel.runs"
+exec "$prog/Vendrel.real" "\$@"
+SCRIPT
+chmod 755 "$prog/Vendrel"
+"$prog/Quorvane" 2>"$work/selfupdate.err" &
+pids+=("$!")
+if ! check "after a failed self-update the lobby's window shows" wait_window QuorvaneTest 40; then
+  sed 's/^/#   /' "$work/selfupdate.err"
+fi
+sleep 3
+check "the updater ran once (got $(wc -l <"$work/vendrel.runs" 2>/dev/null))" test "$(wc -l <"$work/vendrel.runs")" = 1
+marker=$(ls "$work/data/Zemba/Vendrel/"selfupdate-*.txt 2>/dev/null | head -1)
+check "the updater left its marker for 9.9.9 with the outcome failed" \
+  bash -c "grep -qx 'version=9.9.9' '$marker' && grep -qx 'outcome=1' '$marker'"
+check "the window is still there" test -n "$(window_id QuorvaneTest)"
+pkill -f "^$prog/Quorvane" 2>/dev/null
+for _ in $(seq 50); do [ -z "$(window_id QuorvaneTest)" ] && break; sleep 0.1; done
+# The player starts the lobby again within the pause: the window, and no updater.
+"$prog/Quorvane" 2>/dev/null &
+pids+=("$!")
+check "a second launch within the pause shows the window" wait_window QuorvaneTest 30
+check "without starting the updater again" test "$(wc -l <"$work/vendrel.runs")" = 1
 finish

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -13,6 +14,9 @@
 #include "updater/Crc32.h"
 #include "updater/FileChecker.h"
 #include "updater/ListPaths.h"
+#include "updater/ArchiveHash.h"
+#include "updater/ReleaseAuthentication.h"
+#include "updater/TrustedKeys.h"
 #include "updater/UpdateList.h"
 
 namespace fs = std::filesystem;
@@ -77,9 +81,12 @@ class PublisherTest : public ::testing::Test {
   }
 
   // Unpacks the published list the way the updater does and loads it.
-  bool LoadPublishedList(updater::UpdateList& list) {
+  bool LoadPublishedList(updater::UpdateList& list) { return LoadPublishedListFrom(VersionDir() + "/UpdateList.xml.102", list); }
+  bool LoadPublishedListFrom(const std::string& archive, updater::UpdateList& list) {
     std::string zipped = dir_.Join("UpdateList.xml.zip");
-    fs::copy_file(VersionDir() + "/UpdateList.xml.102", zipped, fs::copy_options::overwrite_existing);
+    std::error_code ec;
+    fs::remove(zipped, ec);  // mingw's copy_file does not overwrite
+    fs::copy_file(archive, zipped);
     updater::FileChecker checker;
     return checker.MeasureFile(text::FromUtf8(zipped)) && checker.UnpackMeasured() &&
            list.Load(text::FromUtf8(dir_.Join("UpdateList.xml")));
@@ -194,13 +201,26 @@ TEST_F(PublisherTest, ExecutableStaysExecutableAfterUnpacking) {
   EXPECT_EQ(st.st_mode & 0777, 0755u);
 }
 
+// Only the list differs, by the time it binds as its signing time.
 TEST_F(PublisherTest, PublishingTheSameInputTwiceGivesTheSameBytes) {
   ASSERT_EQ(Publish("first").exitCode, 0);
   ASSERT_TRUE(fs::remove(Program("Update.cfg")));  // written again, later, by the second run
   ASSERT_EQ(Publish("second").exitCode, 0);
   std::map<std::string, std::string> first = Tree(dir_.Join("first"));
+  std::map<std::string, std::string> second = Tree(dir_.Join("second"));
   EXPECT_EQ(first.size(), 7u);
-  EXPECT_EQ(first, Tree(dir_.Join("second")));
+  const std::string list = "zemba/game/102/UpdateList.xml.102";
+  std::vector<std::vector<updater::FileRecord>> records;
+  for (const char* root : {"first", "second"}) {
+    updater::UpdateList loaded;
+    ASSERT_TRUE(LoadPublishedListFrom(dir_.Join(root) + "/" + list, loaded));
+    records.emplace_back();
+    for (updater::UpdateFileEntry* e = loaded.First(); e; e = loaded.Next()) records.back().push_back(e->Record());
+  }
+  EXPECT_EQ(records[0], records[1]);
+  first.erase(list);
+  second.erase(list);
+  EXPECT_EQ(first, second);
 }
 
 TEST_F(PublisherTest, FileNameOutsideCodePage936IsRefusedBeforeAnythingIsWritten) {
@@ -258,3 +278,102 @@ TEST_F(PublisherTest, MissingArgumentsAreAUsageError) {
   EXPECT_EQ(RunPublisher({"--bogus", "x"}, dir_.Path()).exitCode, 2);
 }
 
+
+// --- keys and signed releases ----------------------------------------------------------------------
+
+namespace {
+
+class SigningPublisherTest : public PublisherTest {
+ protected:
+  std::string Secret() const { return dir_.Join("keys/secret.key"); }
+  std::string Public() const { return dir_.Join("keys/UpdateKeys.pub"); }
+  RunResult Keygen() {
+    fs::create_directories(dir_.Join("keys"));
+    return RunPublisher({"keygen", "--secret", Secret(), "--public", Public()}, dir_.Path());
+  }
+  RunResult PublishSigned(const std::string& secret) {
+    return RunPublisher({"--name", "Game", "--version", "1.0.2", "--program", dir_.Join("prog"), "--root",
+                         dir_.Join("srv"), "--sign", secret},
+                        dir_.Path());
+  }
+};
+
+}  // namespace
+
+TEST_F(SigningPublisherTest, KeygenMakesAPrivateSecretAndAPublicKeyFileTheUpdaterTrusts) {
+  RunResult run = Keygen();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+#if !defined(_WIN32)  // Windows keeps no permission bits beyond read-only
+  struct stat st {};
+  ASSERT_EQ(stat(Secret().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+#endif
+  const updater::UpdateTrust trust = updater::ParseTrustedKeys(ReadFileBytes(Public()));
+  ASSERT_EQ(trust.mode, updater::UpdateTrust::Mode::kKeys);
+  EXPECT_EQ(trust.keys.size(), 1u);
+  EXPECT_TRUE(trust.keys[0].programs.empty());
+}
+
+TEST_F(SigningPublisherTest, KeygenNeverOverwritesAKey) {
+  ASSERT_EQ(Keygen().exitCode, 0);
+  const std::string secret = ReadFileBytes(Secret());
+  const std::string pub = ReadFileBytes(Public());
+  RunResult again = Keygen();
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("will not overwrite"), std::string::npos) << again.err;
+  EXPECT_EQ(ReadFileBytes(Secret()), secret);
+  EXPECT_EQ(ReadFileBytes(Public()), pub);
+}
+
+TEST_F(SigningPublisherTest, SignatureBesideTheListVerifiesOverTheArchiveBytes) {
+  ASSERT_EQ(Keygen().exitCode, 0);
+  RunResult run = PublishSigned(Secret());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string archive = ReadFileBytes(VersionDir() + "/UpdateList.xml.102");
+  const std::string signature = ReadFileBytes(VersionDir() + "/UpdateList.xml.102.sig");
+  const updater::UpdateTrust trust = updater::ParseTrustedKeys(ReadFileBytes(Public()));
+  std::string why;
+  EXPECT_TRUE(updater::SignedByTrustedKey(trust, archive, signature, u"Game", why)) << why;
+  EXPECT_FALSE(updater::SignedByTrustedKey(trust, archive + " ", signature, u"Game", why));
+}
+
+TEST_F(SigningPublisherTest, SignedListBindsNameVersionTimeAndEveryArchiveHash) {
+  ASSERT_EQ(Keygen().exitCode, 0);
+  const int64_t before = static_cast<int64_t>(std::time(nullptr));
+  ASSERT_EQ(PublishSigned(Secret()).exitCode, 0);
+  updater::UpdateList list;
+  ASSERT_TRUE(LoadPublishedList(list));
+  EXPECT_EQ(list.Name(), u"Game");
+  EXPECT_EQ(list.Version(), u"1.0.2");
+  EXPECT_GE(std::stoll(list.SignedTime()), before);
+  ASSERT_EQ(list.Count(), 5u);
+  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
+    const std::string dir = text::ToUtf8(updater::LocalRelativePath(e->FilePath()));
+    const std::string archive = VersionDir() + "/" + (dir.empty() ? "" : dir + "/") + text::ToUtf8(e->FileName()) + ".102";
+    EXPECT_EQ(e->CompressHash(), updater::HashText(ReadFileBytes(archive))) << archive;
+  }
+}
+
+TEST_F(SigningPublisherTest, UnreadableSecretPublishesNothing) {
+  WriteFileBytes(Secret(), "not a key\n");
+  RunResult run = PublishSigned(Secret());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_FALSE(fs::exists(VersionDir()));
+}
+
+TEST_F(SigningPublisherTest, ShippedKeyFileWithoutAKeyForTheProgramIsRefused) {
+  ASSERT_EQ(Keygen().exitCode, 0);
+  WriteFileBytes(Program("UpdateKeys.pub"), ReadFileBytes(Public()).substr(0, 44) + " Other\n");
+  RunResult run = PublishSigned(Secret());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("UpdateKeys.pub"), std::string::npos) << run.err;
+  WriteFileBytes(Program("UpdateKeys.pub"), ReadFileBytes(Public()));
+  EXPECT_EQ(PublishSigned(Secret()).exitCode, 0);
+}
+
+TEST_F(SigningPublisherTest, UnsignedRepublicationDropsAStaleSignature) {
+  ASSERT_EQ(Keygen().exitCode, 0);
+  ASSERT_EQ(PublishSigned(Secret()).exitCode, 0);
+  ASSERT_EQ(Publish().exitCode, 0);
+  EXPECT_FALSE(fs::exists(VersionDir() + "/UpdateList.xml.102.sig"));
+}

@@ -55,6 +55,10 @@ class RecordingWindow : public updater::IProgressWindow {
     std::lock_guard<std::mutex> lock(mutex_);
     return seen_;
   }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    seen_.clear();
+  }
   std::vector<Seen> Only(uint32_t id) const {
     std::vector<Seen> out;
     for (const Seen& s : Messages()) if (s.id == id) out.push_back(s);

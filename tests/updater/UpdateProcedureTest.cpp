@@ -79,15 +79,16 @@ TEST_F(Procedure, UpdateFetchesOnlyChangedAndNewFiles) {
   EXPECT_EQ(Installed("d/added.txt"), "added");
 }
 
-TEST_F(Procedure, EverythingCurrentFailsWithoutLogOrRestart) {
+TEST_F(Procedure, EverythingCurrentEndsWithNothingToDoWithoutLogOrRestart) {
   WriteFileBytes(install.prog + "/a.txt", "alpha");
   PublishAndServe("102", {{"", "a.txt", "alpha"}});
   auto worker = Worker();
   worker->SetRestart(true);
   worker->Run();
+  const Seen nothingToDo{updater::WM_UPDATE_FAILED, static_cast<uint32_t>(platform::UpdaterExit::kNothingToDo), 0, false, {}};
   EXPECT_EQ(install.window.Messages(),
             (std::vector<Seen>{Step(0, u"正在检查新的版本..."), Step(1, u"正在下载更新列表..."),
-                               Step(2, u"正在准备更新包..."), Failed()}));
+                               Step(2, u"正在准备更新包..."), nothingToDo}));
   EXPECT_FALSE(fs::exists(install.down + "/UpdateLog.xml"));
   EXPECT_TRUE(install.debugLines.empty()) << "no restart line";
 }
@@ -149,13 +150,13 @@ TEST_F(Procedure, StalledArchiveFailsWithinTheStallTimeOut) {
 
 TEST_F(Procedure, WrongArchiveCrcIsReportedForEachAttempt) {
   Published p = PublishAndServe("102", {{"", "a.txt", "alpha"}});
-  server.Set("/game/102/a.txt.102", HttpResponse::Ok(Publish("/x", "102", {{"", "a.txt", "alphx"}}).bodies["/x/102/a.txt.102"]));
+  const std::string bad = Publish("/x", "102", {{"", "a.txt", "alphx"}}).bodies["/x/102/a.txt.102"];
+  server.Set("/game/102/a.txt.102", HttpResponse::Ok(bad));
   Worker()->Run();
   ASSERT_EQ(install.debugLines.size(), 3u);
   const std::string archive = install.down + "/a.txt.zip";
   const FileRecord& r = p.records[0];
   // The size pair is measured(expected), the CRC pair expected(measured).
-  const std::string bad = ReadFileBytes(archive);
   EXPECT_EQ(text::ToUtf8(install.debugLines[0]),
             "CompressFile:" + archive + " Size:" + std::to_string(bad.size()) + "(" + std::to_string(r.compressLen) +
                 ") CRC:" + r.compressCrc + "(" + CrcOf(bad) + ") Decompress Failed!");

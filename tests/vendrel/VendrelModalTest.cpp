@@ -7,6 +7,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/UpdaterContract.h"
+#include "updater/LiveThread.h"
 #include "updater/app/gtk/VendrelDlg.h"
 
 namespace {
@@ -62,6 +64,42 @@ TEST_F(VendrelModalTest, FailedFromTheWorkerEndsTheRunWithCancelAtItsLastStep) {
   EXPECT_EQ(dlg.DoModal(), CVendrelDlg::kCancel);
   worker.join();
   EXPECT_EQ(dlg.Step(), 9u);
+}
+
+// A refused release leaves its status line up: the loop goes on (a later message is still
+// handled) until the hold ends, and the exit code says refused.
+TEST_F(VendrelModalTest, RefusedReleaseKeepsItsStatusLineUpThenExitsWithRefused) {
+  CVendrelDlg dlg;
+  dlg.OnStart([&dlg] {
+    updater::ProgressMessage line = Message(updater::WM_UPDATE_STEP, 2);
+    line.text = std::make_unique<text::WString>(updater::kRefusedText);
+    dlg.Post(std::move(line));
+    dlg.Post(Message(updater::WM_UPDATE_FAILED, static_cast<uint32_t>(platform::UpdaterExit::kRefused)));
+    // A message that arrives a moment later is handled only while the window stays.
+    g_timeout_add(100, [](gpointer data) -> gboolean {
+      updater::ProgressMessage later = Message(updater::WM_UPDATE_BYTES, 5);
+      later.lParam = 10;
+      static_cast<CVendrelDlg*>(data)->Post(std::move(later));
+      return G_SOURCE_REMOVE;
+    }, &dlg);
+    return true;
+  });
+  EXPECT_EQ(dlg.DoModal(), CVendrelDlg::kCancel);
+  EXPECT_EQ(dlg.StatusText(), updater::kRefusedText);
+  EXPECT_EQ(dlg.ByteText(), u"5 Byte/ 10 Byte");
+  EXPECT_EQ(dlg.ExitCode(), static_cast<int>(platform::UpdaterExit::kRefused));
+}
+
+TEST_F(VendrelModalTest, OutcomeOfTheFailureMessageIsTheExitCode) {
+  for (platform::UpdaterExit outcome : {platform::UpdaterExit::kFailed, platform::UpdaterExit::kNothingToDo}) {
+    CVendrelDlg dlg;
+    dlg.OnStart([&dlg, outcome] {
+      dlg.Post(Message(updater::WM_UPDATE_FAILED, outcome == platform::UpdaterExit::kFailed ? 0 : static_cast<uint32_t>(outcome)));
+      return true;
+    });
+    dlg.DoModal();
+    EXPECT_EQ(dlg.ExitCode(), static_cast<int>(outcome));
+  }
 }
 
 // Enter and Escape still close the window mid-update, but only a finished update exits with 0.

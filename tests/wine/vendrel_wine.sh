@@ -8,10 +8,12 @@
 #   3. updates to 1.0.3 while the program's executable is held open (as a running program holds
 #      it) and so is a document listed after the version record: the update fails, the held
 #      files and the version record stay 1.0.2 and no temporary is left; once the files are let
-#      go, a new run installs 1.0.3.
+#      go, a new run installs 1.0.3;
+#   4. refuses a 1.0.4 whose archive was rewritten on the server (exit code 3).
+# Every release is signed, and Vendrel.exe trusts the key from UpdateKeys.pub beside itself.
 # Usage: vendrel_wine.sh <Vendrel.exe> <zemba-publish.exe> <HoldOpen.exe> <output dir>
 set -uo pipefail
-vendrel=$1 publish=$2 holdopen=$3 out=$4
+vendrel_built=$1 publish=$2 holdopen=$3 out=$4
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/scripts/lib/update_server.sh"
 
@@ -29,6 +31,10 @@ wine_run=wine
 rm -rf "$out" && mkdir -p "$out"
 work=$out/work
 mkdir -p "$work"
+# The lobby's folder: Vendrel.exe with the trusted keys beside it, made by the Windows publisher.
+mkdir -p "$work/lobby" "$work/keys"
+cp "$vendrel_built" "$work/lobby/Vendrel.exe"
+vendrel=$work/lobby/Vendrel.exe
 # A user folder whose name the ANSI code page cannot write (Korean beside Chinese, and a space),
 # as a download directory below a user's documents may have.
 install="$work/用户 한글/install" down="$work/用户 한글/down"
@@ -68,7 +74,7 @@ release() {
   head -c 120000 /dev/urandom > "$dir/关卡/第一关.map"
   printf 'unchanged\r\n' > "$dir/data/same.txt"
   "$wine_run" "$publish" --name Game --version "$v" --program "$(winpath "$dir")" \
-    --root "$(winpath "$work/www")" >"$work/publish-$v.txt" 2>&1
+    --root "$(winpath "$work/www")" --sign "$(winpath "$work/keys/secret.key")" >"$work/publish-$v.txt" 2>&1
 }
 
 # update <log name> [extra wine-run arguments]: runs Vendrel.exe in the background.
@@ -97,8 +103,12 @@ no_temporaries() {
 }
 version_record() { grep -ao '<Software version="[^"]*"' "$install/Game/Update.cfg" | cut -d'"' -f2; }
 
-for v in 1.0.1 1.0.2 1.0.3; do
+"$wine_run" "$publish" keygen --secret "$(winpath "$work/keys/secret.key")" \
+  --public "$(winpath "$work/lobby/UpdateKeys.pub")" >"$work/keygen.txt" 2>&1
+check "the Windows publisher makes a key pair beside Vendrel.exe" test -s "$work/lobby/UpdateKeys.pub"
+for v in 1.0.1 1.0.2 1.0.3 1.0.4; do
   release "$v"
+  check "the release $v is signed" test -s "$work/www/zemba/game/${v//./}/UpdateList.xml.${v//./}.sig"
   check "the Windows publisher publishes $v" test -f "$work/www/zemba/game/${v//./}/UpdateList.xml.${v//./}"
 done
 mkdir -p "$install"
@@ -175,4 +185,12 @@ start_update 1.0.3
 wait_update
 check "once let go, Vendrel.exe installs 1.0.3 (code $?)" test $? = 0
 check "the installed tree equals 1.0.3" diff -r "$work/release-1.0.3/Game" "$install/Game"
+
+echo "== 1.0.4 with an archive rewritten on the server"
+cp "$work/www/zemba/game/103/data/part1.pak.103" "$work/www/zemba/game/104/data/part1.pak.104"
+start_update 1.0.4
+wait_update
+rc=$?
+check "Vendrel.exe refuses the release (code $rc)" test "$rc" = 3
+check "the installed tree is still 1.0.3" diff -r "$work/release-1.0.3/Game" "$install/Game"
 finish

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/publisher/KeyFiles.h"
+
 namespace publisher {
 namespace {
 
@@ -12,6 +14,7 @@ text::WString* Field(PublishOptions& options, const char* flag) {
   if (std::strcmp(flag, "--program") == 0) return &options.programDir;
   if (std::strcmp(flag, "--root") == 0) return &options.serverRoot;
   if (std::strcmp(flag, "--corp") == 0) return &options.corp;
+  if (std::strcmp(flag, "--sign") == 0) return &options.secretKeyFile;
   return nullptr;
 }
 
@@ -37,7 +40,29 @@ bool ParsePublishCommandLine(int argc, const char* const* argv, PublishOptions& 
   return true;
 }
 
+// "keygen --secret FILE --public FILE".
+int RunKeygen(int argc, const char* const* argv) {
+  std::string secret, pub;
+  for (int i = 2; i < argc; i += 2) {
+    std::string* field = std::strcmp(argv[i], "--secret") == 0   ? &secret
+                         : std::strcmp(argv[i], "--public") == 0 ? &pub
+                                                                 : nullptr;
+    if (!field || i + 1 >= argc) {
+      std::fprintf(stderr, "zemba-publish: keygen: bad argument %s\n%s", argv[i], kUsage);
+      return 2;
+    }
+    *field = argv[i + 1];
+  }
+  if (std::optional<text::WString> problem = MakeKeyFiles(secret, pub)) {
+    std::fprintf(stderr, "zemba-publish: %s\n", text::ToUtf8(*problem).c_str());
+    return secret.empty() || pub.empty() ? 2 : 1;
+  }
+  std::printf("made a key pair: secret key in %s, public key in %s\n", secret.c_str(), pub.c_str());
+  return 0;
+}
+
 int RunPublisher(int argc, const char* const* argv) {
+  if (argc > 1 && std::strcmp(argv[1], "keygen") == 0) return RunKeygen(argc, argv);
   PublishOptions options;
   std::string error;
   if (!ParsePublishCommandLine(argc, argv, options, error)) {

@@ -57,9 +57,12 @@ size_t FirstAltered(updater::UpdateList& loaded, const std::vector<ListedFile>& 
 }  // namespace
 
 std::optional<text::WString> BuildListDocument(text::WStringView name, text::WStringView version,
+                                               const std::string& signedTime,
                                                const std::vector<ListedFile>& files, std::string& document) {
   updater::UpdateList list;
-  if (!list.SetName(name) || !list.SetVersion(version)) return u"program name or version does not fit the list";
+  if (!list.SetName(name) || !list.SetVersion(version) || !list.SetSignedTime(signedTime)) {
+    return u"program name or version does not fit the list";
+  }
   for (const ListedFile& file : files) {
     if (!list.Add(file.record)) return u"file \"" + file.shownName + u"\" cannot be carried by the update list";
   }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,10 +16,13 @@
 #include "platform/FileSystem.h"
 #include "platform/UpdaterNames.h"
 #include "text/CodePage.h"
+#include "tools/publisher/KeyFiles.h"
 #include "tools/publisher/ProgramFiles.h"
 #include "tools/publisher/PublishedList.h"
 #include "tools/publisher/SingleFileZip.h"
+#include "updater/ArchiveHash.h"
 #include "updater/Crc32.h"
+#include "updater/TrustedKeys.h"
 #include "updater/ListPaths.h"
 #include "updater/UpdateList.h"
 
@@ -132,7 +136,8 @@ std::optional<text::WString> PlanFile(const ProgramFile& file, const text::WStri
 // lists and logs at the top of its download directory: a file (or folder) under any of those
 // names would share a local name with another file.
 std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& files) {
-  const std::set<text::WString> own = {u"UpdateLog.xml", u"UpdateLogError.xml", u"UpdateList.xml.zip"};
+  const std::set<text::WString> own = {u"UpdateLog.xml", u"UpdateLogError.xml", u"UpdateList.xml.zip",
+                                       u"UpdateList.xml.sig"};
   std::set<text::WString> taken;  // every file and folder, by its path below the program directory
   for (const ProgramFile& f : files) {
     taken.insert(ShownName(f));
@@ -193,6 +198,7 @@ bool PackArchive(const fs::path& archive, const ZipItemSource& item, updater::Fi
   if (!zipped || zipped->size() > size_t(INT32_MAX) || !ReplaceFile(archive, *zipped)) return false;
   record.compressLen = int32_t(zipped->size());
   record.compressCrc = text::ToUtf8(updater::CrcText(updater::Crc32(zipped->data(), zipped->size())));
+  record.compressHash = updater::HashText(*zipped);
   return true;
 }
 
@@ -223,14 +229,46 @@ std::vector<ListedFile> Listed(const std::vector<PlannedFile>& files) {
   return listed;
 }
 
-std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions& options,
+// The detached signature of the list archive's bytes, beside it.
+std::optional<text::WString> SignList(const fs::path& archive, const updater::SecretKey& key) {
+  std::optional<std::string> bytes = ReadWholeFile(Utf8(archive));
+  if (!bytes) return u"cannot read " + text::FromUtf8(Utf8(archive));
+  const updater::SignatureBytes signature = updater::SignDetached(*bytes, key);
+  fs::path sig = archive;
+  sig += ".sig";
+  if (!ReplaceFile(sig, updater::Base64(signature.data(), signature.size()) + "\n")) {
+    return u"cannot write " + text::FromUtf8(Utf8(sig));
+  }
+  return std::nullopt;
+}
+
+std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions& options, const std::string& signedTime,
+                                       const std::optional<updater::SecretKey>& key,
                                        const std::vector<PlannedFile>& files) {
   std::string document;
-  if (auto problem = BuildListDocument(options.name, options.version, Listed(files), document)) return problem;
+  if (auto problem = BuildListDocument(options.name, options.version, signedTime, Listed(files), document)) return problem;
   fs::path archive = paths.version / text::ToUtf8(text::WString(kListName) + u"." + paths.key);
   updater::FileRecord unused;
   ZipItemSource item{text::ToUtf8(kListName), std::move(document), kGeneratedFileTime, 0644};
   if (!PackArchive(archive, item, unused)) return u"cannot write " + text::FromUtf8(Utf8(archive));
+  if (key) return SignList(archive, *key);
+  // An unsigned release must not keep the signature of an earlier publication of the version.
+  std::error_code ec;
+  fs::path sig = archive;
+  sig += ".sig";
+  fs::remove(sig, ec);
+  return std::nullopt;
+}
+
+// A key file shipped with the program must leave a key that may sign it, or the release would
+// lock out every later one (the updater refuses such a release).
+std::optional<text::WString> CheckShippedKeys(const Paths& paths, const PublishOptions& options) {
+  const fs::path keys = paths.program / updater::kKeyFileName;
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(keys, ec))) return std::nullopt;
+  if (!updater::CanSignFor(updater::LoadTrustedKeys(Utf8(keys)), options.name)) {
+    return u"the program's UpdateKeys.pub holds no key that may sign " + options.name;
+  }
   return std::nullopt;
 }
 
@@ -245,10 +283,21 @@ PublishResult Publish(const PublishOptions& options) {
   paths.product = Local(options.serverRoot) / Local(text::AsciiLower(options.corp)) / Local(text::AsciiLower(options.name));
   paths.version = paths.product / Local(paths.key);
 
+  std::optional<updater::SecretKey> key;
+  if (!options.secretKeyFile.empty()) {
+    text::WString error;
+    key = ReadSecretKey(text::ToUtf8(options.secretKeyFile), error);
+    if (!key) return Failure(error);
+  }
+  const std::string signedTime =
+      std::to_string(options.signingTime > 0 ? options.signingTime : static_cast<int64_t>(std::time(nullptr)));
+  if (std::optional<text::WString> problem = CheckShippedKeys(paths, options)) return Failure(*problem);
   std::vector<PlannedFile> files;
   if (std::optional<text::WString> problem = PlanFiles(paths, files)) return Failure(*problem);
   std::string listCheck;
-  if (auto problem = BuildListDocument(options.name, options.version, Listed(files), listCheck)) return Failure(*problem);
+  if (auto problem = BuildListDocument(options.name, options.version, signedTime, Listed(files), listCheck)) {
+    return Failure(*problem);
+  }
   std::string document = SoftwareDocument(name, version);
   if (document.size() > kVersionFileLimit) return Failure(u"the version file would exceed 1024 bytes");
   if (!WriteConfigIfChanged(paths.program, document)) return Failure(u"cannot write Update.cfg into the program directory");
@@ -259,7 +308,7 @@ PublishResult Publish(const PublishOptions& options) {
   for (PlannedFile& file : files) {
     if (std::optional<text::WString> problem = PackFile(paths, file, result)) return Failure(*problem);
   }
-  if (std::optional<text::WString> problem = WriteList(paths, options, files)) return Failure(*problem);
+  if (std::optional<text::WString> problem = WriteList(paths, options, signedTime, key, files)) return Failure(*problem);
   // Last: the lobby learns of the version only once every archive is in place.
   if (!ReplaceFile(paths.product / "UpdateVersion.xml", document)) return Failure(u"cannot write UpdateVersion.xml");
 
@@ -268,7 +317,8 @@ PublishResult Publish(const PublishOptions& options) {
   result.versionDir = text::FromUtf8(Utf8(paths.version));
   result.message = u"published " + options.name + u" " + options.version + u": " + text::FormatUInt(result.files) +
                    u" files, " + text::FromUtf8(std::to_string(result.fileBytes)) + u" bytes (" +
-                   text::FromUtf8(std::to_string(result.archiveBytes)) + u" zipped) in " + result.versionDir;
+                   text::FromUtf8(std::to_string(result.archiveBytes)) + u" zipped) in " + result.versionDir +
+                   (key ? u", signed" : u", not signed");
   return result;
 }
 

@@ -1,6 +1,7 @@
 // Turns a program directory into the update server's tree for one version:
 //   <root>/<corp>/<name>/UpdateVersion.xml               what the lobby asks for
 //   <root>/<corp>/<name>/<key>/UpdateList.xml.<key>     the zipped file list
+//   <root>/<corp>/<name>/<key>/UpdateList.xml.<key>.sig its signature (signed releases)
 //   <root>/<corp>/<name>/<key>/<path>/<file>.<key>      one zip per file
 // where <corp> and <name> are lower case and <key> is the version without its dots.
 #pragma once
@@ -17,6 +18,8 @@ struct PublishOptions {
   text::WString programDir;  // the files to publish; receives the program's Update.cfg
   text::WString serverRoot;  // the directory the update server serves
   text::WString corp = u"Zemba";
+  text::WString secretKeyFile = u"";  // signs the release when given
+  int64_t signingTime = 0;      // seconds since 1970 written into the list; 0: now
 };
 
 struct PublishResult {

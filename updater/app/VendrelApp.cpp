@@ -3,8 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <ctime>
+
 #include "platform/DebugLog.h"
 #include "platform/InstanceLock.h"
+#include "platform/LaunchDetached.h"
+#include "platform/Paths.h"
+#include "platform/SelfUpdateMarker.h"
+#include "platform/UpdaterContract.h"
 #include "platform/UpdaterNames.h"
 #include "updater/CommandLine.h"
 #include "updater/LiveThread.h"
@@ -23,23 +29,45 @@ updater::CLiveThread* g_worker = nullptr;
   std::_Exit(code);
 }
 
+constexpr int kNotRun = static_cast<int>(platform::UpdaterExit::kNotRun);
+
+// A self-update that did not install must not keep the player out: the program it was to
+// restart starts anyway, and the marker tells it not to hand over for this version for a while.
+void AfterSelfUpdate(const updater::UpdaterOptions& options, int code) {
+  const text::WString stateDir = platform::UpdaterStateDir();
+  if (code == static_cast<int>(platform::UpdaterExit::kInstalled)) {
+    platform::RemoveSelfUpdateMarker(stateDir, options.programDir);
+    return;
+  }
+  platform::SelfUpdateMarker marker{options.programDir, options.version, static_cast<int64_t>(std::time(nullptr)),
+                                    static_cast<platform::UpdaterExit>(code)};
+  if (!platform::WriteSelfUpdateMarker(stateDir, marker)) platform::DebugLine(u"Vendrel: cannot write the self-update marker");
+  const std::string target =
+      text::ToUtf8(options.programDir + u"/" + options.programName + text::FromUtf8(platform::kExeSuffix));
+  platform::DebugLine(u"Vendrel ShellExecute!");
+  platform::DebugLine(text::FromUtf8(target));
+  platform::LaunchDetached(target, {target});
+}
+
 }  // namespace
 
 int RunVendrel(text::WStringView rawLine, int argc, char** argv) {
   platform::DebugLine(rawLine);
   platform::InstanceLock lock;
-  if (!lock.Acquire(platform::UpdaterLockName())) return 0;
+  if (!lock.Acquire(platform::UpdaterLockName())) return kNotRun;
   updater::UpdaterOptions options;
-  if (!updater::ParseUpdaterArguments(argc, argv, options)) return 0;
+  if (!updater::ParseUpdaterArguments(argc, argv, options)) return kNotRun;
   g_worker = updater::CreateWorker(options).release();
   if (!OpenDisplay()) {
     platform::DebugLine(u"Vendrel: no display to show the progress window on");
-    return 1;
+    return kNotRun;
   }
   CVendrelDlg dlg;
   dlg.OnStart([&dlg, &options] { return updater::StartWorker(*g_worker, &dlg, options.restart); });
   dlg.DoModal();
-  EndProcess(dlg.ExitCode());
+  const int code = dlg.ExitCode();
+  if (options.restart) AfterSelfUpdate(options, code);
+  EndProcess(code);
 }
 
 }  // namespace vendrel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "updater/app/VendrelLayout.h"
+
 namespace vendrel {
 
 text::WString ByteLine(uint32_t received, uint32_t expected) {
@@ -21,7 +23,14 @@ void VendrelDlgBase::Handle(const updater::ProgressMessage& message) {
       Changed();
       break;
     case updater::WM_UPDATE_FAILED:
-      EndDialog(kCancel);
+      if (message.wParam != 0) ended_ = static_cast<platform::UpdaterExit>(message.wParam);
+      if (ended_ == platform::UpdaterExit::kRefused && result_ == kNone) {
+        // The status line says why nothing was installed; leave it up long enough to be read.
+        result_ = kCancel;
+        QuitAfterHold(layout::kRefusedHoldMs);
+      } else {
+        EndDialog(kCancel);
+      }
       break;
     case updater::WM_UPDATE_DONE:
       completed_ = true;
@@ -30,7 +39,7 @@ void VendrelDlgBase::Handle(const updater::ProgressMessage& message) {
       if (result_ == kNone) {
         result_ = kOk;
         // Let the complete bar be seen before the window goes.
-        QuitAfterHold();
+        QuitAfterHold(layout::kDoneHoldMs);
       }
       break;
     default:

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/UpdaterContract.h"
 #include "text/Text.h"
 #include "updater/Messages.h"
 
@@ -43,9 +44,10 @@ class VendrelDlgBase : public updater::IProgressWindow {
   const text::WString& StatusText() const { return status_; }
   const text::WString& ByteText() const { return bytes_; }
   Result EndResult() const { return result_; }
-  // The process's exit code: 0 only when the worker reported the update done; a window closed
-  // before that (Enter or Escape mid-update, a failure) gives 1.
-  int ExitCode() const { return completed_ ? 0 : 1; }
+  // The process's exit code: installed only when the worker reported the update done; else the
+  // outcome the worker's failure message carried (nothing to do, refused), and failed for a
+  // window closed before the end (Enter or Escape mid-update).
+  int ExitCode() const { return static_cast<int>(completed_ ? platform::UpdaterExit::kInstalled : ended_); }
 
  protected:
   ~VendrelDlgBase() override = default;
@@ -56,8 +58,8 @@ class VendrelDlgBase : public updater::IProgressWindow {
   virtual void DisposeWindow() = 0;
   // Ends the running loop; nothing when none runs.
   virtual void QuitModalLoop() = 0;
-  // Ends the running loop after the done hold; nothing when none runs.
-  virtual void QuitAfterHold() = 0;
+  // Ends the running loop after a hold of `ms`; nothing when none runs.
+  virtual void QuitAfterHold(unsigned ms) = 0;
   // The step or a text changed: the labels take the new texts and the window repaints.
   virtual void Changed() = 0;
 
@@ -67,6 +69,7 @@ class VendrelDlgBase : public updater::IProgressWindow {
   text::WString bytes_;
   Result result_ = kNone;
   bool completed_ = false;  // WM_UPDATE_DONE arrived
+  platform::UpdaterExit ended_ = platform::UpdaterExit::kFailed;
   std::function<bool()> start_;
 };
 

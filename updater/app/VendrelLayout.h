@@ -36,6 +36,8 @@ inline constexpr uint32_t kTextColour = 0xFFFFFF78;  // ARGB
 
 // How long the finished bar stays visible before the window closes by itself.
 inline constexpr unsigned kDoneHoldMs = 400;
+// A refused release: long enough to read the status line that says so.
+inline constexpr unsigned kRefusedHoldMs = 3000;
 
 inline constexpr int SegmentX(unsigned index) {
   return kFirstSegmentX + kSegmentWidth * static_cast<int>(index);

@@ -39,7 +39,7 @@ class CVendrelDlg : public VendrelDlgBase {
   void RunModalLoop() override;
   void DisposeWindow() override;
   void QuitModalLoop() override;
-  void QuitAfterHold() override;
+  void QuitAfterHold(unsigned ms) override;
   void Changed() override;
 
   GtkWidget* MakeWindow();

@@ -67,9 +67,9 @@ void CVendrelDlg::DisposeWindow() {
   window_ = nullptr;
 }
 
-void CVendrelDlg::QuitAfterHold() {
+void CVendrelDlg::QuitAfterHold(unsigned ms) {
   if (!loop_) return;
-  closeTimer_ = g_timeout_add(layout::kDoneHoldMs, [](gpointer self) -> gboolean {
+  closeTimer_ = g_timeout_add(ms, [](gpointer self) -> gboolean {
     auto* dlg = static_cast<CVendrelDlg*>(self);
     dlg->closeTimer_ = 0;
     dlg->QuitModalLoop();

@@ -42,7 +42,7 @@ class CVendrelDlg : public VendrelDlgBase {
   void RunModalLoop() override;
   void DisposeWindow() override;
   void QuitModalLoop() override;
-  void QuitAfterHold() override;
+  void QuitAfterHold(unsigned ms) override;
   void Changed() override;
 
   void Compose(Gdiplus::Graphics& g) const;

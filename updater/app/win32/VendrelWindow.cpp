@@ -99,8 +99,8 @@ void CVendrelDlg::RunModalLoop() {
 
 void CVendrelDlg::QuitModalLoop() { quit_ = true; }
 
-void CVendrelDlg::QuitAfterHold() {
-  if (looping_ && hwnd_) SetTimer(hwnd_, kDoneHoldTimer, layout::kDoneHoldMs, nullptr);
+void CVendrelDlg::QuitAfterHold(unsigned ms) {
+  if (looping_ && hwnd_) SetTimer(hwnd_, kDoneHoldTimer, ms, nullptr);
 }
 
 void CVendrelDlg::DisposeWindow() {

@@ -1,0 +1,43 @@
+#include "platform/StateFile.h"
+
+#include <cstdio>
+
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+
+namespace platform {
+
+std::optional<StateValues> ReadStateFile(const std::string& path) {
+  StreamPtr file = OpenForReading(path);
+  if (!file) return std::nullopt;
+  std::string text(kStateFileLimit + 1, '\0');
+  const size_t got = std::fread(text.data(), 1, text.size(), file.get());
+  if (std::ferror(file.get()) || got > kStateFileLimit) return std::nullopt;
+  text.resize(got);
+  StateValues values;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (line.empty()) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+bool WriteStateFile(const std::string& path, const StateValues& values) {
+  std::string text;
+  for (const auto& [key, value] : values) {
+    if (key.find_first_of("=\r\n") != std::string::npos || value.find_first_of("\r\n") != std::string::npos) {
+      return false;
+    }
+    text += key + "=" + value + "\n";
+  }
+  return ReplaceFileContent(path, text, 0600);
+}
+
+}  // namespace platform
