@@ -16,9 +16,20 @@ work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache XDG_DATA_HOME=$work/data
 export WEBKIT_DISABLE_COMPOSITING_MODE=1
 pids=()
+# True while a process the test started is still there.
+any_left() {
+  local p
+  for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done
+  pgrep -f "^$work/" >/dev/null
+}
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   pkill -f "^$work/" 2>/dev/null
+  # The lobby and the updater hold machine-wide locks until they are gone, and a sanitizer
+  # build takes seconds to end: wait, so that the next test's lobby does not find them taken.
+  for _ in $(seq 150); do any_left || break; sleep 0.1; done
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+  pkill -9 -f "^$work/" 2>/dev/null
   stop_nginx
   rm -rf "$work"
 }
