@@ -110,11 +110,18 @@ marker=$(ls "$work/data/Zemba/Vendrel/"selfupdate-*.txt 2>/dev/null | head -1)
 check "the updater left its marker for 9.9.9 with the outcome failed" \
   bash -c "grep -qx 'version=9.9.9' '$marker' && grep -qx 'outcome=1' '$marker'"
 check "the window is still there" test -n "$(window_id QuorvaneTest)"
-pkill -f "^$prog/Quorvane" 2>/dev/null
+# Every lobby and updater of this program directory ends first: one still ending would hold the
+# single-instance lock, and the next lobby would leave at once without a window.
+pkill -f "^$prog/" 2>/dev/null
+for _ in $(seq 100); do pgrep -f "^$prog/" >/dev/null || break; sleep 0.1; done
+pkill -9 -f "^$prog/" 2>/dev/null
 for _ in $(seq 50); do [ -z "$(window_id QuorvaneTest)" ] && break; sleep 0.1; done
 # The player starts the lobby again within the pause: the window, and no updater.
-"$prog/Quorvane" 2>/dev/null &
+"$prog/Quorvane" 2>"$work/second.err" &
 pids+=("$!")
-check "a second launch within the pause shows the window" wait_window QuorvaneTest 30
+if ! check "a second launch within the pause shows the window" wait_window QuorvaneTest 30; then
+  pgrep -af "^$prog/" | sed 's/^/#   still running: /'
+  sed 's/^/#   /' "$work/second.err"
+fi
 check "without starting the updater again" test "$(wc -l <"$work/vendrel.runs")" = 1
 finish
