@@ -5,7 +5,7 @@
 # prefix's processes are waited for before the program's exit code is returned, so none
 # outlives its Xvfb.
 if [ -z "$DISPLAY" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"
 fi
 WINEPREFIX="${WINEPREFIX:-$HOME/.wine}-display"
 export WINEPREFIX

@@ -23,7 +23,7 @@ if [ "${1:-}" != "--run" ]; then
     exec bash "$0" --run
   fi
   echo "No \$DISPLAY: running under a virtual display with real clicks, taking screenshots."
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --run --headless
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" --run --headless
 fi
 
 headless=0

@@ -16,7 +16,7 @@ for scenario in login hall failed installing playing menu about logout play-anyw
   url="file://$page/index.html#$scenario"
   if [ "$engine" = webkit ]; then
     run=""
-    [ -n "${DISPLAY:-}" ] || run="xvfb-run -a -s '-screen 0 1280x1024x24'"
+    [ -n "${DISPLAY:-}" ] || run="xvfb-run -a -s '-screen 0 1280x1024x24 -noreset'"
     echo "$scenario: $(WEBKIT_DISABLE_COMPOSITING_MODE=1 eval "$run /usr/bin/python3 '$here/webkit_shot.py' '$url' '$out/$scenario.png'" 2>/dev/null | tail -1)"
   else
     profile=$(mktemp -d)

@@ -21,7 +21,7 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 # prefix's desktop keeps the display it started with, so the run uses the prefix kept for
 # programs with windows (as the window tests do), with a wineserver of its own that it ends.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
 fi
 export WINEPREFIX="${WINEPREFIX:-$HOME/.wine}-display"
 wineserver -p </dev/null >/dev/null 2>&1
