@@ -7,21 +7,7 @@
 build=$1
 . "$(dirname "$0")/lib/lobby_test.sh"
 
-mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
-cat >"$work/browser.sh" <<SCRIPT
-#!/bin/sh
-printf '%s\n' "\$1" >> "$work/opened.txt"
-SCRIPT
-chmod 755 "$work/browser.sh"
-cat >"$XDG_DATA_HOME/applications/test-browser.desktop" <<DESKTOP
-[Desktop Entry]
-Type=Application
-Name=Test browser
-Exec=$work/browser.sh %u
-MimeType=x-scheme-handler/http;x-scheme-handler/https;
-DESKTOP
-printf '[Default Applications]\nx-scheme-handler/http=test-browser.desktop\nx-scheme-handler/https=test-browser.desktop\n' \
-  >"$XDG_CONFIG_HOME/mimeapps.list"
+install_test_browser
 opened_count() { [ -f "$work/opened.txt" ] && wc -l <"$work/opened.txt" || echo 0; }
 
 start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }

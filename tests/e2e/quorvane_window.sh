@@ -9,21 +9,7 @@ build=$1 shots=$2
 rm -rf "$shots" && mkdir -p "$shots"
 
 # Web pages "open in the user's browser": here a handler that writes down each address.
-mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
-cat >"$work/browser.sh" <<SCRIPT
-#!/bin/sh
-printf '%s\n' "\$1" >> "$work/opened.txt"
-SCRIPT
-chmod 755 "$work/browser.sh"
-cat >"$XDG_DATA_HOME/applications/test-browser.desktop" <<DESKTOP
-[Desktop Entry]
-Type=Application
-Name=Test browser
-Exec=$work/browser.sh %u
-MimeType=x-scheme-handler/http;x-scheme-handler/https;
-DESKTOP
-printf '[Default Applications]\nx-scheme-handler/http=test-browser.desktop\nx-scheme-handler/https=test-browser.desktop\n' \
-  >"$XDG_CONFIG_HOME/mimeapps.list"
+install_test_browser
 opened() { grep -qxF -- "$1" "$work/opened.txt" 2>/dev/null; }
 wait_opened() {
   for _ in $(seq 50); do opened "$1" && return 0; sleep 0.1; done

@@ -35,6 +35,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# install_test_browser: web pages "open in the user's browser"; here a handler that writes each
+# address to "$work/opened.txt".
+install_test_browser() {
+  mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+  cat >"$work/browser.sh" <<SCRIPT
+#!/bin/sh
+printf '%s\n' "\$1" >> "$work/opened.txt"
+SCRIPT
+  chmod 755 "$work/browser.sh"
+  cat >"$XDG_DATA_HOME/applications/test-browser.desktop" <<DESKTOP
+[Desktop Entry]
+Type=Application
+Name=Test browser
+Exec=$work/browser.sh %u
+MimeType=x-scheme-handler/http;x-scheme-handler/https;
+DESKTOP
+  printf '[Default Applications]\nx-scheme-handler/http=test-browser.desktop\nx-scheme-handler/https=test-browser.desktop\n' \
+  >"$XDG_CONFIG_HOME/mimeapps.list"
+}
+
 failures=0
 check() {  # check <description> <command...>; returns what the command returned
   local what=$1; shift
