@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/HttpRequest.h"
 #include "text/Text.h"
@@ -29,6 +30,24 @@ struct DownloadHooks {
   std::function<void(uint32_t received)> onChunk;    // after each chunk of at most kChunkBytes
 };
 
+// Continuing a partial target with a range request. Without an offset the target starts afresh.
+struct DownloadResume {
+  uint64_t offset = 0;    // bytes of the target to keep when the server sends only the rest
+  std::string validator;  // of the answer that began the target; sent as If-Range
+  uint64_t size = 0;      // the complete file's size, which a partial answer must agree with
+  // Called with the validator of an answer that starts the target afresh (empty when it has
+  // none), once the target is empty and before any body byte is written.
+  std::function<void(const std::string& validator)> onFresh;
+};
+
+// How a GET ended.
+enum class Fetched {
+  kComplete,     // a good answer whose body arrived completely and was written
+  kTransient,    // no answer, a broken, stalled or slow connection, or a 5xx: worth another try
+  kRefused,      // any other status, a body too long, a write that failed, or cancelled
+  kRangeRefused  // a 416 or a partial answer inconsistent with the file: start it over
+};
+
 class HttpDownload {
  public:
   static constexpr size_t kChunkBytes = 5120;
@@ -48,6 +67,14 @@ class HttpDownload {
   // `hash`, when given, takes in every byte of the body as it arrives.
   bool Get(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
            Digest* received = nullptr, ArchiveHash* hash = nullptr);
+
+  // The same, continuing the target after resume.offset bytes when the server agrees: a 206
+  // whose Content-Range runs to resume.size and starts at or before the offset is written at its
+  // own start (the bytes before it stay); a 200 starts the target over; a 416 or any other 206
+  // changes nothing and ends as kRangeRefused. `received` and `hash` cover the whole target,
+  // the bytes kept included.
+  Fetched Continue(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
+                   const DownloadResume& resume, Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
  private:
   platform::HttpClient client_;

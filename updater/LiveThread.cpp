@@ -19,6 +19,7 @@
 #include "updater/FileChecker.h"
 #include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
+#include "updater/PartialArchive.h"
 #include "updater/PathDirectories.h"
 #include "updater/ReleaseAuthentication.h"
 #include "updater/SaveSchedule.h"
@@ -32,7 +33,6 @@ using text::WStringView;
 
 using platform::UpdaterExit;
 
-constexpr auto kRetryPause = std::chrono::milliseconds(10);
 constexpr const char16_t kSignatureName[] = u"UpdateList.xml.sig";
 
 // The whole file, when it holds at most `limit` bytes.
@@ -192,22 +192,11 @@ bool CLiveThread::CheckUpdate() {
   if (trust.mode == UpdateTrust::Mode::kBroken) {
     return Refuse("UpdateKeys.pub beside the updater cannot be read or holds no usable key");
   }
-  if (!trust.Authenticates()) {
-    // A log that is not sound is not resumed: the check starts afresh.
-    List().Clear();
-    if (List().Load(logPath_) && List().Version() == settings_.version && ListIsSound()) return true;
-  }
   PostStep(1, u"正在下载更新列表...");
   if (!FetchList()) return false;
-  if (trust.Authenticates()) {
-    // The list is read only once its signature holds; a resumed run checks it as strictly.
-    if (!AuthenticateList()) return false;
-    if (ResumeSignedLog()) return true;
-  } else {
-    UpdateList& list = List();
-    list.Clear();
-    if (!UnpackList() || !list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
-  }
+  // The list is read only once its signature holds; a resumed run checks it as strictly.
+  if (trust.Authenticates() ? !AuthenticateList() : !ReadUnsignedList()) return false;
+  if (ResumeLog()) return true;
   UpdateList& list = List();
   PostStep(2, u"正在准备更新包...");
   std::vector<ExpectedFile> installed;
@@ -272,16 +261,31 @@ bool CLiveThread::AuthenticateList() {
   return true;
 }
 
-// A log resumes only when it was made from this very signed list (its "list" hash); any other
-// log is discarded and the check starts afresh from the verified list.
-bool CLiveThread::ResumeSignedLog() {
+// Without trusted keys the list is taken as it arrives; its hash still ties the log to it.
+bool CLiveThread::ReadUnsignedList() {
+  const std::optional<std::string> archive = ReadSmallFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
+  if (!archive) return false;
+  listHash_ = HashText(*archive);
+  UpdateList& list = List();
+  list.Clear();
+  return UnpackList() && list.Load(settings_.downloadDir + u"/UpdateList.xml") && ListIsSound();
+}
+
+// A log resumes only when it was made from this very list (its "list" hash): a release
+// published again under the same version starts afresh from the new list. A log that is not
+// sound is not resumed either.
+bool CLiveThread::ResumeLog() {
   auto log = std::make_unique<UpdateList>();
-  if (!log->Load(logPath_) || log->Version() != settings_.version || log->ListHash() != listHash_) {
-    Debug(u"Vendrel: the resume log does not belong to the signed list; checking afresh");
+  if (!log->Load(logPath_)) return false;
+  if (log->Version() != settings_.version || log->ListHash() != listHash_) {
+    Debug(u"Vendrel: the resume log does not belong to the list; checking afresh");
     return false;
   }
+  std::unique_ptr<UpdateList> fresh = std::move(list_);
   list_ = std::move(log);
-  return ListIsSound();
+  if (ListIsSound()) return true;
+  list_ = std::move(fresh);
+  return false;
 }
 
 // A release that brings the program directory's key file must leave a key that can sign this
@@ -341,6 +345,7 @@ void CLiveThread::FindSharedNames() {
     const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
     ++uses[prefix + r.fileName];
     ++uses[prefix + r.fileName + ".zip"];
+    ++uses[prefix + r.fileName + ".zip.range"];
     for (size_t level = r.filePath.find('\\'); ; level = r.filePath.find('\\', level + 1)) {
       if (!r.filePath.empty()) ++uses[r.filePath.substr(0, level)];
       if (level == std::string::npos) break;
@@ -405,27 +410,53 @@ bool CLiveThread::DownloadUpdate() {
 bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
   const Names names = NamesOf(entry);
   if (!CreateRealDirectories(entry.FilePath(), settings_.downloadDir)) return false;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(kRetryPause);
-    if (TryEntry(entry, names)) {
+  int transient = 0, other = 0;
+  for (auto pause = retryPause_; transient < kTransientAttempts && other < kOtherAttempts; pause *= 2) {
+    if (transient + other > 0) std::this_thread::sleep_for(pause);
+    const Fetched fetched = TryEntry(entry, names);
+    if (fetched == Fetched::kComplete) {
       entry.SetStatus(1);
       return true;
     }
+    ++(fetched == Fetched::kTransient ? transient : other);
+    if (!IsActive()) return false;
   }
   return false;
 }
 
-// The archive's and the unpacked file's size and CRC are taken while they are written, so
-// nothing is read back from disk. Neither may grow past its listed size.
-bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
+// A partial archive of this list is continued from where it stopped; when the server cannot
+// continue it consistently, it starts over once from the first byte.
+Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash) {
+  const std::string path = Utf8(names.archive);
+  const uint64_t listed = Limit(entry.CompressLen());
+  const ResumePoint point = FindResumePoint(path, listHash_, listed);
+  DownloadResume resume{point.offset, point.validator, listed, [&](const std::string& validator) {
+                          SaveValidator(path, listHash_, validator);
+                        }};
+  Fetched fetched = DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
+                                   listed, resume, &archive, hash);
+  if (fetched == Fetched::kRangeRefused) {
+    Debug(u"Vendrel: the server cannot continue " + names.archive + u"; fetching it from the first byte");
+    DiscardPartial(path);
+    if (hash) hash->FinishText();  // starts the hash again
+    resume = DownloadResume{0, {}, listed, resume.onFresh};
+    fetched = DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()), listed,
+                             resume, &archive, hash);
+  }
+  return fetched == Fetched::kRangeRefused ? Fetched::kRefused : fetched;
+}
+
+// The archive's and the unpacked file's size and CRC are taken while they are written (a
+// continued archive reads back only the part it keeps). Neither may grow past its listed size.
+Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
   verified_.erase(&entry);
   Digest archive;
   const bool hashed = settings_.trust.Authenticates();
   ArchiveHash hash;
-  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
-                      Limit(entry.CompressLen()), &archive, hashed ? &hash : nullptr)) {
-    return false;
-  }
+  const Fetched fetched = FetchArchive(entry, names, archive, hashed ? &hash : nullptr);
+  if (fetched != Fetched::kComplete) return fetched;
+  // A complete archive is not continued again: the next attempt of a bad one starts afresh.
+  platform::RemoveFile(ValidatorPathFor(Utf8(names.archive)));
   const WString archiveCrc = CrcText(archive.crc);
   const bool hashGood = !hashed || hash.FinishText() == entry.CompressHash();
   hashMismatch_ = !hashGood;
@@ -439,31 +470,36 @@ bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
   if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked), Limit(entry.FileLen()), unpacked)) {
     Debug(CheckLine(u"CompressFile", names.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
                     entry.CompressCrc(), archiveCrc, u"Decompress Failed!"));
-    return false;
+    return Fetched::kRefused;
   }
   const WString unpackedCrc = CrcText(unpacked.crc);
   if (unpacked.size != Limit(entry.FileLen()) || unpackedCrc != entry.FileCrc()) {
     Debug(CheckLine(u"DecompressFile", names.unpacked, static_cast<uint32_t>(unpacked.size), entry.FileLen(),
                     entry.FileCrc(), unpackedCrc, u"Check Failed!"));
-    return false;
+    return Fetched::kRefused;
   }
   FileIdentity id;
   if (IdentifyFile(Utf8(names.unpacked), id)) verified_[&entry] = id;
   // The install flushes this file; writing it out now overlaps that with the next downloads.
   platform::StartWriteback(Utf8(names.unpacked));
-  return true;
+  return Fetched::kComplete;
 }
 
 bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
                                  Digest* received, ArchiveHash* hash) {
-  if (!IsActive()) return false;
+  return DownloadToFile(url, target, expected, maxBytes, DownloadResume{}, received, hash) == Fetched::kComplete;
+}
+
+Fetched CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
+                                    const DownloadResume& resume, Digest* received, ArchiveHash* hash) {
+  if (!IsActive()) return Fetched::kRefused;
   const std::string request = RequestUrl(url, static_cast<uint32_t>(std::time(nullptr)));
   DownloadHooks hooks;
   hooks.keepGoing = [this] { return IsActive(); };
   if (expected != 0) {
     hooks.onChunk = [this, expected](uint32_t count) { Post(WM_UPDATE_BYTES, count, expected); };
   }
-  return download_.Get(request, Utf8(target), maxBytes, hooks, received, hash);
+  return download_.Continue(request, Utf8(target), maxBytes, hooks, resume, received, hash);
 }
 
 // --- install -------------------------------------------------------------------------------

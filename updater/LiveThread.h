@@ -61,6 +61,12 @@ struct WorkerSettings {
   text::WString stateDir;   // the updater's state folder (installed-release records)
 };
 
+// An archive whose transfer failed on the way (no answer, a broken, stalled or slow connection,
+// a 5xx) is tried this many times in all, after pauses that double; any other failure (a
+// refused status, an archive that is not the listed one) is tried twice.
+inline constexpr int kTransientAttempts = 4;
+inline constexpr int kOtherAttempts = 2;
+
 // The status line of a refused release.
 inline constexpr const char16_t* kRefusedText = u"更新包未通过安全验证，已取消安装";
 
@@ -77,6 +83,8 @@ class CLiveThread : public Basalt::IThread {
   void SetRestart(bool restart) { restart_ = restart; }
 
   void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
+  // The pause before the second attempt at an archive; it doubles before each further one.
+  void SetRetryPause(std::chrono::milliseconds pause) { retryPause_ = pause; }
   // During the downloads the resume log is rewritten at most this often, so an interrupted run
   // resumes close to where it stopped without rewriting a long log after every file. A long
   // log that takes a while to save is saved less often (see SaveSchedule).
@@ -102,6 +110,9 @@ class CLiveThread : public Basalt::IThread {
   // `hash`, when given, takes in the body as it arrives.
   bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
                       Digest* received = nullptr, ArchiveHash* hash = nullptr);
+  // The same, continuing a partial target as `resume` says.
+  Fetched DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
+                         const DownloadResume& resume, Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
  protected:
   bool OnInit() override;
@@ -116,7 +127,8 @@ class CLiveThread : public Basalt::IThread {
   bool FetchList();
   bool UnpackList();
   bool AuthenticateList();
-  bool ResumeSignedLog();
+  bool ReadUnsignedList();
+  bool ResumeLog();
   bool ReleaseKeysUsable();
   void RecordInstalled();
   bool Refuse(const std::string& why);
@@ -124,7 +136,8 @@ class CLiveThread : public Basalt::IThread {
   bool ListIsSound();
   bool SaveLog();
   bool FetchEntry(UpdateFileEntry& entry);
-  bool TryEntry(UpdateFileEntry& entry, const Names& names);
+  Fetched TryEntry(UpdateFileEntry& entry, const Names& names);
+  Fetched FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash);
   struct StagedEntry;
   bool CheckStaged(std::vector<StagedEntry>& entries);
   bool StillAsVerified(const StagedEntry& staged) const;
@@ -151,11 +164,12 @@ class CLiveThread : public Basalt::IThread {
   std::unordered_set<const UpdateFileEntry*> sharedNames_;
   std::atomic<uint32_t> active_{0};
   platform::UpdaterExit outcome_ = platform::UpdaterExit::kFailed;
-  std::string listHash_;      // hash of the verified list archive (keys trusted)
+  std::string listHash_;      // hash of the list archive the run works from
   uint32_t lastStep_ = 0;     // the bar's step, kept when a refusal replaces the text
   bool hashMismatch_ = false;  // an archive did not match its signed hash
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
+  std::chrono::milliseconds retryPause_{250};
   HttpDownload download_;
   std::function<void(text::WStringView)> debug_;
 };

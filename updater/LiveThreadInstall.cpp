@@ -11,6 +11,7 @@
 #include "updater/ListPaths.h"
 #include "updater/LiveThread.h"
 #include "updater/LiveThreadParts.h"
+#include "updater/PartialArchive.h"
 #include "updater/PathDirectories.h"
 #include "updater/UpdateList.h"
 
@@ -156,6 +157,9 @@ void CLiveThread::RemoveDownloadDirectory() {
     const std::string name = Utf8(entry->FileName());
     names.push_back({dir, name});
     names.push_back({dir, name + ".zip"});
+    const std::string validator = ValidatorPathFor(name + ".zip");
+    names.push_back({dir, validator});
+    names.push_back({dir, platform::TemporaryNameFor(validator)});
   }
   RemoveOwnedNames(Utf8(settings_.downloadDir), names);
 }

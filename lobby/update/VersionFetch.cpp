@@ -8,7 +8,7 @@ std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& 
   std::string body;
   bool full = false;
   platform::HttpReceiver receiver;
-  receiver.onStatus = [](long status) { return status == 200 || status == 206; };
+  receiver.onStatus = [](const platform::HttpAnswer& answer) { return platform::IsGoodStatus(answer.status); };
   receiver.onBody = [&](const char* data, size_t size) {
     size_t room = limits.maxBytes - body.size();
     body.append(data, size < room ? size : room);

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -26,8 +28,9 @@ struct ListDeleter {
 };
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
-bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& headers) {
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vendrel");
+bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, const std::vector<std::string>& extra,
+                          HeaderList& headers) {
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(curl, CURLOPT_PROXY, "");  // direct: ignore proxy settings of the environment
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
@@ -46,9 +49,11 @@ bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& head
   // curl's own low-speed rule backs up the stall check below (it averages over seconds).
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, limits.stallMs / 1000) + 5);
+  std::vector<std::string> lines{"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"};
+  lines.insert(lines.end(), extra.begin(), extra.end());
   curl_slist* list = nullptr;
-  for (const char* h : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
-    curl_slist* next = curl_slist_append(list, h);
+  for (const std::string& h : lines) {
+    curl_slist* next = curl_slist_append(list, h.c_str());
     if (!next) {
       curl_slist_free_all(list);
       return false;
@@ -66,6 +71,7 @@ struct Transfer {
   const HttpLimits* limits;
   const HttpReceiver* receiver;
   const std::atomic<bool>* aborted;
+  HttpAnswer answer{};
   bool statusSeen = false;
   bool ended = false;  // the receiver said stop
   curl_off_t lastSeen = -1;
@@ -88,12 +94,16 @@ struct Transfer {
   bool Status() {
     if (statusSeen) return !ended;
     statusSeen = true;
-    long code = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
-    if (receiver->onStatus && !receiver->onStatus(code)) ended = true;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
+    if (receiver->onStatus && !receiver->onStatus(answer)) ended = true;
     return !ended;
   }
 };
+
+size_t OnHeader(char* data, size_t, size_t size, void* user) {
+  static_cast<Transfer*>(user)->answer.AddLine(std::string_view(data, size));
+  return size;
+}
 
 size_t OnBody(char* data, size_t, size_t size, void* user) {
   Transfer& t = *static_cast<Transfer*>(user);
@@ -154,18 +164,20 @@ bool IsHttps(const std::string& url) {
 
 void HttpClient::Abort() { state_->aborted = true; }
 
-HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
-                           const HttpReceiver& receiver) {
+HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits, const HttpReceiver& receiver,
+                           const std::vector<std::string>& extraHeaders) {
   CURL* curl = state_->curl;
   state_->aborted = false;
   HeaderList headers;
-  if (!curl || !ApplyRequestSettings(curl, limits, headers)) return HttpResult::kFailed;
+  if (!curl || !ApplyRequestSettings(curl, limits, extraHeaders, headers)) return HttpResult::kFailed;
   Transfer transfer{curl, &limits, &receiver, &state_->aborted};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   // What began over TLS never continues in the clear.
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, IsHttps(url) ? "https" : "http,https");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);

@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/win32/Wide.h"
 
@@ -60,6 +62,24 @@ bool SplitUrl(const std::wstring& url, UrlParts& parts) {
   return !parts.host.empty();
 }
 
+// The answer's status and header fields, from the raw header block.
+HttpAnswer AnswerOf(HINTERNET request) {
+  HttpAnswer answer;
+  DWORD size = 0;
+  HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+  std::string raw(size, '\0');
+  if (size > 0 && HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr)) {
+    raw.resize(size);
+    for (size_t at = 0; at < raw.size();) {
+      size_t end = raw.find('\n', at);
+      if (end == std::string::npos) end = raw.size();
+      answer.AddLine(std::string_view(raw).substr(at, end - at));
+      at = end + 1;
+    }
+  }
+  return answer;
+}
+
 long StatusOf(HINTERNET request) {
   wchar_t text[32] = {};
   DWORD size = sizeof text;
@@ -110,7 +130,11 @@ HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiv
   const std::optional<uint64_t> announced = ContentLength(request);
   // A body announced longer than allowed fails before the receiver sees anything.
   if (announced && limits.maxAnnouncedBytes > 0 && *announced > limits.maxAnnouncedBytes) return HttpResult::kFailed;
-  if (receiver.onStatus && !receiver.onStatus(StatusOf(request))) return HttpResult::kEnded;
+  if (receiver.onStatus) {
+    HttpAnswer answer = AnswerOf(request);
+    answer.status = StatusOf(request);
+    if (!receiver.onStatus(answer)) return HttpResult::kEnded;
+  }
   uint64_t received = 0;
   const auto started = std::chrono::steady_clock::now();
   RateWindow rate(limits);
@@ -158,11 +182,11 @@ void HttpClient::Abort() {
   state_->root = nullptr;
 }
 
-HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
-                           const HttpReceiver& receiver) {
+HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits, const HttpReceiver& receiver,
+                           const std::vector<std::string>& extraHeaders) {
   UrlParts parts;
   if (!SplitUrl(detail::Wide(url), parts)) return HttpResult::kFailed;
-  HINTERNET root = InternetOpenW(L"Vendrel", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  HINTERNET root = InternetOpenW(detail::Wide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (!root) return HttpResult::kFailed;
   {
     std::lock_guard<std::mutex> guard(state_->lock);
@@ -184,6 +208,10 @@ HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
       // The no-cache flag sends the Pragma line; caches that know HTTP/1.1 read this one.
       HttpAddRequestHeadersW(request.get(), L"Cache-Control: no-cache\r\n", static_cast<DWORD>(-1),
                              HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+      for (const std::string& line : extraHeaders) {
+        const std::wstring wide = detail::Wide(line) + L"\r\n";
+        HttpAddRequestHeadersW(request.get(), wide.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD);
+      }
     }
     if (request && HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
       result = Receive(request.get(), limits, receiver);

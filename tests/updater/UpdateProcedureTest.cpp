@@ -135,7 +135,7 @@ TEST_F(Procedure, ServerErrorsAndCutBodiesFailTheFile) {
   server.SetSequence("/game/102/a.txt.102", {HttpResponse::Status(500), cut});
   Worker()->Run();
   EXPECT_EQ(install.window.Messages().back(), Failed());
-  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 2);
+  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), kTransientAttempts);
 }
 
 TEST_F(Procedure, StalledArchiveFailsWithinTheStallTimeOut) {
@@ -185,10 +185,10 @@ TEST_F(Procedure, ResumedLogSkipsDownloadedEntries) {
   worker->SetOwner(&second);
   worker->Run();
   EXPECT_EQ(second.Messages().back(), Done());
-  EXPECT_EQ(server.RequestCount("/game/102/UpdateList.xml.102"), 1) << "the log replaces the list";
+  EXPECT_EQ(server.RequestCount("/game/102/UpdateList.xml.102"), 2) << "the log is resumed only for the same list";
   EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 1) << "only the first run asked for a.txt";
   const uint32_t lenA = p.records[0].compressLen, lenB = p.records[1].compressLen;
-  EXPECT_EQ(second.Only(WM_UPDATE_STEP)[1], Step(3 + 62 * lenA / (lenA + lenB), u"剩余0个文件需要下载/正在下载:b.txt"));
+  EXPECT_EQ(second.Only(WM_UPDATE_STEP)[2], Step(3 + 62 * lenA / (lenA + lenB), u"剩余0个文件需要下载/正在下载:b.txt"));
   EXPECT_EQ(Installed("a.txt"), "alpha");
   EXPECT_EQ(Installed("b.txt"), "beta");
 }
