@@ -23,6 +23,7 @@
 #include "updater/PathDirectories.h"
 #include "updater/ReleaseAuthentication.h"
 #include "updater/SaveSchedule.h"
+#include "updater/TransferQueue.h"
 #include "updater/UpdateList.h"
 
 namespace updater {
@@ -130,6 +131,7 @@ void CLiveThread::PostStep(uint32_t step, WString status) {
 }
 
 void CLiveThread::Debug(WStringView line) {
+  std::lock_guard<std::mutex> lock(debugMutex_);
   if (debug_) debug_(line);
 }
 
@@ -376,90 +378,153 @@ CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
 
 // --- download ------------------------------------------------------------------------------
 
+// What the workers of one download share besides the worker's own state.
+struct CLiveThread::EntryFetch {
+  int64_t total = 0;
+  int64_t done = 0;  // archive bytes of the files finished, the bar's measure
+  int32_t count = 0;
+  std::vector<int32_t> listIndex;  // of each pending entry, for the files-left text
+  SaveSchedule saves;
+  std::atomic<bool> failed{false};
+};
+
+// Files start in list order, up to kTransfersInFlight at once; each is verified and unpacked
+// by the worker that fetched it while the others keep downloading. The log records a file as
+// done only once it is verified, so a kill at any moment resumes to the exact tree.
 bool CLiveThread::DownloadUpdate() {
   UpdateList& list = List();
   FindSharedNames();
-  int32_t remaining = static_cast<int32_t>(list.Count());
-  const int64_t total = list.TotalArchiveSize();
-  int64_t done = 0;
-  SaveSchedule saves(logInterval_, SaveSchedule::Clock::now());
-  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    --remaining;
+  std::vector<UpdateFileEntry*> pending;
+  EntryFetch run{list.TotalArchiveSize(), 0, static_cast<int32_t>(list.Count()), {},
+                 SaveSchedule(logInterval_, SaveSchedule::Clock::now())};
+  int32_t index = 0;
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next(), ++index) {
     if (entry->Status() != 0) {
-      done += entry->CompressLen();
+      run.done += entry->CompressLen();
       continue;
     }
-    const int64_t step = total > 0 ? 3 + (62 * done) / total : 3;
-    PostStep(static_cast<uint32_t>(step), RemainingText(remaining, entry->FileName()));
-    Post(WM_UPDATE_BYTES, 0, static_cast<uint32_t>(entry->CompressLen()));
-    if (!FetchEntry(*entry)) {
-      SaveLog();
-      return false;
-    }
-    done += entry->CompressLen();
-    if (saves.Due(SaveSchedule::Clock::now())) {
-      const auto began = SaveSchedule::Clock::now();
-      SaveLog();
-      saves.Saved(began, SaveSchedule::Clock::now());
-    }
+    pending.push_back(entry);
+    run.listIndex.push_back(index);
   }
+  FetchEntries(pending, run);
+  std::lock_guard<std::mutex> lock(shared_);
   SaveLog();
-  return true;
+  return !run.failed;
 }
 
-bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
+void CLiveThread::FetchEntries(const std::vector<UpdateFileEntry*>& pending, EntryFetch& run) {
+  TransferQueue queue(pending.size(), [&](size_t i) { return sharedNames_.count(pending[i]) != 0; });
+  auto work = [&] {
+    HttpDownload http;
+    http.SetTimeouts(timeouts_);
+    for (;;) {
+      const std::optional<size_t> taken = queue.Take([&](size_t i) {
+        std::lock_guard<std::mutex> lock(shared_);
+        const int64_t step = run.total > 0 ? 3 + (62 * run.done) / run.total : 3;
+        PostStep(static_cast<uint32_t>(step), RemainingText(run.count - 1 - run.listIndex[i], pending[i]->FileName()));
+        shownEntry_ = pending[i];
+        Post(WM_UPDATE_BYTES, 0, static_cast<uint32_t>(pending[i]->CompressLen()));
+      });
+      if (!taken) return;
+      UpdateFileEntry& entry = *pending[*taken];
+      const bool ok = FetchEntry(entry, http);
+      queue.Finish([&] {
+        std::lock_guard<std::mutex> lock(shared_);
+        if (!ok) {
+          run.failed = true;
+          return;
+        }
+        entry.SetStatus(1);
+        run.done += entry.CompressLen();
+        if (run.saves.Due(SaveSchedule::Clock::now())) {
+          const auto began = SaveSchedule::Clock::now();
+          SaveLog();
+          run.saves.Saved(began, SaveSchedule::Clock::now());
+        }
+      });
+      if (!ok) queue.Stop();
+    }
+  };
+  const size_t helpers = std::min(transfersInFlight_, pending.size()) - (pending.empty() ? 0 : 1);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
+}
+
+bool CLiveThread::FetchEntry(UpdateFileEntry& entry, HttpDownload& http) {
   const Names names = NamesOf(entry);
   if (!CreateRealDirectories(entry.FilePath(), settings_.downloadDir)) return false;
   int transient = 0, other = 0;
+  bool mismatch = false;
   for (auto pause = retryPause_; transient < kTransientAttempts && other < kOtherAttempts; pause *= 2) {
     if (transient + other > 0) std::this_thread::sleep_for(pause);
-    const Fetched fetched = TryEntry(entry, names);
-    if (fetched == Fetched::kComplete) {
-      entry.SetStatus(1);
-      return true;
-    }
+    const Fetched fetched = TryEntry(entry, names, http, mismatch);
+    if (fetched == Fetched::kComplete) return true;
     ++(fetched == Fetched::kTransient ? transient : other);
-    if (!IsActive()) return false;
+    if (!IsActive()) break;
   }
+  if (mismatch) hashMismatch_ = true;
   return false;
 }
 
 // A partial archive of this list is continued from where it stopped; when the server cannot
 // continue it consistently, it starts over once from the first byte.
-Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash) {
+Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash,
+                                  HttpDownload& http) {
   const std::string path = Utf8(names.archive);
   const uint64_t listed = Limit(entry.CompressLen());
   const ResumePoint point = FindResumePoint(path, listHash_, listed);
   DownloadResume resume{point.offset, point.validator, listed, [&](const std::string& validator) {
                           SaveValidator(path, listHash_, validator);
                         }};
-  Fetched fetched = DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
-                                   listed, resume, &archive, hash);
+  Fetched fetched = FetchArchiveOnce(entry, names, resume, archive, hash, http);
   if (fetched == Fetched::kRangeRefused) {
     Debug(u"Vendrel: the server cannot continue " + names.archive + u"; fetching it from the first byte");
     DiscardPartial(path);
     if (hash) hash->FinishText();  // starts the hash again
     resume = DownloadResume{0, {}, listed, resume.onFresh};
-    fetched = DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()), listed,
-                             resume, &archive, hash);
+    fetched = FetchArchiveOnce(entry, names, resume, archive, hash, http);
   }
   return fetched == Fetched::kRangeRefused ? Fetched::kRefused : fetched;
 }
 
+Fetched CLiveThread::FetchArchiveOnce(const UpdateFileEntry& entry, const Names& names, const DownloadResume& resume,
+                                      Digest& archive, ArchiveHash* hash, HttpDownload& http) {
+  if (!IsActive()) return Fetched::kRefused;
+  const std::string request = RequestUrl(names.archiveUrl, static_cast<uint32_t>(std::time(nullptr)));
+  const uint32_t expected = static_cast<uint32_t>(entry.CompressLen());
+  DownloadHooks hooks;
+  hooks.keepGoing = [this] { return IsActive(); };
+  hooks.onChunk = [this, &entry, expected](uint32_t count) { PostBytesOf(&entry, count, expected); };
+  return http.Continue(request, Utf8(names.archive), resume.size, hooks, resume, &archive, hash);
+}
+
+// The window shows the bytes of the file started last; the others' progress shows in the bar
+// as each of them ends.
+void CLiveThread::PostBytesOf(const UpdateFileEntry* entry, uint32_t received, uint32_t expected) {
+  if (expected == 0) return;
+  std::lock_guard<std::mutex> lock(shared_);
+  if (entry == shownEntry_) Post(WM_UPDATE_BYTES, received, expected);
+}
+
 // The archive's and the unpacked file's size and CRC are taken while they are written (a
 // continued archive reads back only the part it keeps). Neither may grow past its listed size.
-Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
-  verified_.erase(&entry);
+Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names, HttpDownload& http, bool& mismatch) {
+  {
+    std::lock_guard<std::mutex> lock(shared_);
+    verified_.erase(&entry);
+  }
   Digest archive;
   const bool hashed = settings_.trust.Authenticates();
   ArchiveHash hash;
-  const Fetched fetched = FetchArchive(entry, names, archive, hashed ? &hash : nullptr);
+  const Fetched fetched = FetchArchive(entry, names, archive, hashed ? &hash : nullptr, http);
   if (fetched != Fetched::kComplete) return fetched;
   // A complete archive is not continued again: the next attempt of a bad one starts afresh.
   platform::RemoveFile(ValidatorPathFor(Utf8(names.archive)));
   const WString archiveCrc = CrcText(archive.crc);
   const bool hashGood = !hashed || hash.FinishText() == entry.CompressHash();
-  hashMismatch_ = !hashGood;
+  mismatch = !hashGood;
   const bool archiveGood = archive.size == Limit(entry.CompressLen()) && archiveCrc == entry.CompressCrc() && hashGood;
   if (!archiveGood) {
     // A complete archive that is not the listed one is never unpacked, and never resumed:
@@ -479,7 +544,10 @@ Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
     return Fetched::kRefused;
   }
   FileIdentity id;
-  if (IdentifyFile(Utf8(names.unpacked), id)) verified_[&entry] = id;
+  if (IdentifyFile(Utf8(names.unpacked), id)) {
+    std::lock_guard<std::mutex> lock(shared_);
+    verified_[&entry] = id;
+  }
   // The install flushes this file; writing it out now overlaps that with the next downloads.
   platform::StartWriteback(Utf8(names.unpacked));
   return Fetched::kComplete;

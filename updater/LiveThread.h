@@ -65,6 +65,9 @@ struct WorkerSettings {
 // a 5xx) is tried this many times in all, after pauses that double; any other failure (a
 // refused status, an archive that is not the listed one) is tried twice.
 inline constexpr int kTransientAttempts = 4;
+// Archives in flight at once, each worker on its own kept-alive connection; one round trip per
+// file is hidden behind the others' transfers, and unpacking overlaps the downloads.
+inline constexpr size_t kTransfersInFlight = 6;
 inline constexpr int kOtherAttempts = 2;
 
 // The status line of a refused release.
@@ -82,7 +85,12 @@ class CLiveThread : public Basalt::IThread {
   bool IsActive() const { return active_ != 0; }
   void SetRestart(bool restart) { restart_ = restart; }
 
-  void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
+  void SetTimeouts(const DownloadTimeouts& timeouts) {
+    timeouts_ = timeouts;
+    download_.SetTimeouts(timeouts);
+  }
+  // Fewer transfers at once (1: one file after the other, for an exact order of messages).
+  void SetTransfersInFlight(size_t count) { transfersInFlight_ = count < 1 ? 1 : count; }
   // The pause before the second attempt at an archive; it doubles before each further one.
   void SetRetryPause(std::chrono::milliseconds pause) { retryPause_ = pause; }
   // During the downloads the resume log is rewritten at most this often, so an interrupted run
@@ -135,9 +143,15 @@ class CLiveThread : public Basalt::IThread {
   void EndWithoutInstalling();
   bool ListIsSound();
   bool SaveLog();
-  bool FetchEntry(UpdateFileEntry& entry);
-  Fetched TryEntry(UpdateFileEntry& entry, const Names& names);
-  Fetched FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash);
+  struct EntryFetch;
+  void FetchEntries(const std::vector<UpdateFileEntry*>& pending, EntryFetch& run);
+  bool FetchEntry(UpdateFileEntry& entry, HttpDownload& http);
+  Fetched TryEntry(UpdateFileEntry& entry, const Names& names, HttpDownload& http, bool& mismatch);
+  Fetched FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash,
+                       HttpDownload& http);
+  Fetched FetchArchiveOnce(const UpdateFileEntry& entry, const Names& names, const DownloadResume& resume,
+                           Digest& archive, ArchiveHash* hash, HttpDownload& http);
+  void PostBytesOf(const UpdateFileEntry* entry, uint32_t received, uint32_t expected);
   struct StagedEntry;
   bool CheckStaged(std::vector<StagedEntry>& entries);
   bool StillAsVerified(const StagedEntry& staged) const;
@@ -166,7 +180,14 @@ class CLiveThread : public Basalt::IThread {
   platform::UpdaterExit outcome_ = platform::UpdaterExit::kFailed;
   std::string listHash_;      // hash of the list archive the run works from
   uint32_t lastStep_ = 0;     // the bar's step, kept when a refusal replaces the text
-  bool hashMismatch_ = false;  // an archive did not match its signed hash
+  std::atomic<bool> hashMismatch_{false};  // an archive did not match its signed hash
+  // The workers share the list's statuses, the verified files, the log and the file whose bytes
+  // the window shows.
+  std::mutex shared_;
+  const UpdateFileEntry* shownEntry_ = nullptr;
+  std::mutex debugMutex_;
+  size_t transfersInFlight_ = kTransfersInFlight;
+  DownloadTimeouts timeouts_;
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
   std::chrono::milliseconds retryPause_{250};

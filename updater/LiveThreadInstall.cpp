@@ -90,7 +90,7 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
     const std::string target = Utf8(e.names.installed);
     if (e.result == Staging::Staged) platform::DiscardReplacement(target);
     e.result = Staging::Failed;
-    if (!FetchEntry(*e.entry)) return false;
+    if (!FetchEntry(*e.entry, download_)) return false;
     const Staging again = platform::StageReplacement(Utf8(e.names.unpacked), target);
     const std::string path = again == Staging::Staged ? platform::TemporaryNameFor(target) : target;
     if (again == Staging::Failed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {

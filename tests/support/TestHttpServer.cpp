@@ -316,9 +316,9 @@ void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpRe
       if (!SendAll(fd, response.body.data() + i, 1)) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(response.trickleMs));
     }
+  } else if (request.method != "HEAD" && !SendAll(fd, response.body.data(), bodyBytes)) {
     return;
   }
-  if (request.method != "HEAD" && !SendAll(fd, response.body.data(), bodyBytes)) return;
   if (response.stall) return WaitForStop(fd);
   keep = response.truncateAfter < 0 && text::AsciiLower(request.Header("Connection")) != "close";
 }

@@ -44,7 +44,9 @@ TEST_F(Procedure, FreshInstallPostsTheExactSequence) {
   const std::vector<SourceFile> files{{"", "a.txt", "alpha"}, {"sub", "b.txt", "beta!"}};
   Published p = PublishAndServe("102", files);
   const uint32_t lenA = p.records[0].compressLen, lenB = p.records[1].compressLen;
-  Worker()->Run();
+  auto worker = Worker();
+  worker->SetTransfersInFlight(1);  // one after the other: one exact order
+  worker->Run();
   const uint32_t stepB = 3 + 62 * lenA / (lenA + lenB);
   EXPECT_EQ(install.window.Messages(),
             (std::vector<Seen>{Step(0, u"正在检查新的版本..."), Step(1, u"正在下载更新列表..."),
@@ -57,6 +59,46 @@ TEST_F(Procedure, FreshInstallPostsTheExactSequence) {
   EXPECT_EQ(Installed("sub/b.txt"), "beta!");
   EXPECT_FALSE(fs::exists(install.down)) << "the download directory goes after a good install";
   EXPECT_TRUE(install.debugLines.empty());
+}
+
+TEST_F(Procedure, ParallelTransfersKeepTheWindowsCountsGoingForwardOverFewConnections) {
+  std::vector<SourceFile> files;
+  for (int i = 0; i < 14; ++i) files.push_back({i % 2 ? "sub" : "", "f" + std::to_string(i) + ".txt", Text(300 + i, 'a' + i)});
+  Published p = Publish("/game", "102", files);
+  for (const auto& [path, body] : p.bodies) {
+    HttpResponse slow = HttpResponse::Ok(body);
+    if (path.find("UpdateList") == std::string::npos) slow.trickleMs = 1;  // so the transfers overlap
+    server.Set(path, slow);
+  }
+  Worker()->Run();
+  ASSERT_EQ(install.window.Messages().back(), Done());
+  for (const SourceFile& f : files) {
+    EXPECT_EQ(Installed((f.filePath.empty() ? "" : f.filePath + "/") + f.name), f.data);
+  }
+  EXPECT_GT(server.ConnectionCount(), 3) << "transfers ran side by side, each on its own connection";
+  EXPECT_LE(server.ConnectionCount(), static_cast<int>(kTransfersInFlight) + 1) << "connections are kept, not one per file";
+  // Files start in list order: the files-left count falls by one each time; the bar's step and
+  // the shown file's bytes never go back.
+  std::vector<Seen> steps;
+  for (const Seen& s : install.window.Only(WM_UPDATE_STEP)) if (s.text.find(u"剩余") == 0) steps.push_back(s);
+  ASSERT_EQ(steps.size(), files.size());
+  for (size_t i = 0; i < steps.size(); ++i) {
+    EXPECT_EQ(steps[i].text.substr(0, steps[i].text.find(u"个")), u"剩余" + text::FormatInt(static_cast<int32_t>(files.size() - 1 - i)));
+    if (i > 0) {
+      EXPECT_GE(steps[i].wParam, steps[i - 1].wParam);
+    }
+  }
+  uint32_t shown = 0, of = 0;
+  for (const Seen& s : install.window.Messages()) {
+    if (s.id == WM_UPDATE_STEP) shown = 0;
+    if (s.id != WM_UPDATE_BYTES || s.lParam == 0) continue;
+    if (s.wParam != 0) {
+      EXPECT_EQ(s.lParam, of) << "bytes of the file the status line names";
+    }
+    EXPECT_GE(s.wParam, shown);
+    shown = s.wParam;
+    of = s.lParam;
+  }
 }
 
 TEST_F(Procedure, NamesWithSpacesAndChineseTravelEscaped) {
