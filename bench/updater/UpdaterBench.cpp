@@ -107,7 +107,7 @@ std::unique_ptr<updater::CLiveThread> Worker(const std::string& url, const std::
 bool InflateAll(const std::string& versionDir, const std::string& out) {
   std::vector<char> buffer(1 << 16);
   for (const auto& e : fs::recursive_directory_iterator(versionDir)) {
-    if (!e.is_regular_file()) continue;
+    if (!e.is_regular_file() || e.path().extension() == ".sig") continue;  // the list's signature is no zip
     const fs::path target = fs::path(out) / fs::relative(e.path(), versionDir);
     fs::create_directories(target.parent_path());
     unzFile zip = unzOpen64(e.path().c_str());
@@ -218,6 +218,7 @@ int main(int argc, char** argv) {
   fs::create_directories(work.Join("keys"));
   if (publisher::MakeKeyFiles(secret, publicKey)) return std::fprintf(stderr, "keygen failed\n"), 1;
   const updater::UpdateTrust trust = updater::ParseTrustedKeys(testsupport::ReadFileBytes(publicKey));
+  fs::create_directories(work.Join("state"));
   publisher::PublishOptions options{u"Bench", u"1.0", text::FromUtf8(source), text::FromUtf8(root)};
   options.secretKeyFile = text::FromUtf8(secret);
   publisher::PublishResult published = publisher::Publish(options);
