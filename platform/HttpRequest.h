@@ -20,14 +20,15 @@ inline constexpr const char* kUserAgent = "Vendrel";
 // The statuses whose body is the resource (whole or in part); any other answer is refused.
 inline bool IsGoodStatus(long status) { return status == 200 || status == 206; }
 
+// Every time-out and limit of a transfer, in one place for both programs and both backends.
 struct HttpLimits {
   long connectTimeoutMs = 15000;  // no answer to the connect: the transfer fails
   long stallMs = 30000;           // nothing received for this long: the transfer fails
-  long totalTimeoutMs = 0;        // the whole transfer, 0 for no bound
   // A server that trickles a byte now and then never stalls: fewer than minBytesPerSecond on
   // average over any rateWindowMs also fails the transfer (0: no such rule).
   long minBytesPerSecond = 0;
   long rateWindowMs = 30000;
+  long totalTimeoutMs = 0;  // the whole transfer, 0 for no bound
   // A body announced longer than this fails before the receiver sees anything (0: no bound).
   uint64_t maxAnnouncedBytes = 0;
 };

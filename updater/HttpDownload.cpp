@@ -95,11 +95,7 @@ struct Transfer {
 };
 
 platform::HttpLimits LimitsOf(const DownloadTimeouts& timeouts, uint64_t maxBytes) {
-  platform::HttpLimits limits;
-  limits.connectTimeoutMs = timeouts.connectMs;
-  limits.stallMs = timeouts.stallMs;
-  limits.minBytesPerSecond = timeouts.minBytesPerSecond;
-  limits.rateWindowMs = timeouts.rateWindowMs;
+  platform::HttpLimits limits = timeouts;
   limits.maxAnnouncedBytes = maxBytes;
   return limits;
 }

@@ -15,14 +15,14 @@
 
 namespace updater {
 
-struct DownloadTimeouts {
-  long connectMs = 15000;  // no answer to the connect: the attempt fails
-  long stallMs = 30000;    // nothing received for this long (answer or body): the attempt fails
-  // A server that trickles a byte now and then never stalls: fewer than minBytesPerSecond on
-  // average over any rateWindowMs also fails the attempt, so every transfer ends in bounded time.
-  long minBytesPerSecond = 1024;
-  long rateWindowMs = 30000;
-};
+// The updater's time-outs: the transfer's own settings, with a rate floor of 1 KB/s over 30 s so
+// every transfer ends in bounded time (the body's cap comes from each request).
+using DownloadTimeouts = platform::HttpLimits;
+inline DownloadTimeouts UpdaterTimeouts() {
+  DownloadTimeouts t;
+  t.minBytesPerSecond = 1024;
+  return t;
+}
 
 // What a transfer reports while it runs; both are called on the downloading thread.
 struct DownloadHooks {
@@ -78,7 +78,7 @@ class HttpDownload {
 
  private:
   platform::HttpClient client_;
-  DownloadTimeouts timeouts_;
+  DownloadTimeouts timeouts_ = UpdaterTimeouts();
 };
 
 // The request URL: backslashes become "/", bytes a URL cannot carry (spaces, controls,

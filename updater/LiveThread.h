@@ -187,7 +187,7 @@ class CLiveThread : public Basalt::IThread {
   const UpdateFileEntry* shownEntry_ = nullptr;
   std::mutex debugMutex_;
   size_t transfersInFlight_ = kTransfersInFlight;
-  DownloadTimeouts timeouts_;
+  DownloadTimeouts timeouts_ = UpdaterTimeouts();
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
   std::chrono::milliseconds retryPause_{250};

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TransferPace.h"
+
 namespace platform {
 
 namespace {
@@ -74,21 +76,7 @@ struct Transfer {
   HttpAnswer answer{};
   bool statusSeen = false;
   bool ended = false;  // the receiver said stop
-  curl_off_t lastSeen = -1;
-  std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
-  curl_off_t windowBytes = 0;  // byte count when the current rate window began
-  std::chrono::steady_clock::time_point windowStart = lastAlive;
-
-  // False once the average over the current window falls below the floor.
-  bool FastEnough(curl_off_t received, std::chrono::steady_clock::time_point now) {
-    const auto window = std::chrono::milliseconds(limits->rateWindowMs);
-    if (limits->minBytesPerSecond <= 0 || now - windowStart < window) return true;
-    const curl_off_t floor = static_cast<curl_off_t>(limits->minBytesPerSecond) * limits->rateWindowMs / 1000;
-    if (received - windowBytes < floor) return false;
-    windowStart = now;
-    windowBytes = received;
-    return true;
-  }
+  TransferPace pace{*limits, std::chrono::steady_clock::now()};
 
   // Hands the status over once, before the first body byte. False when the receiver refused.
   bool Status() {
@@ -124,13 +112,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
     t.ended = true;
     return 1;
   }
-  const auto now = std::chrono::steady_clock::now();
-  if (received != t.lastSeen) {
-    t.lastSeen = received;
-    t.lastAlive = now;
-  }
-  if (now - t.lastAlive > std::chrono::milliseconds(t.limits->stallMs)) return 1;
-  return t.FastEnough(received, now) ? 0 : 1;
+  return t.pace.Keeps(static_cast<uint64_t>(received), std::chrono::steady_clock::now()) ? 0 : 1;
 }
 
 }  // namespace

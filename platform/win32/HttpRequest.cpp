@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TransferPace.h"
 #include "platform/win32/Wide.h"
 
 namespace platform {
@@ -106,26 +107,6 @@ std::optional<uint64_t> ContentLength(HINTERNET request) {
   return std::wcstoull(text, nullptr, 10);
 }
 
-// Fails a transfer whose average over the current window falls below the floor.
-class RateWindow {
- public:
-  explicit RateWindow(const HttpLimits& limits) : limits_(limits) {}
-  bool FastEnough(uint64_t received) {
-    const auto now = std::chrono::steady_clock::now();
-    if (limits_.minBytesPerSecond <= 0 || now - start_ < std::chrono::milliseconds(limits_.rateWindowMs)) return true;
-    const uint64_t floor = static_cast<uint64_t>(limits_.minBytesPerSecond) * limits_.rateWindowMs / 1000;
-    if (received - bytes_ < floor) return false;
-    start_ = now;
-    bytes_ = received;
-    return true;
-  }
-
- private:
-  const HttpLimits& limits_;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  uint64_t bytes_ = 0;
-};
-
 HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiver& receiver) {
   const std::optional<uint64_t> announced = ContentLength(request);
   // A body announced longer than allowed fails before the receiver sees anything.
@@ -137,7 +118,7 @@ HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiv
   }
   uint64_t received = 0;
   const auto started = std::chrono::steady_clock::now();
-  RateWindow rate(limits);
+  TransferPace pace(limits, started);
   char buffer[kReadBytes];
   for (;;) {
     if (!Continue(receiver)) return HttpResult::kEnded;
@@ -158,7 +139,7 @@ HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiv
     if (got == 0) return !announced || received == *announced ? HttpResult::kComplete : HttpResult::kFailed;
     received += got;
     if (receiver.onBody && !receiver.onBody(buffer, got)) return HttpResult::kEnded;
-    if (!rate.FastEnough(received)) return HttpResult::kFailed;
+    if (!pace.Keeps(received, std::chrono::steady_clock::now())) return HttpResult::kFailed;
   }
 }
 
