@@ -22,6 +22,18 @@ namespace {
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kReadBytes = 5120;
+// WinINet lets a process hold only a few connections to one server; the updater keeps several
+// transfers in flight, each on its own connection, so the limit is raised above their number.
+constexpr DWORD kConnectionsPerServer = 10;
+
+void RaiseConnectionLimit() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    DWORD count = kConnectionsPerServer;
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count, sizeof count);
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &count, sizeof count);
+  });
+}
 
 // Owns one WinINet handle.
 class NetHandle {
@@ -167,6 +179,7 @@ HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits, con
                            const std::vector<std::string>& extraHeaders) {
   UrlParts parts;
   if (!SplitUrl(detail::Wide(url), parts)) return HttpResult::kFailed;
+  RaiseConnectionLimit();
   HINTERNET root = InternetOpenW(detail::Wide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (!root) return HttpResult::kFailed;
   {
