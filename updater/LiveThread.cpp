@@ -1,5 +1,7 @@
 #include "updater/LiveThread.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -82,6 +84,29 @@ bool UnpackArchive(const std::string& archive, const std::string& target, uint64
   reader.CloseArchive();
   if (!ok) platform::RemoveFile(target);
   return ok;
+}
+
+// An archive that arrived whole before an interruption (its run ended before the log recorded
+// it) is measured where it is instead of fetched again; the list's size, CRC and hash decide.
+bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, ArchiveHash* hash) {
+  platform::FileFacts facts;
+  if (listed == 0 || !platform::RegularFileFacts(path, platform::Links::NoFollow, facts) || facts.size != listed) {
+    return false;
+  }
+  platform::StreamPtr in = platform::OpenForReading(path);
+  std::vector<char> buffer(64 * 1024);
+  uLong crc = crc32_z(0, nullptr, 0);
+  uint64_t total = 0;
+  for (size_t got; in && (got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0; total += got) {
+    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(buffer.data()), got);
+    if (hash) hash->Update(buffer.data(), got);
+  }
+  if (total != listed) {
+    if (hash) hash->FinishText();  // starts the hash again
+    return false;
+  }
+  archive = Digest{total, static_cast<uint32_t>(crc)};
+  return true;
 }
 
 }  // namespace
@@ -474,6 +499,7 @@ Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const Names& nam
                                   HttpDownload& http) {
   const std::string path = Utf8(names.archive);
   const uint64_t listed = Limit(entry.CompressLen());
+  if (WholeOnDisk(path, listed, archive, hash)) return Fetched::kComplete;
   const ResumePoint point = FindResumePoint(path, listHash_, listed);
   DownloadResume resume{point.offset, point.validator, listed, [&](const std::string& validator) {
                           SaveValidator(path, listHash_, validator);

@@ -274,3 +274,33 @@ TEST_F(Resume, TransientFailuresEndTheFileAfterTheBound) {
 
 }  // namespace
 }  // namespace updater
+
+namespace updater {
+namespace {
+
+TEST_F(Resume, ArchiveThatArrivedWholeBeforeTheKillIsMeasuredNotFetchedAgain) {
+  PublishBig(data);
+  InterruptedRun();
+  WriteFileBytes(PartialPath(), archive);  // finished before the log could record it
+  Worker()->Run();
+  EXPECT_EQ(install.window.Messages().back(), Done());
+  EXPECT_EQ(Installed(), data);
+  EXPECT_EQ(ArchiveRequests().size(), firstRun);
+}
+
+TEST_F(Resume, WholeArchiveThatIsNotTheListedOneIsFetchedAfresh) {
+  PublishBig(data);
+  InterruptedRun();
+  std::string wrong = archive;
+  wrong[wrong.size() / 2] ^= 0x55;
+  WriteFileBytes(PartialPath(), wrong);
+  server.Set(kArchive, Served(archive));
+  Worker()->Run();
+  EXPECT_EQ(install.window.Messages().back(), Done());
+  EXPECT_EQ(Installed(), data);
+  ASSERT_EQ(ArchiveRequests().size(), firstRun + 1);
+  EXPECT_FALSE(ArchiveRequests().back().HasHeader("Range"));
+}
+
+}  // namespace
+}  // namespace updater

@@ -148,7 +148,8 @@ TEST_F(Procedure, CrcDifferingOnlyInLetterCaseIsOutOfDate) {
   p.bodies["/game/102/UpdateList.xml.102"] = ZipBytes(scratch, "UpdateList.xml", ReadFileBytes(scratch.Join("UpdateList.xml")));
   p.ServeOn(server);
   Worker()->Run();
-  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 2) << "fetched, and refused twice by the check";
+  // The second attempt measures the whole archive already there instead of fetching it again.
+  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 1) << "fetched once, and refused twice by the check";
   EXPECT_TRUE(HasDebugLineStartingWith(u"DecompressFile:"));
 }
 
