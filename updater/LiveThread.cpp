@@ -410,6 +410,10 @@ struct CLiveThread::EntryFetch {
   int32_t count = 0;
   std::vector<int32_t> listIndex;  // of each pending entry, for the files-left text
   SaveSchedule saves;
+  int32_t inFlight = 0;
+  text::WString shownText{};  // the status line of the file started last
+
+  uint32_t Step() const { return static_cast<uint32_t>(total > 0 ? 3 + (62 * done) / total : 3); }
   std::atomic<bool> failed{false};
 };
 
@@ -445,8 +449,9 @@ void CLiveThread::FetchEntries(const std::vector<UpdateFileEntry*>& pending, Ent
     for (;;) {
       const std::optional<size_t> taken = queue.Take([&](size_t i) {
         std::lock_guard<std::mutex> lock(shared_);
-        const int64_t step = run.total > 0 ? 3 + (62 * run.done) / run.total : 3;
-        PostStep(static_cast<uint32_t>(step), RemainingText(run.count - 1 - run.listIndex[i], pending[i]->FileName()));
+        ++run.inFlight;
+        run.shownText = RemainingText(run.count - 1 - run.listIndex[i], pending[i]->FileName());
+        PostStep(run.Step(), run.shownText);
         shownEntry_ = pending[i];
         Post(WM_UPDATE_BYTES, 0, static_cast<uint32_t>(pending[i]->CompressLen()));
       });
@@ -455,12 +460,15 @@ void CLiveThread::FetchEntries(const std::vector<UpdateFileEntry*>& pending, Ent
       const bool ok = FetchEntry(entry, http);
       queue.Finish([&] {
         std::lock_guard<std::mutex> lock(shared_);
+        --run.inFlight;
         if (!ok) {
           run.failed = true;
           return;
         }
         entry.SetStatus(1);
         run.done += entry.CompressLen();
+        // A file that ends while others still arrive moves the bar under the same status line.
+        if (run.inFlight > 0) PostStep(run.Step(), run.shownText);
         if (run.saves.Due(SaveSchedule::Clock::now())) {
           const auto began = SaveSchedule::Clock::now();
           SaveLog();
