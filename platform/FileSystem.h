@@ -76,6 +76,10 @@ class NewFile {
   bool Create(const std::string& path, unsigned mode);
   // The same, but fails when anything stands at the name (nothing is removed).
   bool CreateOnly(const std::string& path, unsigned mode);
+  // Continues the regular file at `path` (never through a link) after its first `keep` bytes:
+  // what follows them is cut off and writes go on from there. False when there is no such file
+  // or it holds fewer bytes.
+  bool ContinueAfter(const std::string& path, uint64_t keep);
   bool IsOpen() const;
   // Every byte or false.
   bool Write(const char* data, size_t size);

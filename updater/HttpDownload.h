@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/HttpRequest.h"
 #include "text/Text.h"
@@ -14,19 +15,37 @@
 
 namespace updater {
 
-struct DownloadTimeouts {
-  long connectMs = 15000;  // no answer to the connect: the attempt fails
-  long stallMs = 30000;    // nothing received for this long (answer or body): the attempt fails
-  // A server that trickles a byte now and then never stalls: fewer than minBytesPerSecond on
-  // average over any rateWindowMs also fails the attempt, so every transfer ends in bounded time.
-  long minBytesPerSecond = 1024;
-  long rateWindowMs = 30000;
-};
+// The updater's time-outs: the transfer's own settings, with a rate floor of 1 KB/s over 30 s so
+// every transfer ends in bounded time (the body's cap comes from each request).
+using DownloadTimeouts = platform::HttpLimits;
+inline DownloadTimeouts UpdaterTimeouts() {
+  DownloadTimeouts t;
+  t.minBytesPerSecond = 1024;
+  return t;
+}
 
 // What a transfer reports while it runs; both are called on the downloading thread.
 struct DownloadHooks {
   std::function<bool()> keepGoing;                    // false cancels the transfer
   std::function<void(uint32_t received)> onChunk;    // after each chunk of at most kChunkBytes
+};
+
+// Continuing a partial target with a range request. Without an offset the target starts afresh.
+struct DownloadResume {
+  uint64_t offset = 0;    // bytes of the target to keep when the server sends only the rest
+  std::string validator;  // of the answer that began the target; sent as If-Range
+  uint64_t size = 0;      // the complete file's size, which a partial answer must agree with
+  // Called with the validator of an answer that starts the target afresh (empty when it has
+  // none), once the target is empty and before any body byte is written.
+  std::function<void(const std::string& validator)> onFresh;
+};
+
+// How a GET ended.
+enum class Fetched {
+  kComplete,     // a good answer whose body arrived completely and was written
+  kTransient,    // no answer, a broken, stalled or slow connection, or a 5xx: worth another try
+  kRefused,      // any other status, a body too long, a write that failed, or cancelled
+  kRangeRefused  // a 416 or a partial answer inconsistent with the file: start it over
 };
 
 class HttpDownload {
@@ -49,9 +68,17 @@ class HttpDownload {
   bool Get(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
            Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
+  // The same, continuing the target after resume.offset bytes when the server agrees: a 206
+  // whose Content-Range runs to resume.size and starts at or before the offset is written at its
+  // own start (the bytes before it stay); a 200 starts the target over; a 416 or any other 206
+  // changes nothing and ends as kRangeRefused. `received` and `hash` cover the whole target,
+  // the bytes kept included.
+  Fetched Continue(const std::string& url, const std::string& target, uint64_t maxBytes, const DownloadHooks& hooks,
+                   const DownloadResume& resume, Digest* received = nullptr, ArchiveHash* hash = nullptr);
+
  private:
   platform::HttpClient client_;
-  DownloadTimeouts timeouts_;
+  DownloadTimeouts timeouts_ = UpdaterTimeouts();
 };
 
 // The request URL: backslashes become "/", bytes a URL cannot carry (spaces, controls,

@@ -1,5 +1,7 @@
 #include "updater/LiveThread.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,9 +21,11 @@
 #include "updater/FileChecker.h"
 #include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
+#include "updater/PartialArchive.h"
 #include "updater/PathDirectories.h"
 #include "updater/ReleaseAuthentication.h"
 #include "updater/SaveSchedule.h"
+#include "updater/TransferQueue.h"
 #include "updater/UpdateList.h"
 
 namespace updater {
@@ -32,7 +36,6 @@ using text::WStringView;
 
 using platform::UpdaterExit;
 
-constexpr auto kRetryPause = std::chrono::milliseconds(10);
 constexpr const char16_t kSignatureName[] = u"UpdateList.xml.sig";
 
 // The whole file, when it holds at most `limit` bytes.
@@ -83,6 +86,29 @@ bool UnpackArchive(const std::string& archive, const std::string& target, uint64
   return ok;
 }
 
+// An archive that arrived whole before an interruption (its run ended before the log recorded
+// it) is measured where it is instead of fetched again; the list's size, CRC and hash decide.
+bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, ArchiveHash* hash) {
+  platform::FileFacts facts;
+  if (listed == 0 || !platform::RegularFileFacts(path, platform::Links::NoFollow, facts) || facts.size != listed) {
+    return false;
+  }
+  platform::StreamPtr in = platform::OpenForReading(path);
+  std::vector<char> buffer(64 * 1024);
+  uLong crc = crc32_z(0, nullptr, 0);
+  uint64_t total = 0;
+  for (size_t got; in && (got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0; total += got) {
+    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(buffer.data()), got);
+    if (hash) hash->Update(buffer.data(), got);
+  }
+  if (total != listed) {
+    if (hash) hash->FinishText();  // starts the hash again
+    return false;
+  }
+  archive = Digest{total, static_cast<uint32_t>(crc)};
+  return true;
+}
+
 }  // namespace
 
 CLiveThread::CLiveThread(WorkerSettings settings)
@@ -130,6 +156,7 @@ void CLiveThread::PostStep(uint32_t step, WString status) {
 }
 
 void CLiveThread::Debug(WStringView line) {
+  std::lock_guard<std::mutex> lock(debugMutex_);
   if (debug_) debug_(line);
 }
 
@@ -192,22 +219,11 @@ bool CLiveThread::CheckUpdate() {
   if (trust.mode == UpdateTrust::Mode::kBroken) {
     return Refuse("UpdateKeys.pub beside the updater cannot be read or holds no usable key");
   }
-  if (!trust.Authenticates()) {
-    // A log that is not sound is not resumed: the check starts afresh.
-    List().Clear();
-    if (List().Load(logPath_) && List().Version() == settings_.version && ListIsSound()) return true;
-  }
   PostStep(1, u"正在下载更新列表...");
   if (!FetchList()) return false;
-  if (trust.Authenticates()) {
-    // The list is read only once its signature holds; a resumed run checks it as strictly.
-    if (!AuthenticateList()) return false;
-    if (ResumeSignedLog()) return true;
-  } else {
-    UpdateList& list = List();
-    list.Clear();
-    if (!UnpackList() || !list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
-  }
+  // The list is read only once its signature holds; a resumed run checks it as strictly.
+  if (trust.Authenticates() ? !AuthenticateList() : !ReadUnsignedList()) return false;
+  if (ResumeLog()) return true;
   UpdateList& list = List();
   PostStep(2, u"正在准备更新包...");
   std::vector<ExpectedFile> installed;
@@ -272,18 +288,30 @@ bool CLiveThread::AuthenticateList() {
   return true;
 }
 
-// A log resumes only when it was made from this very signed list (its "list" hash); any other
-// log is discarded and the check starts afresh from the verified list.
-bool CLiveThread::ResumeSignedLog() {
+// Without trusted keys the list is taken as it arrives; its hash still ties the log to it.
+bool CLiveThread::ReadUnsignedList() {
+  const std::optional<std::string> archive = ReadSmallFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
+  if (!archive) return false;
+  listHash_ = HashText(*archive);
+  UpdateList& list = List();
+  list.Clear();
+  return UnpackList() && list.Load(settings_.downloadDir + u"/UpdateList.xml") && ListIsSound();
+}
+
+// A log resumes only when it was made from this very list (its "list" hash): a release
+// published again under the same version starts afresh from the new list. A log that is not
+// sound is not resumed either.
+bool CLiveThread::ResumeLog() {
   auto log = std::make_unique<UpdateList>();
   if (!log->Load(logPath_)) return false;
   if (log->Version() != settings_.version || log->ListHash() != listHash_) {
-    Debug(u"Vendrel: the resume log does not belong to the signed list; checking afresh");
+    Debug(u"Vendrel: the resume log does not belong to the list; checking afresh");
     return false;
   }
-  std::swap(list_, log);
+  std::unique_ptr<UpdateList> fresh = std::move(list_);
+  list_ = std::move(log);
   if (ListIsSound()) return true;
-  list_ = std::move(log);  // back to the verified list
+  list_ = std::move(fresh);
   return false;
 }
 
@@ -344,6 +372,7 @@ void CLiveThread::FindSharedNames() {
     const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
     ++uses[prefix + r.fileName];
     ++uses[prefix + r.fileName + ".zip"];
+    ++uses[prefix + r.fileName + ".zip.range"];
     for (size_t level = r.filePath.find('\\'); ; level = r.filePath.find('\\', level + 1)) {
       if (!r.filePath.empty()) ++uses[r.filePath.substr(0, level)];
       if (level == std::string::npos) break;
@@ -374,64 +403,162 @@ CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
 
 // --- download ------------------------------------------------------------------------------
 
+// What the workers of one download share besides the worker's own state.
+struct CLiveThread::EntryFetch {
+  int64_t total = 0;
+  int64_t done = 0;  // archive bytes of the files finished, the bar's measure
+  int32_t count = 0;
+  std::vector<int32_t> listIndex;  // of each pending entry, for the files-left text
+  SaveSchedule saves;
+  int32_t inFlight = 0;
+  text::WString shownText{};  // the status line of the file started last
+
+  uint32_t Step() const { return static_cast<uint32_t>(total > 0 ? 3 + (62 * done) / total : 3); }
+  std::atomic<bool> failed{false};
+};
+
+// Files start in list order, up to kTransfersInFlight at once; each is verified and unpacked
+// by the worker that fetched it while the others keep downloading. The log records a file as
+// done only once it is verified, so a kill at any moment resumes to the exact tree.
 bool CLiveThread::DownloadUpdate() {
   UpdateList& list = List();
   FindSharedNames();
-  int32_t remaining = static_cast<int32_t>(list.Count());
-  const int64_t total = list.TotalArchiveSize();
-  int64_t done = 0;
-  SaveSchedule saves(logInterval_, SaveSchedule::Clock::now());
-  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
-    --remaining;
+  std::vector<UpdateFileEntry*> pending;
+  EntryFetch run{list.TotalArchiveSize(), 0, static_cast<int32_t>(list.Count()), {},
+                 SaveSchedule(logInterval_, SaveSchedule::Clock::now())};
+  int32_t index = 0;
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next(), ++index) {
     if (entry->Status() != 0) {
-      done += entry->CompressLen();
+      run.done += entry->CompressLen();
       continue;
     }
-    const int64_t step = total > 0 ? 3 + (62 * done) / total : 3;
-    PostStep(static_cast<uint32_t>(step), RemainingText(remaining, entry->FileName()));
-    Post(WM_UPDATE_BYTES, 0, static_cast<uint32_t>(entry->CompressLen()));
-    if (!FetchEntry(*entry)) {
-      SaveLog();
-      return false;
-    }
-    done += entry->CompressLen();
-    if (saves.Due(SaveSchedule::Clock::now())) {
-      const auto began = SaveSchedule::Clock::now();
-      SaveLog();
-      saves.Saved(began, SaveSchedule::Clock::now());
-    }
+    pending.push_back(entry);
+    run.listIndex.push_back(index);
   }
+  FetchEntries(pending, run);
+  std::lock_guard<std::mutex> lock(shared_);
   SaveLog();
-  return true;
+  return !run.failed;
 }
 
-bool CLiveThread::FetchEntry(UpdateFileEntry& entry) {
+void CLiveThread::FetchEntries(const std::vector<UpdateFileEntry*>& pending, EntryFetch& run) {
+  TransferQueue queue(pending.size(), [&](size_t i) { return sharedNames_.count(pending[i]) != 0; });
+  auto work = [&] {
+    HttpDownload http;
+    http.SetTimeouts(timeouts_);
+    for (;;) {
+      const std::optional<size_t> taken = queue.Take([&](size_t i) {
+        std::lock_guard<std::mutex> lock(shared_);
+        ++run.inFlight;
+        run.shownText = RemainingText(run.count - 1 - run.listIndex[i], pending[i]->FileName());
+        PostStep(run.Step(), run.shownText);
+        shownEntry_ = pending[i];
+        Post(WM_UPDATE_BYTES, 0, static_cast<uint32_t>(pending[i]->CompressLen()));
+      });
+      if (!taken) return;
+      UpdateFileEntry& entry = *pending[*taken];
+      const bool ok = FetchEntry(entry, http);
+      queue.Finish([&] {
+        std::lock_guard<std::mutex> lock(shared_);
+        --run.inFlight;
+        if (!ok) {
+          run.failed = true;
+          return;
+        }
+        entry.SetStatus(1);
+        run.done += entry.CompressLen();
+        // A file that ends while others still arrive moves the bar under the same status line.
+        if (run.inFlight > 0) PostStep(run.Step(), run.shownText);
+        if (run.saves.Due(SaveSchedule::Clock::now())) {
+          const auto began = SaveSchedule::Clock::now();
+          SaveLog();
+          run.saves.Saved(began, SaveSchedule::Clock::now());
+        }
+      });
+      if (!ok) queue.Stop();
+    }
+  };
+  const size_t helpers = std::min(transfersInFlight_, pending.size()) - (pending.empty() ? 0 : 1);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
+}
+
+bool CLiveThread::FetchEntry(UpdateFileEntry& entry, HttpDownload& http) {
   const Names names = NamesOf(entry);
   if (!CreateRealDirectories(entry.FilePath(), settings_.downloadDir)) return false;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(kRetryPause);
-    if (TryEntry(entry, names)) {
-      entry.SetStatus(1);
-      return true;
-    }
+  int transient = 0, other = 0;
+  bool mismatch = false;
+  for (auto pause = retryPause_; transient < kTransientAttempts && other < kOtherAttempts; pause *= 2) {
+    if (transient + other > 0) std::this_thread::sleep_for(pause);
+    const Fetched fetched = TryEntry(entry, names, http, mismatch);
+    if (fetched == Fetched::kComplete) return true;
+    ++(fetched == Fetched::kTransient ? transient : other);
+    if (!IsActive()) break;
   }
+  if (mismatch) hashMismatch_ = true;
   return false;
 }
 
-// The archive's and the unpacked file's size and CRC are taken while they are written, so
-// nothing is read back from disk. Neither may grow past its listed size.
-bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
-  verified_.erase(&entry);
+// A partial archive of this list is continued from where it stopped; when the server cannot
+// continue it consistently, it starts over once from the first byte.
+Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash,
+                                  HttpDownload& http) {
+  const std::string path = Utf8(names.archive);
+  const uint64_t listed = Limit(entry.CompressLen());
+  if (WholeOnDisk(path, listed, archive, hash)) return Fetched::kComplete;
+  const ResumePoint point = FindResumePoint(path, listHash_, listed);
+  DownloadResume resume{point.offset, point.validator, listed, [&](const std::string& validator) {
+                          SaveValidator(path, listHash_, validator);
+                        }};
+  Fetched fetched = FetchArchiveOnce(entry, names, resume, archive, hash, http);
+  if (fetched == Fetched::kRangeRefused) {
+    Debug(u"Vendrel: the server cannot continue " + names.archive + u"; fetching it from the first byte");
+    DiscardPartial(path);
+    if (hash) hash->FinishText();  // starts the hash again
+    resume = DownloadResume{0, {}, listed, resume.onFresh};
+    fetched = FetchArchiveOnce(entry, names, resume, archive, hash, http);
+  }
+  return fetched == Fetched::kRangeRefused ? Fetched::kRefused : fetched;
+}
+
+Fetched CLiveThread::FetchArchiveOnce(const UpdateFileEntry& entry, const Names& names, const DownloadResume& resume,
+                                      Digest& archive, ArchiveHash* hash, HttpDownload& http) {
+  if (!IsActive()) return Fetched::kRefused;
+  const std::string request = RequestUrl(names.archiveUrl, static_cast<uint32_t>(std::time(nullptr)));
+  const uint32_t expected = static_cast<uint32_t>(entry.CompressLen());
+  DownloadHooks hooks;
+  hooks.keepGoing = [this] { return IsActive(); };
+  hooks.onChunk = [this, &entry, expected](uint32_t count) { PostBytesOf(&entry, count, expected); };
+  return http.Continue(request, Utf8(names.archive), resume.size, hooks, resume, &archive, hash);
+}
+
+// The window shows the bytes of the file started last; the others' progress shows in the bar
+// as each of them ends.
+void CLiveThread::PostBytesOf(const UpdateFileEntry* entry, uint32_t received, uint32_t expected) {
+  if (expected == 0) return;
+  std::lock_guard<std::mutex> lock(shared_);
+  if (entry == shownEntry_) Post(WM_UPDATE_BYTES, received, expected);
+}
+
+// The archive's and the unpacked file's size and CRC are taken while they are written (a
+// continued archive reads back only the part it keeps). Neither may grow past its listed size.
+Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names, HttpDownload& http, bool& mismatch) {
+  {
+    std::lock_guard<std::mutex> lock(shared_);
+    verified_.erase(&entry);
+  }
   Digest archive;
   const bool hashed = settings_.trust.Authenticates();
   ArchiveHash hash;
-  if (!DownloadToFile(names.archiveUrl, names.archive, static_cast<uint32_t>(entry.CompressLen()),
-                      Limit(entry.CompressLen()), &archive, hashed ? &hash : nullptr)) {
-    return false;
-  }
+  const Fetched fetched = FetchArchive(entry, names, archive, hashed ? &hash : nullptr, http);
+  if (fetched != Fetched::kComplete) return fetched;
+  // A complete archive is not continued again: the next attempt of a bad one starts afresh.
+  platform::RemoveFile(ValidatorPathFor(Utf8(names.archive)));
   const WString archiveCrc = CrcText(archive.crc);
   const bool hashGood = !hashed || hash.FinishText() == entry.CompressHash();
-  hashMismatch_ = !hashGood;
+  mismatch = !hashGood;
   const bool archiveGood = archive.size == Limit(entry.CompressLen()) && archiveCrc == entry.CompressCrc() && hashGood;
   if (!archiveGood) {
     // A complete archive that is not the listed one is never unpacked, and never resumed:
@@ -442,31 +569,39 @@ bool CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names) {
   if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked), Limit(entry.FileLen()), unpacked)) {
     Debug(CheckLine(u"CompressFile", names.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
                     entry.CompressCrc(), archiveCrc, u"Decompress Failed!"));
-    return false;
+    return Fetched::kRefused;
   }
   const WString unpackedCrc = CrcText(unpacked.crc);
   if (unpacked.size != Limit(entry.FileLen()) || unpackedCrc != entry.FileCrc()) {
     Debug(CheckLine(u"DecompressFile", names.unpacked, static_cast<uint32_t>(unpacked.size), entry.FileLen(),
                     entry.FileCrc(), unpackedCrc, u"Check Failed!"));
-    return false;
+    return Fetched::kRefused;
   }
   FileIdentity id;
-  if (IdentifyFile(Utf8(names.unpacked), id)) verified_[&entry] = id;
+  if (IdentifyFile(Utf8(names.unpacked), id)) {
+    std::lock_guard<std::mutex> lock(shared_);
+    verified_[&entry] = id;
+  }
   // The install flushes this file; writing it out now overlaps that with the next downloads.
   platform::StartWriteback(Utf8(names.unpacked));
-  return true;
+  return Fetched::kComplete;
 }
 
 bool CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
                                  Digest* received, ArchiveHash* hash) {
-  if (!IsActive()) return false;
+  return DownloadToFile(url, target, expected, maxBytes, DownloadResume{}, received, hash) == Fetched::kComplete;
+}
+
+Fetched CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_t expected, uint64_t maxBytes,
+                                    const DownloadResume& resume, Digest* received, ArchiveHash* hash) {
+  if (!IsActive()) return Fetched::kRefused;
   const std::string request = RequestUrl(url, static_cast<uint32_t>(std::time(nullptr)));
   DownloadHooks hooks;
   hooks.keepGoing = [this] { return IsActive(); };
   if (expected != 0) {
     hooks.onChunk = [this, expected](uint32_t count) { Post(WM_UPDATE_BYTES, count, expected); };
   }
-  return download_.Get(request, Utf8(target), maxBytes, hooks, received, hash);
+  return download_.Continue(request, Utf8(target), maxBytes, hooks, resume, received, hash);
 }
 
 // --- install -------------------------------------------------------------------------------

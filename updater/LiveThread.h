@@ -61,6 +61,15 @@ struct WorkerSettings {
   text::WString stateDir;   // the updater's state folder (installed-release records)
 };
 
+// An archive whose transfer failed on the way (no answer, a broken, stalled or slow connection,
+// a 5xx) is tried this many times in all, after pauses that double; any other failure (a
+// refused status, an archive that is not the listed one) is tried twice.
+inline constexpr int kTransientAttempts = 4;
+// Archives in flight at once, each worker on its own kept-alive connection; one round trip per
+// file is hidden behind the others' transfers, and unpacking overlaps the downloads.
+inline constexpr size_t kTransfersInFlight = 6;
+inline constexpr int kOtherAttempts = 2;
+
 // The status line of a refused release.
 inline constexpr const char16_t* kRefusedText = u"更新包未通过安全验证，已取消安装";
 
@@ -76,7 +85,14 @@ class CLiveThread : public Basalt::IThread {
   bool IsActive() const { return active_ != 0; }
   void SetRestart(bool restart) { restart_ = restart; }
 
-  void SetTimeouts(const DownloadTimeouts& timeouts) { download_.SetTimeouts(timeouts); }
+  void SetTimeouts(const DownloadTimeouts& timeouts) {
+    timeouts_ = timeouts;
+    download_.SetTimeouts(timeouts);
+  }
+  // Fewer transfers at once (1: one file after the other, for an exact order of messages).
+  void SetTransfersInFlight(size_t count) { transfersInFlight_ = count < 1 ? 1 : count; }
+  // The pause before the second attempt at an archive; it doubles before each further one.
+  void SetRetryPause(std::chrono::milliseconds pause) { retryPause_ = pause; }
   // During the downloads the resume log is rewritten at most this often, so an interrupted run
   // resumes close to where it stopped without rewriting a long log after every file. A long
   // log that takes a while to save is saved less often (see SaveSchedule).
@@ -102,6 +118,9 @@ class CLiveThread : public Basalt::IThread {
   // `hash`, when given, takes in the body as it arrives.
   bool DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
                       Digest* received = nullptr, ArchiveHash* hash = nullptr);
+  // The same, continuing a partial target as `resume` says.
+  Fetched DownloadToFile(text::WStringView url, text::WStringView target, uint32_t expected, uint64_t maxBytes,
+                         const DownloadResume& resume, Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
  protected:
   bool OnInit() override;
@@ -116,15 +135,23 @@ class CLiveThread : public Basalt::IThread {
   bool FetchList();
   bool UnpackList();
   bool AuthenticateList();
-  bool ResumeSignedLog();
+  bool ReadUnsignedList();
+  bool ResumeLog();
   bool ReleaseKeysUsable();
   void RecordInstalled();
   bool Refuse(const std::string& why);
   void EndWithoutInstalling();
   bool ListIsSound();
   bool SaveLog();
-  bool FetchEntry(UpdateFileEntry& entry);
-  bool TryEntry(UpdateFileEntry& entry, const Names& names);
+  struct EntryFetch;
+  void FetchEntries(const std::vector<UpdateFileEntry*>& pending, EntryFetch& run);
+  bool FetchEntry(UpdateFileEntry& entry, HttpDownload& http);
+  Fetched TryEntry(UpdateFileEntry& entry, const Names& names, HttpDownload& http, bool& mismatch);
+  Fetched FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash,
+                       HttpDownload& http);
+  Fetched FetchArchiveOnce(const UpdateFileEntry& entry, const Names& names, const DownloadResume& resume,
+                           Digest& archive, ArchiveHash* hash, HttpDownload& http);
+  void PostBytesOf(const UpdateFileEntry* entry, uint32_t received, uint32_t expected);
   struct StagedEntry;
   bool CheckStaged(std::vector<StagedEntry>& entries);
   bool StillAsVerified(const StagedEntry& staged) const;
@@ -151,11 +178,19 @@ class CLiveThread : public Basalt::IThread {
   std::unordered_set<const UpdateFileEntry*> sharedNames_;
   std::atomic<uint32_t> active_{0};
   platform::UpdaterExit outcome_ = platform::UpdaterExit::kFailed;
-  std::string listHash_;      // hash of the verified list archive (keys trusted)
+  std::string listHash_;      // hash of the list archive the run works from
   uint32_t lastStep_ = 0;     // the bar's step, kept when a refusal replaces the text
-  bool hashMismatch_ = false;  // an archive did not match its signed hash
+  std::atomic<bool> hashMismatch_{false};  // an archive did not match its signed hash
+  // The workers share the list's statuses, the verified files, the log and the file whose bytes
+  // the window shows.
+  std::mutex shared_;
+  const UpdateFileEntry* shownEntry_ = nullptr;
+  std::mutex debugMutex_;
+  size_t transfersInFlight_ = kTransfersInFlight;
+  DownloadTimeouts timeouts_ = UpdaterTimeouts();
   bool restart_ = false;
   std::chrono::milliseconds logInterval_{1000};
+  std::chrono::milliseconds retryPause_{250};
   HttpDownload download_;
   std::function<void(text::WStringView)> debug_;
 };

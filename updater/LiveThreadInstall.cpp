@@ -11,6 +11,7 @@
 #include "updater/ListPaths.h"
 #include "updater/LiveThread.h"
 #include "updater/LiveThreadParts.h"
+#include "updater/PartialArchive.h"
 #include "updater/PathDirectories.h"
 #include "updater/UpdateList.h"
 
@@ -89,7 +90,7 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
     const std::string target = Utf8(e.names.installed);
     if (e.result == Staging::Staged) platform::DiscardReplacement(target);
     e.result = Staging::Failed;
-    if (!FetchEntry(*e.entry)) return false;
+    if (!FetchEntry(*e.entry, download_)) return false;
     const Staging again = platform::StageReplacement(Utf8(e.names.unpacked), target);
     const std::string path = again == Staging::Staged ? platform::TemporaryNameFor(target) : target;
     if (again == Staging::Failed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
@@ -156,6 +157,9 @@ void CLiveThread::RemoveDownloadDirectory() {
     const std::string name = Utf8(entry->FileName());
     names.push_back({dir, name});
     names.push_back({dir, name + ".zip"});
+    const std::string validator = ValidatorPathFor(name + ".zip");
+    names.push_back({dir, validator});
+    names.push_back({dir, platform::TemporaryNameFor(validator)});
   }
   RemoveOwnedNames(Utf8(settings_.downloadDir), names);
 }

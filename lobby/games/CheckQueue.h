@@ -1,6 +1,7 @@
-// Version checks wait on the network for seconds; they run here, one after another on a worker
-// thread, so the lobby's main loop never freezes. Each check's answer comes back on the main
-// loop, in the order the checks were asked for.
+// Version checks wait on the network for seconds; they run here, up to kWorkers at once on
+// worker threads, so the lobby's main loop never freezes and one slow server does not hold up
+// the checks behind it. Each check's answer comes back on the main loop, in the order the checks
+// were asked for, whichever finished first.
 #pragma once
 
 #include <cstddef>
@@ -20,17 +21,19 @@ class CheckQueue {
 
   // The default starter makes a std::thread.
   explicit CheckQueue(IFrameWindow& frame, ThreadStarter starter = {});
-  // Stops taking work. A check in progress ends on its own; its answer is dropped.
+  // Stops taking work. Checks in progress end on their own; their answers are dropped.
   ~CheckQueue();
   CheckQueue(const CheckQueue&) = delete;
   CheckQueue& operator=(const CheckQueue&) = delete;
 
+  // Checks that run at the same time.
+  static constexpr size_t kWorkers = 4;
   // Work whose answer has not run yet never exceeds this.
   static constexpr size_t kMaxUnanswered = 256;
 
-  // Queues `work`. When no worker thread can be made, runs it and its answer at once: slower
-  // for the window, but the answer still comes and the lobby goes on. False, and nothing
-  // queued or run, when kMaxUnanswered answers are still to come.
+  // Queues `work`. When no worker thread runs and none can be made, runs it and its answer at
+  // once: slower for the window, but the answer still comes and the lobby goes on. False, and
+  // nothing queued or run, when kMaxUnanswered answers are still to come.
   bool Run(Work work);
   // Checks whose answers have not yet run on the main loop.
   size_t Unanswered() const;
@@ -38,7 +41,7 @@ class CheckQueue {
   struct State;
 
  private:
-  bool StartWorker();
+  bool StartWorkerIfNeeded();
 
   std::shared_ptr<State> state_;
   std::shared_ptr<bool> alive_;

@@ -4,23 +4,27 @@
 
 namespace lobby {
 
+platform::HttpLimits CheckTransferLimits(long connectTimeoutMs, long totalTimeoutMs) {
+  platform::HttpLimits limits;
+  limits.connectTimeoutMs = connectTimeoutMs;
+  limits.stallMs = totalTimeoutMs;
+  limits.totalTimeoutMs = totalTimeoutMs;
+  return limits;
+}
+
 std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& limits) {
   std::string body;
   bool full = false;
   platform::HttpReceiver receiver;
-  receiver.onStatus = [](long status) { return status == 200 || status == 206; };
+  receiver.onStatus = [](const platform::HttpAnswer& answer) { return platform::IsGoodStatus(answer.status); };
   receiver.onBody = [&](const char* data, size_t size) {
     size_t room = limits.maxBytes - body.size();
     body.append(data, size < room ? size : room);
     full = size >= room;
     return !full;  // ends the transfer once the buffer is full: the rest is never used
   };
-  platform::HttpLimits httpLimits;
-  httpLimits.connectTimeoutMs = limits.connectTimeoutMs;
-  httpLimits.stallMs = limits.totalTimeoutMs;
-  httpLimits.totalTimeoutMs = limits.totalTimeoutMs;  // bounds a stalled answer
   platform::HttpClient client;
-  platform::HttpResult result = client.Get(platform::EscapeUrl(url), httpLimits, receiver);
+  platform::HttpResult result = client.Get(platform::EscapeUrl(url), limits.transfer, receiver);
   if (result == platform::HttpResult::kComplete || (result == platform::HttpResult::kEnded && full)) {
     return body;
   }

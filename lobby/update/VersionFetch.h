@@ -1,15 +1,21 @@
 // The one HTTP GET of the lobby: a small text file from the update server into memory.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
+#include "platform/HttpRequest.h"
+
 namespace lobby {
 
+// Transfer settings for a version check: the player waits on it, so it gives up after
+// `totalTimeoutMs` whether the server stalls or trickles.
+platform::HttpLimits CheckTransferLimits(long connectTimeoutMs, long totalTimeoutMs);
+
 struct FetchLimits {
-  long connectTimeoutMs = 3000;
-  long totalTimeoutMs = 6000;  // bounds a server that stalls mid-answer
-  size_t maxBytes = 1024;      // the rest of the body is not read
+  platform::HttpLimits transfer = CheckTransferLimits(3000, 6000);
+  size_t maxBytes = 1024;  // the rest of the body is not read
 };
 
 // GETs `url` (the caller adds any query) with the update client's request settings. The first

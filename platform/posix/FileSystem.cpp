@@ -78,6 +78,18 @@ bool NewFile::CreateOnly(const std::string& path, unsigned mode) {
   return impl_->fd >= 0;
 }
 
+bool NewFile::ContinueAfter(const std::string& path, uint64_t keep) {
+  Close();
+  impl_->fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  struct stat st;
+  if (impl_->fd < 0 || ::fstat(impl_->fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) < keep ||
+      ::ftruncate(impl_->fd, static_cast<off_t>(keep)) != 0 || ::lseek(impl_->fd, 0, SEEK_END) < 0) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
 bool NewFile::IsOpen() const { return impl_->fd >= 0; }
 
 bool NewFile::Write(const char* data, size_t size) {

@@ -7,6 +7,10 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/TransferPace.h"
 
 namespace platform {
 
@@ -26,8 +30,9 @@ struct ListDeleter {
 };
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
-bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& headers) {
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vendrel");
+bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, const std::vector<std::string>& extra,
+                          HeaderList& headers) {
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(curl, CURLOPT_PROXY, "");  // direct: ignore proxy settings of the environment
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
@@ -46,9 +51,11 @@ bool ApplyRequestSettings(CURL* curl, const HttpLimits& limits, HeaderList& head
   // curl's own low-speed rule backs up the stall check below (it averages over seconds).
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, limits.stallMs / 1000) + 5);
+  std::vector<std::string> lines{"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"};
+  lines.insert(lines.end(), extra.begin(), extra.end());
   curl_slist* list = nullptr;
-  for (const char* h : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
-    curl_slist* next = curl_slist_append(list, h);
+  for (const std::string& h : lines) {
+    curl_slist* next = curl_slist_append(list, h.c_str());
     if (!next) {
       curl_slist_free_all(list);
       return false;
@@ -66,34 +73,25 @@ struct Transfer {
   const HttpLimits* limits;
   const HttpReceiver* receiver;
   const std::atomic<bool>* aborted;
+  HttpAnswer answer{};
   bool statusSeen = false;
   bool ended = false;  // the receiver said stop
-  curl_off_t lastSeen = -1;
-  std::chrono::steady_clock::time_point lastAlive = std::chrono::steady_clock::now();
-  curl_off_t windowBytes = 0;  // byte count when the current rate window began
-  std::chrono::steady_clock::time_point windowStart = lastAlive;
-
-  // False once the average over the current window falls below the floor.
-  bool FastEnough(curl_off_t received, std::chrono::steady_clock::time_point now) {
-    const auto window = std::chrono::milliseconds(limits->rateWindowMs);
-    if (limits->minBytesPerSecond <= 0 || now - windowStart < window) return true;
-    const curl_off_t floor = static_cast<curl_off_t>(limits->minBytesPerSecond) * limits->rateWindowMs / 1000;
-    if (received - windowBytes < floor) return false;
-    windowStart = now;
-    windowBytes = received;
-    return true;
-  }
+  TransferPace pace{*limits, std::chrono::steady_clock::now()};
 
   // Hands the status over once, before the first body byte. False when the receiver refused.
   bool Status() {
     if (statusSeen) return !ended;
     statusSeen = true;
-    long code = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
-    if (receiver->onStatus && !receiver->onStatus(code)) ended = true;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
+    if (receiver->onStatus && !receiver->onStatus(answer)) ended = true;
     return !ended;
   }
 };
+
+size_t OnHeader(char* data, size_t, size_t size, void* user) {
+  static_cast<Transfer*>(user)->answer.AddLine(std::string_view(data, size));
+  return size;
+}
 
 size_t OnBody(char* data, size_t, size_t size, void* user) {
   Transfer& t = *static_cast<Transfer*>(user);
@@ -114,13 +112,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
     t.ended = true;
     return 1;
   }
-  const auto now = std::chrono::steady_clock::now();
-  if (received != t.lastSeen) {
-    t.lastSeen = received;
-    t.lastAlive = now;
-  }
-  if (now - t.lastAlive > std::chrono::milliseconds(t.limits->stallMs)) return 1;
-  return t.FastEnough(received, now) ? 0 : 1;
+  return t.pace.Keeps(static_cast<uint64_t>(received), std::chrono::steady_clock::now()) ? 0 : 1;
 }
 
 }  // namespace
@@ -154,18 +146,20 @@ bool IsHttps(const std::string& url) {
 
 void HttpClient::Abort() { state_->aborted = true; }
 
-HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
-                           const HttpReceiver& receiver) {
+HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits, const HttpReceiver& receiver,
+                           const std::vector<std::string>& extraHeaders) {
   CURL* curl = state_->curl;
   state_->aborted = false;
   HeaderList headers;
-  if (!curl || !ApplyRequestSettings(curl, limits, headers)) return HttpResult::kFailed;
+  if (!curl || !ApplyRequestSettings(curl, limits, extraHeaders, headers)) return HttpResult::kFailed;
   Transfer transfer{curl, &limits, &receiver, &state_->aborted};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   // What began over TLS never continues in the clear.
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, IsHttps(url) ? "https" : "http,https");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);

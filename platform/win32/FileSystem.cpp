@@ -198,6 +198,23 @@ bool NewFile::CreateOnly(const std::string& path, unsigned) {
   return impl_->file.ok();
 }
 
+// The reparse flag opens a link itself, which the attribute check then refuses.
+bool NewFile::ContinueAfter(const std::string& path, uint64_t keep) {
+  Close();
+  impl_->file.Reset(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(keep);
+  const bool ok = impl_->file.ok() && GetFileType(impl_->file.get()) == FILE_TYPE_DISK &&
+                  GetFileInformationByHandle(impl_->file.get(), &info) &&
+                  !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+                  ((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow) >= keep &&
+                  SetFilePointerEx(impl_->file.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(impl_->file.get());
+  if (!ok) Close();
+  return ok;
+}
+
 bool NewFile::IsOpen() const { return impl_->file.ok(); }
 
 bool NewFile::Write(const char* data, size_t size) {

@@ -8,7 +8,10 @@
 #include <cwchar>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/TransferPace.h"
 #include "platform/win32/Wide.h"
 
 namespace platform {
@@ -19,6 +22,18 @@ namespace {
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kReadBytes = 5120;
+// WinINet lets a process hold only a few connections to one server; the updater keeps several
+// transfers in flight, each on its own connection, so the limit is raised above their number.
+constexpr DWORD kConnectionsPerServer = 10;
+
+void RaiseConnectionLimit() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    DWORD count = kConnectionsPerServer;
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count, sizeof count);
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &count, sizeof count);
+  });
+}
 
 // Owns one WinINet handle.
 class NetHandle {
@@ -60,6 +75,24 @@ bool SplitUrl(const std::wstring& url, UrlParts& parts) {
   return !parts.host.empty();
 }
 
+// The answer's status and header fields, from the raw header block.
+HttpAnswer AnswerOf(HINTERNET request) {
+  HttpAnswer answer;
+  DWORD size = 0;
+  HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+  std::string raw(size, '\0');
+  if (size > 0 && HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr)) {
+    raw.resize(size);
+    for (size_t at = 0; at < raw.size();) {
+      size_t end = raw.find('\n', at);
+      if (end == std::string::npos) end = raw.size();
+      answer.AddLine(std::string_view(raw).substr(at, end - at));
+      at = end + 1;
+    }
+  }
+  return answer;
+}
+
 long StatusOf(HINTERNET request) {
   wchar_t text[32] = {};
   DWORD size = sizeof text;
@@ -86,34 +119,18 @@ std::optional<uint64_t> ContentLength(HINTERNET request) {
   return std::wcstoull(text, nullptr, 10);
 }
 
-// Fails a transfer whose average over the current window falls below the floor.
-class RateWindow {
- public:
-  explicit RateWindow(const HttpLimits& limits) : limits_(limits) {}
-  bool FastEnough(uint64_t received) {
-    const auto now = std::chrono::steady_clock::now();
-    if (limits_.minBytesPerSecond <= 0 || now - start_ < std::chrono::milliseconds(limits_.rateWindowMs)) return true;
-    const uint64_t floor = static_cast<uint64_t>(limits_.minBytesPerSecond) * limits_.rateWindowMs / 1000;
-    if (received - bytes_ < floor) return false;
-    start_ = now;
-    bytes_ = received;
-    return true;
-  }
-
- private:
-  const HttpLimits& limits_;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  uint64_t bytes_ = 0;
-};
-
 HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiver& receiver) {
   const std::optional<uint64_t> announced = ContentLength(request);
   // A body announced longer than allowed fails before the receiver sees anything.
   if (announced && limits.maxAnnouncedBytes > 0 && *announced > limits.maxAnnouncedBytes) return HttpResult::kFailed;
-  if (receiver.onStatus && !receiver.onStatus(StatusOf(request))) return HttpResult::kEnded;
+  if (receiver.onStatus) {
+    HttpAnswer answer = AnswerOf(request);
+    answer.status = StatusOf(request);
+    if (!receiver.onStatus(answer)) return HttpResult::kEnded;
+  }
   uint64_t received = 0;
   const auto started = std::chrono::steady_clock::now();
-  RateWindow rate(limits);
+  TransferPace pace(limits, started);
   char buffer[kReadBytes];
   for (;;) {
     if (!Continue(receiver)) return HttpResult::kEnded;
@@ -134,7 +151,7 @@ HttpResult Receive(HINTERNET request, const HttpLimits& limits, const HttpReceiv
     if (got == 0) return !announced || received == *announced ? HttpResult::kComplete : HttpResult::kFailed;
     received += got;
     if (receiver.onBody && !receiver.onBody(buffer, got)) return HttpResult::kEnded;
-    if (!rate.FastEnough(received)) return HttpResult::kFailed;
+    if (!pace.Keeps(received, std::chrono::steady_clock::now())) return HttpResult::kFailed;
   }
 }
 
@@ -158,11 +175,12 @@ void HttpClient::Abort() {
   state_->root = nullptr;
 }
 
-HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
-                           const HttpReceiver& receiver) {
+HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits, const HttpReceiver& receiver,
+                           const std::vector<std::string>& extraHeaders) {
   UrlParts parts;
   if (!SplitUrl(detail::Wide(url), parts)) return HttpResult::kFailed;
-  HINTERNET root = InternetOpenW(L"Vendrel", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  RaiseConnectionLimit();
+  HINTERNET root = InternetOpenW(detail::Wide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (!root) return HttpResult::kFailed;
   {
     std::lock_guard<std::mutex> guard(state_->lock);
@@ -184,6 +202,10 @@ HttpResult HttpClient::Get(const std::string& url, const HttpLimits& limits,
       // The no-cache flag sends the Pragma line; caches that know HTTP/1.1 read this one.
       HttpAddRequestHeadersW(request.get(), L"Cache-Control: no-cache\r\n", static_cast<DWORD>(-1),
                              HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+      for (const std::string& line : extraHeaders) {
+        const std::wstring wide = detail::Wide(line) + L"\r\n";
+        HttpAddRequestHeadersW(request.get(), wide.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD);
+      }
     }
     if (request && HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
       result = Receive(request.get(), limits, receiver);

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "LobbyTestSupport.h"
@@ -30,6 +33,68 @@ TEST(CheckQueueTest, AnswersComeThroughTheMainLoopInAskingOrder) {
   EXPECT_TRUE(answers.empty());  // nothing runs inside Run
   EXPECT_TRUE(frame.PumpUntil([&] { return queue.Unanswered() == 0; }));
   EXPECT_EQ(answers, (std::vector<int>{1, 2}));
+}
+
+// Checks that hold each other up: each waits (at most 10 s) until `gate` says it may finish.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int running = 0;
+  int mostAtOnce = 0;
+  int finished = 0;
+
+  // Runs one check: true when `mayFinish` came true before the time-out.
+  template <typename Pred>
+  bool Hold(Pred mayFinish) {
+    std::unique_lock lock(mutex);
+    ++running;
+    mostAtOnce = std::max(mostAtOnce, running);
+    changed.notify_all();
+    bool ok = changed.wait_for(lock, std::chrono::seconds(10), [&] { return mayFinish(*this); });
+    --running;
+    ++finished;
+    changed.notify_all();
+    return ok;
+  }
+};
+
+TEST(CheckQueueTest, UpToFourChecksRunAtOnceAndNoMore) {
+  lobbytest::RecordingHost frame;
+  Gate gate;
+  std::vector<int> answers;
+  CheckQueue queue(frame);
+  for (int n = 0; n < 8; ++n) {
+    // The first four finish only once all four run together; the rest at once.
+    queue.Run([&gate, &answers, n] {
+      bool together = gate.Hold([n](Gate& g) { return n >= 4 || g.mostAtOnce >= 4; });
+      return std::function<void()>([&answers, n, together] { answers.push_back(together ? n : -n); });
+    });
+  }
+  EXPECT_TRUE(frame.PumpUntil([&] { return queue.Unanswered() == 0; }));
+  EXPECT_EQ(answers, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(gate.mostAtOnce, static_cast<int>(CheckQueue::kWorkers));
+}
+
+TEST(CheckQueueTest, ALaterCheckThatFinishesFirstWaitsForTheEarlierAnswers) {
+  lobbytest::RecordingHost frame;
+  Gate gate;
+  std::vector<int> answers;
+  CheckQueue queue(frame);
+  // The first check finishes only after the two behind it have finished; the pause lets
+  // their answers reach the main loop first.
+  queue.Run([&] {
+    gate.Hold([](Gate& g) { return g.finished >= 2; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return std::function<void()>([&] { answers.push_back(1); });
+  });
+  for (int n : {2, 3}) {
+    queue.Run([&, n] {
+      gate.Hold([](Gate&) { return true; });
+      return std::function<void()>([&, n] { answers.push_back(n); });
+    });
+  }
+  EXPECT_TRUE(frame.PumpUntil([&] { return queue.Unanswered() == 0; }));
+  EXPECT_EQ(answers, (std::vector<int>{1, 2, 3}));
 }
 
 TEST(CheckQueueTest, WithoutAWorkerThreadChecksRunAtOnceAndStillAnswer) {

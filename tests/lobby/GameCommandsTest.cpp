@@ -53,7 +53,7 @@ class GameCommandsTest : public ::testing::Test {
     EXPECT_TRUE(config_.LoadConfig());
     commands_.SetStagingRoot(cache_.WPath());
     commands_.SetUpdaterLockName(updaterLock_);
-    commands_.SetFetchLimits({500, 1500, 1024});
+    commands_.SetFetchLimits({lobby::CheckTransferLimits(500, 1500)});
   }
 
   void Install(const std::string& game, const std::string& version) {
@@ -233,7 +233,7 @@ TEST_F(GameCommandsTest, ChecksAgainstAStalledServerAreBoundedAndTheRestAnswered
     Install(game, "1.0");
     server_.Set("/zemba/" + text::AsciiLower(game) + "/UpdateVersion.xml", stalled);
   }
-  commands_.SetFetchLimits({100, 150, 1024});
+  commands_.SetFetchLimits({lobby::CheckTransferLimits(100, 150)});
   const std::string param = "<string>" + std::string(60000, 'p') + "</string>";
   const long before = ResidentKiB();
   for (int i = 0; i < kFloodRequests; ++i) Send("CheckGame", GameObject("G" + std::to_string(i % 4), param));
@@ -249,19 +249,22 @@ TEST_F(GameCommandsTest, ChecksAgainstAStalledServerAreBoundedAndTheRestAnswered
   }
 }
 
-// A queued check holds no staging directory: it is made when its check starts.
+// A queued check holds no staging directory: it is made when its check starts, and only the
+// checks that run at once have started.
 TEST_F(GameCommandsTest, TheStagingDirectoryIsMadeWhenTheCheckStarts) {
-  commands_.SetFetchLimits({100, 500, 1024});
+  commands_.SetFetchLimits({lobby::CheckTransferLimits(100, 500)});
   HttpResponse stalled = HttpResponse::Ok(Software("G0", "1.0"));  // announced, never sent
   stalled.stall = true;
-  for (const char* game : {"G0", "G1", "G2"}) {
+  const size_t games = lobby::CheckQueue::kWorkers + 2;
+  for (size_t i = 0; i < games; ++i) {
+    const std::string game = "G" + std::to_string(i);
     Install(game, "1.0");
-    server_.Set(std::string("/zemba/") + text::AsciiLower(game) + "/UpdateVersion.xml", stalled);
+    server_.Set("/zemba/" + text::AsciiLower(game) + "/UpdateVersion.xml", stalled);
     Send("CheckGame", GameObject(game, "<number>1</number>"));
   }
-  EXPECT_LE(EntriesIn(cache_.Join("Zemba")), 1u);
+  EXPECT_LE(EntriesIn(cache_.Join("Zemba")), lobby::CheckQueue::kWorkers);
   ASSERT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
-  EXPECT_EQ(EntriesIn(cache_.Join("Zemba")), 3u);
+  EXPECT_EQ(EntriesIn(cache_.Join("Zemba")), games);
 }
 
 TEST_F(GameCommandsTest, SecondUpdateWhileTheFirstIsStillBeingCheckedGetsNoAnswer) {

@@ -47,7 +47,7 @@ class UpdateTaskTest : public ::testing::Test {
 
   UpdateTask Task() {
     UpdateTask task(u"MyGame", dir_.WPath() + u"/MyGame", config_, cache_.WPath());
-    task.SetFetchLimits({1000, 2000, 1024});
+    task.SetFetchLimits({lobby::CheckTransferLimits(1000, 2000)});
     return task;
   }
   void Install(const std::string& version, const std::string& name = "MyGame") {
@@ -207,7 +207,7 @@ TEST_F(UpdateTaskTest, StalledServerGivesNoAnswerAfterTheTimeOut) {
   stalled.stall = true;
   server_.Set(kVersionPath, stalled);
   UpdateTask t = Task();
-  t.SetFetchLimits({200, 400, 1024});
+  t.SetFetchLimits({lobby::CheckTransferLimits(200, 400)});
   EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNoAnswer);
 }
 

@@ -14,6 +14,7 @@
 #endif
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 
@@ -275,9 +276,33 @@ HttpResponse TestHttpServer::Pick(const std::string& path) {
   return r;
 }
 
-void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpResponse& response,
-                            bool& keep) {
+HttpResponse TestHttpServer::ApplyRange(const RecordedRequest& request, HttpResponse response) {
+  const std::string range = request.Header("Range");
+  if (!response.servesRanges || response.status != 200 || range.rfind("bytes=", 0) != 0 || range.back() != '-') {
+    return response;
+  }
+  const std::string ifRange = request.Header("If-Range");
+  std::string etag, modified;
+  for (const auto& [key, value] : response.headers) {
+    if (text::AsciiLower(key) == "etag") etag = value;
+    if (text::AsciiLower(key) == "last-modified") modified = value;
+  }
+  if (!ifRange.empty() && ifRange != etag && ifRange != modified) return response;
+  size_t from = 0;
+  const auto [end, ec] = std::from_chars(range.data() + 6, range.data() + range.size() - 1, from);
+  if (ec != std::errc() || end != range.data() + range.size() - 1) return HttpResponse::Status(400);
+  const size_t size = response.body.size();
+  if (from >= size) return HttpResponse::Status(416);
+  response.status = 206;
+  response.headers.emplace_back("Content-Range", "bytes " + std::to_string(from) + "-" + std::to_string(size - 1) + "/" +
+                                                     std::to_string(size));
+  response.body = response.body.substr(from);
+  return response;
+}
+
+void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpResponse& given, bool& keep) {
   keep = false;
+  const HttpResponse response = ApplyRange(request, given);
   if (response.closeWithoutAnswer) return;
   std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + Reason(response.status) + "\r\n";
   for (const auto& [key, value] : response.headers) head += key + ": " + value + "\r\n";
@@ -291,9 +316,9 @@ void TestHttpServer::Answer(int fd, const RecordedRequest& request, const HttpRe
       if (!SendAll(fd, response.body.data() + i, 1)) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(response.trickleMs));
     }
+  } else if (request.method != "HEAD" && !SendAll(fd, response.body.data(), bodyBytes)) {
     return;
   }
-  if (request.method != "HEAD" && !SendAll(fd, response.body.data(), bodyBytes)) return;
   if (response.stall) return WaitForStop(fd);
   keep = response.truncateAfter < 0 && text::AsciiLower(request.Header("Connection")) != "close";
 }

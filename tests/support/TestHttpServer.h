@@ -29,6 +29,10 @@ struct HttpResponse {
   bool closeWithoutAnswer = false;
   // Send the body one byte at a time with this pause between bytes (a trickling server).
   long trickleMs = 0;
+  // Answer "Range: bytes=N-" as a server that supports ranges does: a 206 with the rest of a
+  // 200's body, unless an If-Range names another validator than this answer's ETag or
+  // Last-Modified (then the whole body); an N past the end gets a 416.
+  bool servesRanges = false;
 
   static HttpResponse Ok(std::string body);
   static HttpResponse Status(int status, std::string body = {});
@@ -79,6 +83,7 @@ class TestHttpServer {
   bool ReadRequest(int fd, std::string& buffer, RecordedRequest& request);
   HttpResponse Pick(const std::string& path);
   void Answer(int fd, const RecordedRequest& request, const HttpResponse& response, bool& keep);
+  static HttpResponse ApplyRange(const RecordedRequest& request, HttpResponse response);
   void WaitForStop(int fd);
 
   int listenFd_ = -1;

@@ -163,6 +163,7 @@ struct Install {
     worker->SetOwner(&window);
     worker->SetActive(true);
     worker->SetTimeouts({2000, 500});
+    worker->SetRetryPause(std::chrono::milliseconds(5));
     worker->SetDebugSink([this](text::WStringView line) { debugLines.emplace_back(line); });
     return worker;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -44,7 +45,9 @@ TEST_F(Procedure, FreshInstallPostsTheExactSequence) {
   const std::vector<SourceFile> files{{"", "a.txt", "alpha"}, {"sub", "b.txt", "beta!"}};
   Published p = PublishAndServe("102", files);
   const uint32_t lenA = p.records[0].compressLen, lenB = p.records[1].compressLen;
-  Worker()->Run();
+  auto worker = Worker();
+  worker->SetTransfersInFlight(1);  // one after the other: one exact order
+  worker->Run();
   const uint32_t stepB = 3 + 62 * lenA / (lenA + lenB);
   EXPECT_EQ(install.window.Messages(),
             (std::vector<Seen>{Step(0, u"正在检查新的版本..."), Step(1, u"正在下载更新列表..."),
@@ -57,6 +60,55 @@ TEST_F(Procedure, FreshInstallPostsTheExactSequence) {
   EXPECT_EQ(Installed("sub/b.txt"), "beta!");
   EXPECT_FALSE(fs::exists(install.down)) << "the download directory goes after a good install";
   EXPECT_TRUE(install.debugLines.empty());
+}
+
+TEST_F(Procedure, ParallelTransfersKeepTheWindowsCountsGoingForwardOverFewConnections) {
+  std::vector<SourceFile> files;
+  for (int i = 0; i < 14; ++i) files.push_back({i % 2 ? "sub" : "", "f" + std::to_string(i) + ".txt", Text(300 + i, 'a' + i)});
+  Published p = Publish("/game", "102", files);
+  for (const auto& [path, body] : p.bodies) {
+    HttpResponse slow = HttpResponse::Ok(body);
+    if (path.find("UpdateList") == std::string::npos) slow.trickleMs = 1;  // so the transfers overlap
+    server.Set(path, slow);
+  }
+  Worker()->Run();
+  ASSERT_EQ(install.window.Messages().back(), Done());
+  for (const SourceFile& f : files) {
+    EXPECT_EQ(Installed((f.filePath.empty() ? "" : f.filePath + "/") + f.name), f.data);
+  }
+  EXPECT_GT(server.ConnectionCount(), 3) << "transfers ran side by side, each on its own connection";
+  EXPECT_LE(server.ConnectionCount(), static_cast<int>(kTransfersInFlight) + 1) << "connections are kept, not one per file";
+  // Files start in list order: the files-left count falls by one each time; the bar's step and
+  // the shown file's bytes never go back.
+  std::vector<Seen> steps;
+  for (const Seen& s : install.window.Only(WM_UPDATE_STEP)) if (s.text.find(u"剩余") == 0) steps.push_back(s);
+  // A file ending while others arrive repeats the status line with the bar moved on.
+  size_t started = 0;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    if (i == 0 || steps[i].text != steps[i - 1].text) {
+      EXPECT_EQ(steps[i].text.substr(0, steps[i].text.find(u"个")),
+                u"剩余" + text::FormatInt(static_cast<int32_t>(files.size() - 1 - started)));
+      ++started;
+    }
+    if (i > 0) {
+      EXPECT_GE(steps[i].wParam, steps[i - 1].wParam);
+    }
+  }
+  EXPECT_EQ(started, files.size());
+  EXPECT_GT(steps.back().wParam, steps.front().wParam) << "the bar grows while files arrive side by side";
+  EXPECT_GT(std::count_if(steps.begin(), steps.end(), [&](const Seen& s) { return s.text == steps.back().text; }), 1)
+      << "files ending after the last one started still move the bar";
+  uint32_t shown = 0, of = 0;
+  for (const Seen& s : install.window.Messages()) {
+    if (s.id == WM_UPDATE_STEP) shown = 0;
+    if (s.id != WM_UPDATE_BYTES || s.lParam == 0) continue;
+    if (s.wParam != 0) {
+      EXPECT_EQ(s.lParam, of) << "bytes of the file the status line names";
+    }
+    EXPECT_GE(s.wParam, shown);
+    shown = s.wParam;
+    of = s.lParam;
+  }
 }
 
 TEST_F(Procedure, NamesWithSpacesAndChineseTravelEscaped) {
@@ -106,7 +158,8 @@ TEST_F(Procedure, CrcDifferingOnlyInLetterCaseIsOutOfDate) {
   p.bodies["/game/102/UpdateList.xml.102"] = ZipBytes(scratch, "UpdateList.xml", ReadFileBytes(scratch.Join("UpdateList.xml")));
   p.ServeOn(server);
   Worker()->Run();
-  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 2) << "fetched, and refused twice by the check";
+  // The second attempt measures the whole archive already there instead of fetching it again.
+  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 1) << "fetched once, and refused twice by the check";
   EXPECT_TRUE(HasDebugLineStartingWith(u"DecompressFile:"));
 }
 
@@ -135,7 +188,7 @@ TEST_F(Procedure, ServerErrorsAndCutBodiesFailTheFile) {
   server.SetSequence("/game/102/a.txt.102", {HttpResponse::Status(500), cut});
   Worker()->Run();
   EXPECT_EQ(install.window.Messages().back(), Failed());
-  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 2);
+  EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), kTransientAttempts);
 }
 
 TEST_F(Procedure, StalledArchiveFailsWithinTheStallTimeOut) {
@@ -185,10 +238,10 @@ TEST_F(Procedure, ResumedLogSkipsDownloadedEntries) {
   worker->SetOwner(&second);
   worker->Run();
   EXPECT_EQ(second.Messages().back(), Done());
-  EXPECT_EQ(server.RequestCount("/game/102/UpdateList.xml.102"), 1) << "the log replaces the list";
+  EXPECT_EQ(server.RequestCount("/game/102/UpdateList.xml.102"), 2) << "the log is resumed only for the same list";
   EXPECT_EQ(server.RequestCount("/game/102/a.txt.102"), 1) << "only the first run asked for a.txt";
   const uint32_t lenA = p.records[0].compressLen, lenB = p.records[1].compressLen;
-  EXPECT_EQ(second.Only(WM_UPDATE_STEP)[1], Step(3 + 62 * lenA / (lenA + lenB), u"剩余0个文件需要下载/正在下载:b.txt"));
+  EXPECT_EQ(second.Only(WM_UPDATE_STEP)[2], Step(3 + 62 * lenA / (lenA + lenB), u"剩余0个文件需要下载/正在下载:b.txt"));
   EXPECT_EQ(Installed("a.txt"), "alpha");
   EXPECT_EQ(Installed("b.txt"), "beta");
 }
