@@ -15,11 +15,16 @@ namespace platform {
 // system's name limit (a long name gets a short, hashed temporary name).
 std::string TemporaryNameFor(const std::string& target);
 
+// How far a replacement goes before the rename: kFlushed survives a power cut; kUnflushed only
+// a killed program, for records whose loss costs nothing but work done again.
+enum class Durability { kFlushed, kUnflushed };
+
 // Writes `bytes` as the new content of `target`: a new temporary file (never through a link
-// planted at its name), every byte written, flushed and closed without error, then renamed over
-// the target. False, with the target untouched and no temporary left, on any failure (a full
-// disk included).
-bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode = 0644);
+// planted at its name), every byte written, flushed (unless kUnflushed) and closed without
+// error, then renamed over the target. False, with the target untouched and no temporary left,
+// on any failure (a full disk included).
+bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode = 0644,
+                        Durability durability = Durability::kFlushed);
 
 // Replacing many files that share one flush: stage every file, flush them all, then commit
 // each (rename). Staging never touches the target; until its commit a target is untouched.

@@ -67,7 +67,9 @@ bool SaveValidator(const std::string& archive, const std::string& listHash, cons
     return false;
   }
   const std::string record = std::string(kListKey) + listHash + "\n" + std::string(kValidatorKey) + validator + "\n";
-  return platform::ReplaceFileContent(path, record);
+  // Written for every archive, so it is not flushed: a record lost in a power cut only means
+  // the archive is fetched from its first byte again.
+  return platform::ReplaceFileContent(path, record, 0644, platform::Durability::kUnflushed);
 }
 
 void DiscardPartial(const std::string& archive) {

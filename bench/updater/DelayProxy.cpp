@@ -120,8 +120,10 @@ void DelayProxy::Relay(int from, int to, bool down) {
       auto [due, bytes] = std::move(pipe.chunks.front());
       pipe.chunks.pop_front();
       lock.unlock();
-      if (down) due = Transmit(due, bytes.size());
+      // The shared downstream is taken only once the chunk has crossed the delay: a chunk that
+      // booked it while still in flight would leave it idle meanwhile for everyone else.
       std::this_thread::sleep_until(due);
+      if (down) std::this_thread::sleep_until(Transmit(due, bytes.size()));
       if (!SendAll(to, bytes.data(), bytes.size())) break;
       if (down) bytesDown_ += bytes.size();
     }

@@ -151,11 +151,12 @@ bool CommitReplacement(const std::string& target) {
 
 void DiscardReplacement(const std::string& target) { unlink(TemporaryNameFor(target).c_str()); }
 
-bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode) {
+bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode, Durability durability) {
   const std::string temp = TemporaryNameFor(target);
   unlink(temp.c_str());
   Fd out(CreateNew(temp, static_cast<mode_t>(mode)));
-  bool ok = out.get() >= 0 && WriteAll(out.get(), bytes.data(), bytes.size()) && fsync(out.get()) == 0;
+  bool ok = out.get() >= 0 && WriteAll(out.get(), bytes.data(), bytes.size()) &&
+            (durability == Durability::kUnflushed || fsync(out.get()) == 0);
   ok = out.Close() && ok;  // a close that fails may have lost the last bytes
   if (ok && rename(temp.c_str(), target.c_str()) == 0) return true;
   unlink(temp.c_str());

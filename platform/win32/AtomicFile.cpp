@@ -107,11 +107,12 @@ bool CommitReplacement(const std::string& target) { return MoveOver(TemporaryNam
 
 void DiscardReplacement(const std::string& target) { DeleteFileW(W(TemporaryNameFor(target)).c_str()); }
 
-bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode) {
+bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsigned mode, Durability durability) {
   const std::string temp = TemporaryNameFor(target);
   DeleteFileW(W(temp).c_str());
   File out(CreateNew(temp));
-  bool ok = out.ok() && WriteAll(out.get(), bytes.data(), bytes.size()) && FlushFileBuffers(out.get());
+  bool ok = out.ok() && WriteAll(out.get(), bytes.data(), bytes.size()) &&
+            (durability == Durability::kUnflushed || FlushFileBuffers(out.get()));
   ok = out.Close() && ok;
   // Without the owner's write bit the file is read-only, the one mode bit Windows keeps.
   if (ok && !(mode & 0200)) SetFileAttributesW(W(temp).c_str(), FILE_ATTRIBUTE_READONLY);
