@@ -1,19 +1,14 @@
 #include "platform/StateFile.h"
 
-#include <cstdio>
-
 #include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "platform/FileRead.h"
 
 namespace platform {
 
 std::optional<StateValues> ReadStateFile(const std::string& path) {
-  StreamPtr file = OpenForReading(path);
-  if (!file) return std::nullopt;
-  std::string text(kStateFileLimit + 1, '\0');
-  const size_t got = std::fread(text.data(), 1, text.size(), file.get());
-  if (std::ferror(file.get()) || got > kStateFileLimit) return std::nullopt;
-  text.resize(got);
+  const std::optional<std::string> read = ReadRegularFile(path, kStateFileLimit);
+  if (!read) return std::nullopt;
+  const std::string& text = *read;
   StateValues values;
   size_t start = 0;
   while (start < text.size()) {

@@ -13,6 +13,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugLog.h"
+#include "platform/FileRead.h"
 #include "platform/FileSystem.h"
 #include "platform/LaunchDetached.h"
 #include "platform/Paths.h"
@@ -38,16 +39,6 @@ using platform::UpdaterExit;
 
 constexpr const char16_t kSignatureName[] = u"UpdateList.xml.sig";
 
-// The whole file, when it holds at most `limit` bytes.
-std::optional<std::string> ReadSmallFile(const std::string& path, uint64_t limit) {
-  platform::StreamPtr file = platform::OpenForReading(path);
-  if (!file) return std::nullopt;
-  std::string bytes(limit + 1, '\0');
-  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-  if (std::ferror(file.get()) || got > limit) return std::nullopt;
-  bytes.resize(got);
-  return bytes;
-}
 
 // The key file of the program directory itself, which a release may replace.
 bool IsKeyFile(const UpdateFileEntry& entry) {
@@ -274,8 +265,8 @@ bool CLiveThread::UnpackList() {
 // The archive's bytes are checked against the signature before anything reads them as a zip
 // or a list; then the list must be the release that was asked for.
 bool CLiveThread::AuthenticateList() {
-  const std::optional<std::string> archive = ReadSmallFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
-  const std::optional<std::string> signature = ReadSmallFile(Utf8(settings_.downloadDir + u"/" + kSignatureName), kSignatureFileLimit);
+  const std::optional<std::string> archive = platform::ReadRegularFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
+  const std::optional<std::string> signature = platform::ReadRegularFile(Utf8(settings_.downloadDir + u"/" + kSignatureName), kSignatureFileLimit);
   if (!archive || !signature) return false;
   std::string why;
   if (!SignedByTrustedKey(settings_.trust, *archive, *signature, settings_.programName, why)) return Refuse(why);
@@ -290,7 +281,7 @@ bool CLiveThread::AuthenticateList() {
 
 // Without trusted keys the list is taken as it arrives; its hash still ties the log to it.
 bool CLiveThread::ReadUnsignedList() {
-  const std::optional<std::string> archive = ReadSmallFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
+  const std::optional<std::string> archive = platform::ReadRegularFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
   if (!archive) return false;
   listHash_ = HashText(*archive);
   UpdateList& list = List();

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileRead.h"
 #include "platform/FileSystem.h"
 #include "updater/ArchiveHash.h"
 
@@ -21,16 +22,11 @@ std::optional<uint64_t> Number(std::string_view text) {
   return value;
 }
 
+// The record itself, never what a link planted at its name points to.
 std::optional<std::string> ReadSmall(const std::string& path) {
   platform::FileFacts facts;
-  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts) || facts.size > kValidatorFileLimit) return std::nullopt;
-  platform::StreamPtr file = platform::OpenForReading(path);
-  if (!file) return std::nullopt;
-  std::string bytes(kValidatorFileLimit + 1, '\0');
-  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-  if (std::ferror(file.get()) || got > kValidatorFileLimit) return std::nullopt;
-  bytes.resize(got);
-  return bytes;
+  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts)) return std::nullopt;
+  return platform::ReadRegularFile(path, kValidatorFileLimit);
 }
 
 // The validator the record holds for this list; empty when it holds none or another list's.
