@@ -1,16 +1,9 @@
 # zemba_library(<target> [PUBLIC deps...]): one library from every .cpp in the current folder.
-# A folder without sources yet becomes an interface target, so dependants still configure.
 function(zemba_library target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(sources)
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${ARGN})
-  else()
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} INTERFACE ${ARGN})
-  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARGN})
 endfunction()
 
 # zemba_skip_on_windows(<reason> files...): leaves test sources of the current folder out of the

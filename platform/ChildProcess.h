@@ -26,8 +26,8 @@ class ChildProcess {
   // Non-blocking: true once the process has ended (it is then reaped).
   bool HasEnded();
 
-  // The backend's hold on the process (a pidfd, a process handle): it keeps the process
-  // identity pinned while we watch it.
+  // The backend's hold on the process: its pid, which names no other process until we reap it,
+  // or its process handle.
   struct Handle;
 
  private:

@@ -108,7 +108,6 @@ int32_t ParseInt(WStringView s) { return ParseIntImpl(s); }
 int32_t ParseInt(std::string_view s) { return ParseIntImpl(s); }
 
 char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
 WString AsciiLower(WStringView s) {
   WString out(s);

@@ -45,7 +45,6 @@ int32_t ParseInt(std::string_view s);
 
 // ASCII-only case folding (A-Z / a-z); every other unit is left as it is.
 char16_t AsciiLower(char16_t c);
-char16_t AsciiUpper(char16_t c);
 WString AsciiLower(WStringView s);
 std::string AsciiLower(std::string_view s);
 bool AsciiEqualsNoCase(WStringView a, WStringView b);

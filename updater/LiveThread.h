@@ -105,7 +105,6 @@ class CLiveThread : public Basalt::IThread {
   // How the last Run ended; kFailed until one ends otherwise.
   platform::UpdaterExit Outcome() const { return outcome_; }
 
-  const text::WString& LogPath() const { return logPath_; }
   UpdateList& List();
 
   // The whole procedure; ends by posting exactly one of WM_UPDATE_FAILED or WM_UPDATE_DONE.

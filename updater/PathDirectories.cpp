@@ -6,10 +6,10 @@
 
 namespace updater {
 
-bool CreatePathDirectories(text::WStringView relativePath, text::WStringView base) {
+void CreatePathDirectories(text::WStringView relativePath, text::WStringView base) {
   text::WString path(base);
   platform::CreateDirectory(path);
-  if (relativePath.empty()) return true;
+  if (relativePath.empty()) return;
   path += u'/';
   for (char16_t c : relativePath) {
     if (c == u'\\') {
@@ -20,7 +20,6 @@ bool CreatePathDirectories(text::WStringView relativePath, text::WStringView bas
     }
   }
   platform::CreateDirectory(path);
-  return true;
 }
 
 bool CreateRealDirectories(text::WStringView relativePath, text::WStringView base) {

@@ -24,13 +24,11 @@ void IThread::Join() {
 }
 
 void IThread::ThreadProc() {
-  OnThreadBegin();
   try {
     Run();
   } catch (...) {
     OnException(static_cast<uint32_t>(errno));
   }
-  OnThreadEnd();
 }
 
 }  // namespace Basalt

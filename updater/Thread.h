@@ -24,9 +24,7 @@ class IThread {
  protected:
   virtual bool OnInit() { return true; }  // on the starting thread, before creation
   virtual void OnUninit() {}              // on the starting thread, when creation failed
-  virtual void OnThreadBegin() {}
   virtual void Run() = 0;
-  virtual void OnThreadEnd() {}
   // An error escaped Run; `error` is the errno of that moment.
   virtual void OnException(uint32_t error) { (void)error; }
 

@@ -48,7 +48,6 @@ class ClientConfig {
   text::WString GetTitle() const { return title_; }
   text::WString GetLogoPath() const { return logoPath_; }
   text::WString GetMoviePath() const { return moviePath_; }
-  text::WString GetUserName() const { return UserName; }
   text::WString GetServiceUrl() const { return serviceUrl_; }
   text::WString GetProposalUrl() const { return proposalUrl_; }
   const std::string& ProfilePath() const { return profilePath_; }

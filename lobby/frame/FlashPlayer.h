@@ -23,7 +23,6 @@ class CFlashPlayer : public IMoviePlayer {
 
   // Loads the module and makes the view unless that is done: true when the view exists.
   bool Create();
-  bool Exists() const { return view_ != nullptr; }
   // The view's widget; null without a view.
   GtkWidget* Widget() const;
 

@@ -101,10 +101,6 @@ bool UpdateTask::UpdaterProcessRunning() const { return updater_ && !updater_->H
 
 bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
 
-bool IsUpdaterRunning() {
-  return IsUpdaterRunning(platform::UpdaterLockName());
-}
-
 bool IsUpdaterRunning(const std::string& lockName) { return platform::InstanceLock::IsTaken(lockName); }
 
 bool IsUpdaterRunning(const UpdateTask& task, const std::string& lockName) {

@@ -67,11 +67,9 @@ class UpdateTask {
 // Versions compare as plain text, code unit by code unit: "1.0.10" sorts before "1.0.9".
 bool VersionSortsBefore(const text::WString& a, const text::WString& b);
 
-// True while an updater holds its single-instance lock.
-bool IsUpdaterRunning();
 // True while an updater holds its lock or the updater `task` started has not ended.
 bool IsUpdaterRunning(const UpdateTask& task, const std::string& lockName);
-// The same test on another lock name (tests use a private one).
+// True while an updater holds the single-instance lock `lockName`.
 bool IsUpdaterRunning(const std::string& lockName);
 
 }  // namespace lobby

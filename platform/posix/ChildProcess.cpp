@@ -1,6 +1,5 @@
 #include "platform/ChildProcess.h"
 
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,12 +11,7 @@ namespace platform {
 
 struct ChildProcess::Handle {
   pid_t pid;
-  int pidfd;
   bool ended = false;
-
-  ~Handle() {
-    if (pidfd >= 0) ::close(pidfd);
-  }
 };
 
 ChildProcess::ChildProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
@@ -30,8 +24,7 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& path,
                                                 const std::string& workDir, bool detached) {
   pid_t pid = detail::SpawnProgram(path, argv, workDir, detached);
   if (pid < 0) return std::nullopt;
-  int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  return ChildProcess(std::unique_ptr<Handle>(new Handle{pid, pidfd}));
+  return ChildProcess(std::unique_ptr<Handle>(new Handle{pid}));
 }
 
 bool ChildProcess::HasEnded() {

@@ -20,9 +20,6 @@ using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
 // A transparent 32-bit ARGB image of the given size (the off-screen bitmap of every paint).
 SurfacePtr MakeArgbSurface(int width, int height);
 
-// A new reference to an existing surface, for holders that share it.
-SurfacePtr ShareSurface(cairo_surface_t* surface);
-
 // Width and height of an image surface; 0 for a null or failed surface.
 int SurfaceWidth(cairo_surface_t* surface);
 int SurfaceHeight(cairo_surface_t* surface);

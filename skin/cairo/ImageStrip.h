@@ -19,11 +19,9 @@ class ImageStrip {
 
   bool HasImage() const { return image_ != nullptr; }
   cairo_surface_t* Image() const { return image_.get(); }
-  const Rect& Bounds() const { return grid_.bounds; }
   int Width() const { return grid_.bounds.width; }
   int Height() const { return grid_.bounds.height; }
   unsigned Columns() const { return grid_.columns; }
-  unsigned Rows() const { return grid_.rows; }
   unsigned FrameCount() const { return grid_.frameCount; }
 
   // Source rectangle of frame n (1-based); the whole image for 0 or beyond the count.

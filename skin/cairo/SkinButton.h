@@ -37,7 +37,6 @@ class CSkinButton {
   void SetEnabled(bool enabled);
   void SetHovered(bool hovered);
   void SetPressed(bool pressed);
-  bool IsHovered() const { return hovered_; }
   State CurrentState() const;
 
   int Width() const { return width_; }

@@ -21,7 +21,6 @@ class ImageStrip {
 
   bool HasImage() const { return image_ != nullptr; }
   Gdiplus::Bitmap* Image() const { return image_.get(); }
-  const Rect& Bounds() const { return grid_.bounds; }
   int Width() const { return grid_.bounds.width; }
   int Height() const { return grid_.bounds.height; }
   unsigned FrameCount() const { return grid_.frameCount; }
