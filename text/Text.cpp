@@ -1,5 +1,6 @@
 #include "text/Text.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace text {
@@ -33,15 +34,20 @@ WString FormatWith(const char* format, Str value) {
   return WString(buf, buf + n);
 }
 
+// The one number reader: a value past [-max - 1, max] gives the nearer end.
 template <typename Char>
-int32_t ParseIntImpl(std::basic_string_view<Char> s) {
+int64_t ParseSaturated(std::basic_string_view<Char> s, uint64_t max) {
   size_t i = 0;
   while (i < s.size() && (s[i] == ' ' || (s[i] >= 9 && s[i] <= 13))) ++i;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  uint32_t value = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) value = value * 10u + static_cast<uint32_t>(s[i] - '0');
-  return static_cast<int32_t>(negative ? 0u - value : value);
+  const uint64_t limit = negative ? max + 1 : max;
+  uint64_t value = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    const auto digit = static_cast<uint64_t>(s[i] - '0');
+    value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+  }
+  return static_cast<int64_t>(negative ? 0 - value : value);  // modular: -(max + 1) included
 }
 
 }  // namespace
@@ -104,8 +110,9 @@ WString FormatInt(int32_t v) { return FormatWith("%d", v); }
 WString FormatUInt(uint32_t v) { return FormatWith("%u", v); }
 WString FormatHex(uint32_t v) { return FormatWith("%X", v); }
 
-int32_t ParseInt(WStringView s) { return ParseIntImpl(s); }
-int32_t ParseInt(std::string_view s) { return ParseIntImpl(s); }
+int32_t ParseInt(WStringView s) { return static_cast<int32_t>(ParseSaturated(s, INT32_MAX)); }
+int32_t ParseInt(std::string_view s) { return static_cast<int32_t>(ParseSaturated(s, INT32_MAX)); }
+int64_t ParseInt64(WStringView s) { return ParseSaturated(s, INT64_MAX); }
 
 char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 

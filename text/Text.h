@@ -38,10 +38,11 @@ WString FormatInt(int32_t v);
 WString FormatUInt(uint32_t v);
 WString FormatHex(uint32_t v);
 
-// atoi/_wtoi semantics: leading whitespace, optional sign, leading digits; anything else gives 0.
-// Overflow wraps to 32 bits as the platform's conversion does, never undefined behaviour.
+// atoi/_wtoi (and _wtoi64) semantics: leading whitespace, optional sign, leading digits;
+// anything else gives 0, and a value past the type's range gives the nearer end of it.
 int32_t ParseInt(WStringView s);
 int32_t ParseInt(std::string_view s);
+int64_t ParseInt64(WStringView s);
 
 // ASCII-only case folding (A-Z / a-z); every other unit is left as it is.
 char16_t AsciiLower(char16_t c);

@@ -9,23 +9,13 @@ namespace {
 using text::WString;
 using text::WStringView;
 
-// _wtoi64 rules: leading blanks, a sign, digits; overflow wraps rather than being undefined.
-uint64_t ParseUInt64Wrapping(WStringView s) {
-  size_t i = 0;
-  while (i < s.size() && (s[i] == u' ' || (s[i] >= u'\t' && s[i] <= u'\r'))) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
-  uint64_t v = 0;
-  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) v = v * 10 + (s[i] - u'0');
-  return negative ? ~v + 1 : v;
-}
-
 WString Quoted(WStringView s) { return u"\"" + WString(s) + u"\""; }
 
 }  // namespace
 
 WString DottedAddress(WStringView decimal) {
-  auto v = static_cast<uint32_t>(ParseUInt64Wrapping(decimal));
+  // The low 32 bits of the 64-bit value, as the game's own reading keeps them.
+  auto v = static_cast<uint32_t>(text::ParseInt64(decimal));
   WString out;
   for (int i = 0; i < 4; ++i) {
     if (i) out += u'.';
@@ -35,7 +25,7 @@ WString DottedAddress(WStringView decimal) {
 }
 
 uint32_t SwappedPort(WStringView decimal) {
-  auto v = static_cast<uint16_t>(ParseUInt64Wrapping(decimal));
+  auto v = static_cast<uint16_t>(text::ParseInt64(decimal));
   return static_cast<uint32_t>(((v & 0xFF) << 8) | (v >> 8));
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <climits>
 
 using namespace text;
@@ -34,7 +36,22 @@ TEST(ParseInt, FollowsAtoiRules) {
   EXPECT_EQ(ParseInt(u"+8"), 8);
   EXPECT_EQ(ParseInt(u"abc"), 0);
   EXPECT_EQ(ParseInt(u""), 0);
-  EXPECT_EQ(ParseInt(std::string_view("4294967295")), -1);  // wraps to 32 bits
+}
+
+// A value past the range gives the nearer end, as the platform's conversion does, instead of
+// wrapping: a port of "99999999999" is not read as 1215752191.
+TEST(ParseInt, ValuesPastTheRangeGiveItsNearerEnd) {
+  EXPECT_EQ(ParseInt(std::string_view("4294967295")), INT32_MAX);
+  EXPECT_EQ(ParseInt(u"99999999999"), INT32_MAX);
+  EXPECT_EQ(ParseInt(u"2147483647"), INT32_MAX);
+  EXPECT_EQ(ParseInt(u"-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseInt(u"-2147483649"), INT32_MIN);
+  EXPECT_EQ(ParseInt(u"-99999999999999999999999"), INT32_MIN);
+  EXPECT_EQ(ParseInt64(u"9223372036854775807"), INT64_MAX);
+  EXPECT_EQ(ParseInt64(u"99999999999999999999"), INT64_MAX);
+  EXPECT_EQ(ParseInt64(u"-9223372036854775808"), INT64_MIN);
+  EXPECT_EQ(ParseInt64(u"-9223372036854775809"), INT64_MIN);
+  EXPECT_EQ(ParseInt64(u" 99999999999x"), 99999999999);
 }
 
 TEST(CaseFolding, TouchesAsciiLettersOnly) {
