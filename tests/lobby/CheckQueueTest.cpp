@@ -113,15 +113,36 @@ TEST(CheckQueueTest, WithoutAWorkerThreadChecksRunAtOnceAndStillAnswer) {
   EXPECT_EQ(queue.Unanswered(), 0u);
 }
 
+// Both ways an answer can outlive its queue: posted to the main loop before the queue went, and
+// still being checked when it went.
 TEST(CheckQueueTest, AnswersOfAQueueThatIsGoneAreDropped) {
   lobbytest::RecordingHost frame;
+  Gate gate;
+  std::atomic<bool> queueGone{false};
   std::vector<int> answers;
   {
     CheckQueue queue(frame);
     queue.Run(Check(answers, 1, 0));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    queue.Run([&] {
+      gate.Hold([&](Gate&) { return queueGone.load(); });
+      return std::function<void()>([&] { answers.push_back(2); });
+    });
+    for (int i = 0; i < 1000 && frame.Posted() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(frame.Posted(), 1u);  // the first answer waits on the main loop
+    std::unique_lock lock(gate.mutex);
+    ASSERT_TRUE(gate.changed.wait_for(lock, std::chrono::seconds(10), [&] { return gate.running == 1; }));
   }
-  frame.RunPosted();
+  {
+    std::lock_guard lock(gate.mutex);
+    queueGone = true;
+    gate.changed.notify_all();
+  }
+  {
+    std::unique_lock lock(gate.mutex);
+    ASSERT_TRUE(gate.changed.wait_for(lock, std::chrono::seconds(10), [&] { return gate.finished == 1; }));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // room for a wrongful post
+  EXPECT_EQ(frame.RunPosted(), 1u);  // only the first answer was ever posted
   EXPECT_TRUE(answers.empty());
 }
 

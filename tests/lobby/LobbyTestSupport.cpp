@@ -14,6 +14,11 @@ void RecordingHost::PostToMainLoop(std::function<void()> work) {
   posted_.push_back(std::move(work));
 }
 
+size_t RecordingHost::Posted() {
+  std::lock_guard lock(mutex_);
+  return posted_.size();
+}
+
 size_t RecordingHost::RunPosted() {
   size_t ran = 0;
   for (;;) {

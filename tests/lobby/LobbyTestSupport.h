@@ -32,6 +32,8 @@ class RecordingHost : public lobby::IFrameWindow, public lobby::IMoviePlayer {
 
   // Runs the work posted so far, as the main loop would; returns how much ran.
   size_t RunPosted();
+  // Work posted and not yet run.
+  size_t Posted();
   // Runs posted work until `done` holds or about five seconds have passed.
   bool PumpUntil(const std::function<bool()>& done);
 
