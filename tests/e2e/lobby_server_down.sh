@@ -9,7 +9,8 @@ build=$1 shots=$2
 headless=1 title=QuorvaneTest prog=$work/prog
 rm -rf "$shots" && mkdir -p "$shots"
 
-install_lobby "$build" "$prog" "http://127.0.0.1:$(free_port)" || { echo "FAIL - install"; exit 1; }
+port=$(free_port)
+install_lobby "$build" "$prog" "http://127.0.0.1:$port" || { echo "FAIL - install"; exit 1; }
 # Both games are installed, so the hall has to ask the (missing) server about them.
 for game in DemoGame StarChess; do
   mkdir -p "$prog/$game"
@@ -32,9 +33,28 @@ timeout 20 "$prog/Quorvane" 2>/dev/null
 check "a second lobby ends at once with code 0" test $? = 0
 check "and the first lobby's window is untouched" test "$(window_id "$title")" = "$id"
 
+# From now on the server's port takes connections and never answers, and counts them: the
+# badges already say 检查失败, so only the server can tell that refreshing really asked again.
+python3 - "$port" "$work/asked" <<'PY' &
+import socket, sys
+listener = socket.socket()
+listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+listener.bind(("127.0.0.1", int(sys.argv[1])))
+listener.listen(16)
+open(sys.argv[2], "w").close()
+held = []
+while True:
+    connection, _ = listener.accept()
+    held.append(connection)
+    with open(sys.argv[2], "a") as asked:
+        asked.write("asked\n")
+PY
+pids+=($!)
+asked_at_least() { [ "$(wc -l <"$work/asked" 2>/dev/null || echo 0)" -ge "$1" ]; }
+for _ in $(seq 100); do [ -e "$work/asked" ] && break; sleep 0.1; done
 click_refresh
-sleep 1
-check "refreshing keeps the lobby usable and still says 检查失败" wait_game_state DemoGame failed 20
+check "refreshing asks the server about both games again" wait_until 10 asked_at_least 2
+check "a server that never answers also ends in 检查失败" wait_game_state DemoGame failed 20
 
 # The log-out dialog's 退出 button, in movie coordinates; its 取消 has the focus.
 confirm_shown() {
@@ -44,16 +64,13 @@ confirm_shown() {
 }
 lobby_origin
 xdotool mousemove $((LOBBY_X + 766 + 12)) $((LOBBY_Y + 5 + 12)) click 1
-sleep 1
+check "closing while logged in shows the movie's log-out question" wait_until 10 confirm_shown
 shot close-asked
-check "closing while logged in shows the movie's log-out question" confirm_shown
 xdotool key Escape
-sleep 1
-check "Escape dismisses the question" not confirm_shown
+check "Escape dismisses the question" wait_until 10 not confirm_shown
 check "and the lobby stays" kill -0 "$lobby"
 xdotool mousemove $((LOBBY_X + 766 + 12)) $((LOBBY_Y + 5 + 12)) click 1
-sleep 1
-check "closing asks again" confirm_shown
+check "closing asks again" wait_until 10 confirm_shown
 click_movie 410 339
 for _ in $(seq 100); do kill -0 "$lobby" 2>/dev/null || break; sleep 0.1; done
 check "退出 ends the lobby" bash -c "! kill -0 $lobby 2>/dev/null"

@@ -64,4 +64,13 @@ check() {  # check <description> <command...>; returns what the command returned
   return 1
 }
 not() { ! "$@"; }
+# wait_until <seconds> <command...>: true as soon as the command is, false once the time is up.
+wait_until() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
 finish() { exit $((failures > 0)); }
