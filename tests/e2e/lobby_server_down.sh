@@ -35,23 +35,8 @@ check "and the first lobby's window is untouched" test "$(window_id "$title")" =
 
 # From now on the server's port takes connections and never answers, and counts them: the
 # badges already say 检查失败, so only the server can tell that refreshing really asked again.
-python3 - "$port" "$work/asked" <<'PY' &
-import socket, sys
-listener = socket.socket()
-listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-listener.bind(("127.0.0.1", int(sys.argv[1])))
-listener.listen(16)
-open(sys.argv[2], "w").close()
-held = []
-while True:
-    connection, _ = listener.accept()
-    held.append(connection)
-    with open(sys.argv[2], "a") as asked:
-        asked.write("asked\n")
-PY
-pids+=($!)
-asked_at_least() { [ "$(wc -l <"$work/asked" 2>/dev/null || echo 0)" -ge "$1" ]; }
-for _ in $(seq 100); do [ -e "$work/asked" ] && break; sleep 0.1; done
+start_silent_server "$port" "$work/asked"
+asked_at_least() { [ "$(wc -l <"$work/asked")" -ge "$1" ]; }
 click_refresh
 check "refreshing asks the server about both games again" wait_until 10 asked_at_least 2
 check "a server that never answers also ends in 检查失败" wait_game_state DemoGame failed 20

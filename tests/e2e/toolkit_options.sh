@@ -24,17 +24,7 @@ check "the demo game loaded no toolkit module" not loaded
 # Vendrel: a program name and a version from the server are its arguments. The server accepts
 # and never answers, so the window stays up.
 port=$(free_port)
-/usr/bin/python3 -c '
-import socket, sys
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-s.listen(16)
-held = []
-while True:
-    held.append(s.accept()[0])
-' "$port" &
-pids+=("$!")
+start_silent_server "$port"
 for value in "$module" "--display=:55"; do
   "$vendrel" -name "$value" -number "$value" -prog "$work/prog" -down "$work/down" \
     -http "http://127.0.0.1:$port/x" 2>"$work/vendrel.err" &

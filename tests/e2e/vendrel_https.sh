@@ -5,36 +5,14 @@
 # release installs; outside it the same server is not trusted; and a redirect from https to
 # plain http is refused.
 # Usage: vendrel_https.sh <Vendrel> <DemoGame> <zemba-publish>
-set -uo pipefail
 vendrel_built=$1 demogame=$2 publish=$3
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
+. "$(dirname "$0")/lib/frame.sh"
 
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
 system_bundle=/etc/ssl/certs/ca-certificates.crt
 if [ ! -f "$system_bundle" ] || ! unshare -rm true 2>/dev/null; then
   echo "no private mount namespace or no system bundle to stand in for: skipped"
   exit 77
 fi
-
-work=$(mktemp -d)
-export XDG_DATA_HOME=$work/data
-tls_pid= plain_pid=
-cleanup() {
-  [ -n "$tls_pid" ] && kill "$tls_pid" 2>/dev/null
-  [ -n "$plain_pid" ] && kill "$plain_pid" 2>/dev/null
-  stop_nginx
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
 
 # A certificate authority and a server certificate for 127.0.0.1, made for this run only.
 ca=$work/ca
@@ -86,7 +64,7 @@ http {
 }
 CONF
 /usr/sbin/nginx -p "$work/tls/" -c "$work/tls/nginx.conf" -e "$work/tls/error.log" </dev/null >/dev/null 2>&1 &
-tls_pid=$!
+pids+=("$!")
 tls_url=https://127.0.0.1:$tls_port
 for _ in $(seq 50); do curl -s --cacert "$ca/ca.pem" -o /dev/null "$tls_url/" && break; sleep 0.1; done
 
@@ -117,4 +95,4 @@ if [ "$failures" -ne 0 ]; then
   cat "$work/vendrel.err"
   tail -n 20 "$work/tls/access.log" "$work/tls/error.log" "$work/nginx/access.log" 2>/dev/null
 fi
-exit $((failures > 0))
+finish

@@ -5,29 +5,9 @@
 # window held so its line can be read); without a key file an unsigned release installs as
 # before and Vendrel says updates are not authenticated; everything current exits 2.
 # Usage: vendrel_signed.sh <Vendrel> <DemoGame> <zemba-publish>
-set -uo pipefail
 vendrel_built=$1 demogame=$2 publish=$3
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-export XDG_DATA_HOME=$work/data
-cleanup() {
-  stop_nginx
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
+. "$(dirname "$0")/lib/frame.sh"
 not_ok() { ! "$@" 2>/dev/null; }
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
 
 # The lobby's directory: Vendrel and, beside it, the trusted keys.
 lobby=$work/lobby
@@ -103,4 +83,4 @@ if [ "$failures" -ne 0 ]; then
   echo "Vendrel's diagnostic output:"
   cat "$work/vendrel.err"
 fi
-exit $((failures > 0))
+finish

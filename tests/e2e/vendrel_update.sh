@@ -4,30 +4,8 @@
 # -reboot. Checks the window (size, place, growing bar), the single instance, the installed
 # tree and the restarted game. Screenshots stay in the folder given as the fourth argument.
 # Usage: vendrel_update.sh <Vendrel> <DemoGame> <zemba-publish> <screenshot dir>
-set -uo pipefail
 vendrel=$1 demogame=$2 publish=$3 shots=$4
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-vendrel_pid= game_pid=
-cleanup() {
-  [ -n "$vendrel_pid" ] && kill "$vendrel_pid" 2>/dev/null
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  stop_nginx
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/lib/frame.sh"
 
 rm -rf "$shots" && mkdir -p "$shots"
 stage_demogame "$demogame" "$work/release/DemoGame"
@@ -40,6 +18,7 @@ args=(-name "DemoGame" -number "1.0.1" -prog "$work/install/DemoGame" -down "$wo
       -http "$NGINX_URL/zemba/demogame" -reboot)
 ZEMBA_DEMOGAME_REPORT=$work/report.txt "$vendrel" "${args[@]}" 2>"$work/vendrel.err" &
 vendrel_pid=$!
+pids+=("$vendrel_pid")
 
 geometry=
 for _ in $(seq 600); do  # generous: a sanitizer build on a busy machine starts slowly
@@ -125,4 +104,4 @@ if [ "$failures" -ne 0 ]; then
   tail -n 20 "$work/nginx/access.log" "$work/nginx/error.log" 2>/dev/null
 fi
 echo "screenshots: $shots"
-exit $((failures > 0))
+finish

@@ -4,47 +4,18 @@
 # Escape end the updater at once (exit code 1: the update is not done), and a command line without its required options shows no
 # window at all.
 # Usage: vendrel_window.sh <Vendrel>
-set -uo pipefail
 vendrel=$1
-here=$(cd "$(dirname "$0")/../.." && pwd)
-. "$here/scripts/lib/update_server.sh"
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: skipped"
-  exit 77
-fi
-
-work=$(mktemp -d)
-server= vendrel_pid=
-cleanup() {
-  [ -n "$vendrel_pid" ] && kill "$vendrel_pid" 2>/dev/null
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {
-  local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/lib/frame.sh"
 
 port=$(free_port)
-/usr/bin/python3 -c '
-import socket, sys
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-s.listen(16)
-held = []
-while True:
-    held.append(s.accept()[0])  # keep every connection open, answer nothing
-' "$port" &
-server=$!
+start_silent_server "$port"
+server=${pids[-1]}
 
 start_vendrel_once() {
   "$vendrel" -name Stalled -number 1.0 -prog "$work/prog" -down "$work/down" \
     -http "http://127.0.0.1:$port/stalled" 2>"$work/vendrel.err" &
   vendrel_pid=$!
+  pids+=("$vendrel_pid")
   geometry=
   for _ in $(seq 600); do  # generous: a sanitizer build on a busy machine starts slowly
     geometry=$(window_geometry Vendrel) && return 0
@@ -84,8 +55,11 @@ check "the window appears while the server stalls" start_vendrel
 read -r x y _ _ <<<"${geometry:-0 0 0 0}"
 xdotool mousemove $((x + 300)) $((y + 60)) mousedown 1 sleep 0.2 \
   mousemove $((x + 340)) $((y + 80)) sleep 0.2 mousemove $((x + 380)) $((y + 100)) sleep 0.2 mouseup 1
-sleep 1
-read -r nx ny _ _ <<<"$(window_geometry Vendrel)"
+moved_by() {
+  read -r nx ny _ _ <<<"$(window_geometry Vendrel)"
+  [ $((nx - x)) = "$1" ] && [ $((ny - y)) = "$2" ]
+}
+wait_until 5 moved_by 80 40
 check "dragging the bar area moves the window by the pointer's way (80,40; got $((nx - x)),$((ny - y)))" \
   test $((nx - x)) = 80 -a $((ny - y)) = 40
 end_with_key Escape
@@ -97,6 +71,7 @@ check "Enter ends the updater at once, unfinished, so not with 0 (code $rc after
 
 "$vendrel" -number 1.2.3 -reboot 2>/dev/null &
 incomplete=$!
+pids+=("$incomplete")
 shown=0
 for _ in $(seq 100); do
   [ -n "$(window_id Vendrel)" ] && shown=1
@@ -106,4 +81,4 @@ done
 check "without -name, -prog, -down and -http no window shows" test "$shown" = 0
 check "and the program ends by itself" bash -c "! kill -0 $incomplete 2>/dev/null"
 wait "$incomplete"
-exit $((failures > 0))
+finish
