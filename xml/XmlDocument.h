@@ -9,6 +9,10 @@
 
 namespace xml {
 
+namespace detail {
+struct IndexAccess;
+}  // namespace detail
+
 class XmlDocument {
  public:
   using Position = detail::Position;
@@ -84,10 +88,9 @@ class XmlDocument {
   Position ParentPosition() const { return parentPos_; }
   Position CurrentPosition() const { return currentPos_; }
   Position ChildPosition() const { return childPos_; }
-  // Read-only view of the element records, for callers that check or walk the index.
-  const detail::ElementIndex& Index() const { return index_; }
-
  private:
+  friend struct detail::IndexAccess;
+
   // The core of Parse over text_ (cursor, index, report entries) that keeps the report, so a
   // file load can put its parse entries after its file entries.
   bool ParseLoadedText();

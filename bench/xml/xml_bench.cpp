@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "xml/XmlDocument.h"
+#include "xml/detail/IndexAccess.h"
 
 namespace {
 
@@ -207,11 +208,11 @@ void PrintMemory() {
   const Inputs& in = Get(0);
   xml::XmlDocument doc;
   doc.Parse(in.utf16);
-  double elements = doc.Index().UsedCount() - 1;
+  double elements = xml::detail::IndexAccess::Of(doc).UsedCount() - 1;
   std::printf("index of the data document: %.0f elements, %zu bytes per record in use, %.1f bytes "
               "per element allocated (capacity %d)\n",
               elements, sizeof(xml::detail::ElementRecord),
-              doc.Index().Capacity() * 32.0 / elements, doc.Index().Capacity());
+              xml::detail::IndexAccess::Of(doc).Capacity() * 32.0 / elements, xml::detail::IndexAccess::Of(doc).Capacity());
 }
 
 }  // namespace

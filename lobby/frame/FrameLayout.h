@@ -1,7 +1,7 @@
 // Where everything of the lobby frame goes, computed from the movie size and the artwork sizes.
 #pragma once
 
-#include "skin/cairo/ImageStrip.h"
+#include "skin/Geometry.h"
 
 namespace lobby {
 

@@ -9,6 +9,7 @@
 #include "xml/XmlDocument.h"
 #include "xml/detail/IndexCheck.h"
 #include "xml/detail/Scanner.h"
+#include "xml/detail/IndexAccess.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void CheckAgainstScanner(const XmlDocument& doc) {
   for (xml::detail::NodeKind kind; (kind = xml::detail::NextNode(scan)) != xml::detail::NodeKind::kEndOfText;) {
     if (kind != xml::detail::NodeKind::kStartTag) continue;
     const xml::detail::ElementRecord* rec =
-        pos < doc.Index().UsedCount() ? &doc.Index()[pos] : nullptr;
+        pos < xml::detail::IndexAccess::Of(doc).UsedCount() ? &xml::detail::IndexAccess::Of(doc)[pos] : nullptr;
     bool same = rec && rec->start == scan.nodeStart && rec->StartTagLength() == scan.nodeLength &&
                 (!scan.emptyElement || (rec->IsEmpty() && !(rec->flags & xml::detail::kFlagUnended)));
     if (!same) {
@@ -39,7 +40,7 @@ void CheckAgainstScanner(const XmlDocument& doc) {
     }
     ++pos;
   }
-  if (pos != doc.Index().UsedCount()) {
+  if (pos != xml::detail::IndexAccess::Of(doc).UsedCount()) {
     std::fprintf(stderr, "index has records the scanner does not see\n");
     std::abort();
   }
@@ -69,7 +70,7 @@ void Read(XmlDocument& doc, FuzzedDataProvider& in, int op) {
     case 7: doc.GetData(); break;
     case 8: doc.GetChildData(); break;
     case 9: doc.GetElementContent(); break;
-    default: doc.GetTagName(in.ConsumeIntegralInRange<int32_t>(-2, doc.Index().UsedCount() + 2));
+    default: doc.GetTagName(in.ConsumeIntegralInRange<int32_t>(-2, xml::detail::IndexAccess::Of(doc).UsedCount() + 2));
   }
 }
 

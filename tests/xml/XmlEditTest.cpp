@@ -4,6 +4,7 @@
 
 #include "xml/XmlDocument.h"
 #include "xml/detail/IndexCheck.h"
+#include "xml/detail/IndexAccess.h"
 
 namespace xml {
 namespace {
@@ -66,7 +67,7 @@ TEST(XmlEdit, NewAttributeGoesAfterATrailingEquals) {
   XmlDocument again(spaced.ToString());
   EXPECT_TRUE(again.IsWellFormed());
   ASSERT_TRUE(again.FindElement());
-  EXPECT_TRUE(again.Index()[again.CurrentPosition()].IsEmpty());
+  EXPECT_TRUE(detail::IndexAccess::Of(again)[again.CurrentPosition()].IsEmpty());
 }
 
 TEST(XmlEdit, EmptyValueBeforeSpacedEmptyElementCloseIsReplaced) {
@@ -77,7 +78,7 @@ TEST(XmlEdit, EmptyValueBeforeSpacedEmptyElementCloseIsReplaced) {
   EXPECT_EQ(u"<a b= \"2\" c=\"3\"/>", doc.ToString());
   XmlDocument again(doc.ToString());
   ASSERT_TRUE(again.FindElement());
-  EXPECT_TRUE(again.Index()[again.CurrentPosition()].IsEmpty());
+  EXPECT_TRUE(detail::IndexAccess::Of(again)[again.CurrentPosition()].IsEmpty());
   EXPECT_EQ(u"2", again.GetAttribute(u"b"));
   EXPECT_EQ(u"3", again.GetAttribute(u"c"));
 }
@@ -137,7 +138,7 @@ TEST(XmlEdit, AddChildToUnendedElementClosesIt) {
   ASSERT_TRUE(doc.EnterElement());
   ASSERT_TRUE(doc.AddChildElement(u"x"));
   EXPECT_EQ(u"<r><p>\r\n<x/>\r\n</p></r>", doc.ToString());
-  EXPECT_FALSE(doc.Index()[doc.CurrentPosition()].flags & detail::kFlagUnended);
+  EXPECT_FALSE(detail::IndexAccess::Of(doc)[doc.CurrentPosition()].flags & detail::kFlagUnended);
   EXPECT_EQ("", detail::CheckIndex(doc));
 }
 
@@ -191,12 +192,12 @@ TEST(XmlEdit, ContentReplacementReleasesTheOldChildren) {
   XmlDocument doc(u"<r><p><a><b/></a><c/></p><q x='1'/></r>");
   ASSERT_TRUE(doc.FindChildElement(u"p"));
   ASSERT_TRUE(doc.EnterElement());
-  int32_t before = doc.Index().UsedCount();
+  int32_t before = detail::IndexAccess::Of(doc).UsedCount();
   ASSERT_TRUE(doc.SetElementContent(u"<n>1</n><n>2</n>"));
   EXPECT_EQ(u"<r><p><n>1</n><n>2</n></p><q x='1'/></r>", doc.ToString());
-  EXPECT_EQ(before + 3, doc.Index().UsedCount());  // holder and two new records, none reused
+  EXPECT_EQ(before + 3, detail::IndexAccess::Of(doc).UsedCount());  // holder and two new records, none reused
   for (XmlDocument::Position pos : {3, 4, 5}) {
-    EXPECT_TRUE(doc.Index()[pos].flags & detail::kFlagReleased);
+    EXPECT_TRUE(detail::IndexAccess::Of(doc)[pos].flags & detail::kFlagReleased);
   }
   ASSERT_TRUE(doc.FindElement(u"q"));
   EXPECT_EQ(u"1", doc.GetAttribute(u"x"));
@@ -212,10 +213,10 @@ TEST(XmlEdit, MalformedContentIsWrittenButReported) {
   EXPECT_EQ(u"<unended_start_tag tagname=\"b\" offset=\"3\" offset2=\"7\"/>", doc.GetError());
   EXPECT_EQ("", detail::CheckIndex(doc));
   EXPECT_FALSE(doc.SetElementContent(u"x</y>"));
-  EXPECT_TRUE(doc.Index()[doc.CurrentPosition()].flags & detail::kFlagInnerError);
+  EXPECT_TRUE(detail::IndexAccess::Of(doc)[doc.CurrentPosition()].flags & detail::kFlagInnerError);
   EXPECT_TRUE(doc.SetElementContent(u"fine"));
   EXPECT_EQ(u"", doc.GetError());
-  EXPECT_FALSE(doc.Index()[doc.CurrentPosition()].flags & detail::kFlagInnerError);
+  EXPECT_FALSE(detail::IndexAccess::Of(doc)[doc.CurrentPosition()].flags & detail::kFlagInnerError);
   EXPECT_EQ(u"<r><p>fine</p></r>", doc.ToString());
 }
 

@@ -3,6 +3,7 @@
 
 #include "xml/XmlDocument.h"
 #include "xml/detail/IndexCheck.h"
+#include "xml/detail/IndexAccess.h"
 
 namespace xml {
 namespace {
@@ -12,12 +13,12 @@ using detail::ElementRecord;
 // Records in document order (pre-order walk), for checks on their fields.
 std::vector<const ElementRecord*> Records(const XmlDocument& doc) {
   std::vector<const ElementRecord*> out;
-  std::vector<XmlDocument::Position> stack{doc.Index()[0].firstChild};
+  std::vector<XmlDocument::Position> stack{detail::IndexAccess::Of(doc)[0].firstChild};
   while (!stack.empty()) {
     XmlDocument::Position pos = stack.back();
     stack.pop_back();
     if (pos == 0) continue;
-    const ElementRecord& rec = doc.Index()[pos];
+    const ElementRecord& rec = detail::IndexAccess::Of(doc)[pos];
     out.push_back(&rec);
     stack.push_back(rec.next);
     stack.push_back(rec.firstChild);
@@ -47,8 +48,8 @@ TEST(XmlParse, EmptyTextIsNotWellFormedAndReportsNothing) {
   XmlDocument doc;
   EXPECT_FALSE(doc.Parse(u""));
   EXPECT_EQ(u"", doc.GetError());
-  EXPECT_EQ(1, doc.Index().UsedCount());
-  EXPECT_EQ(8, doc.Index().Capacity());
+  EXPECT_EQ(1, detail::IndexAccess::Of(doc).UsedCount());
+  EXPECT_EQ(8, detail::IndexAccess::Of(doc).Capacity());
 }
 
 TEST(XmlParse, TextWithoutElementReportsNoRoot) {
@@ -75,7 +76,7 @@ TEST(XmlParse, InnerElementClosedByOuterEndTagIsUnended) {
   EXPECT_EQ(3, recs[1]->length);
   EXPECT_EQ(0, recs[1]->EndTagLength());
   EXPECT_EQ(10, recs[0]->length);
-  EXPECT_TRUE(doc.Index()[0].flags & detail::kFlagParseError);
+  EXPECT_TRUE(detail::IndexAccess::Of(doc)[0].flags & detail::kFlagParseError);
   EXPECT_EQ("", detail::CheckIndex(doc));
 }
 
@@ -87,9 +88,9 @@ TEST(XmlParse, LoneEndTagIsReportedAndChildrenOfUnendedMoveUp) {
             doc.GetError());
   ASSERT_TRUE(doc.FindChildElement(u"b"));
   ASSERT_TRUE(doc.FindChildElement(u"c"));
-  const ElementRecord& a = doc.Index()[doc.CurrentPosition()];
-  EXPECT_EQ(doc.ChildPosition(), doc.Index()[a.firstChild].prev);  // c is a's last child
-  EXPECT_EQ(1, doc.Index()[doc.ChildPosition()].Level());
+  const ElementRecord& a = detail::IndexAccess::Of(doc)[doc.CurrentPosition()];
+  EXPECT_EQ(doc.ChildPosition(), detail::IndexAccess::Of(doc)[a.firstChild].prev);  // c is a's last child
+  EXPECT_EQ(1, detail::IndexAccess::Of(doc)[doc.ChildPosition()].Level());
   EXPECT_EQ("", detail::CheckIndex(doc));
 }
 
@@ -135,7 +136,7 @@ TEST(XmlParse, EndTagsFindTheInnermostOpenNameBelowADeepStack) {
   EXPECT_FALSE(doc.Parse(t));
   EXPECT_EQ(expected, doc.GetError().substr(0, expected.size()));
   ASSERT_TRUE(doc.FindElement(u"a"));
-  EXPECT_EQ(static_cast<int32_t>(t.size()), doc.Index()[doc.CurrentPosition()].length);
+  EXPECT_EQ(static_cast<int32_t>(t.size()), detail::IndexAccess::Of(doc)[doc.CurrentPosition()].length);
   auto recs = Records(doc);
   ASSERT_EQ(33u, recs.size());
   EXPECT_EQ(innerA, recs[31]->start);  // the inner <a>, closed by the first </a>
@@ -195,7 +196,7 @@ TEST(XmlParse, WhitespaceAfterEqualsLeavesAnUnquotedValueEmpty) {
   EXPECT_TRUE(spaced.Parse(u"<a b= />"));
   EXPECT_EQ(u"", spaced.GetError());
   ASSERT_TRUE(spaced.FindElement());
-  EXPECT_TRUE(spaced.Index()[spaced.CurrentPosition()].IsEmpty());
+  EXPECT_TRUE(detail::IndexAccess::Of(spaced)[spaced.CurrentPosition()].IsEmpty());
   EXPECT_EQ(u"", spaced.GetAttribute(u"b"));
   XmlDocument quoted;
   EXPECT_TRUE(quoted.Parse(u"<a b= \"/>\" />"));
@@ -256,21 +257,21 @@ TEST(XmlParse, ReparseDiscardsEarlierRecordsAndReport) {
   XmlDocument doc(u"<a><b/><c/></a><d/>");
   EXPECT_TRUE(doc.Parse(u"<z/>"));
   EXPECT_EQ(u"", doc.GetError());
-  EXPECT_EQ(2, doc.Index().UsedCount());
+  EXPECT_EQ(2, detail::IndexAccess::Of(doc).UsedCount());
 }
 
 TEST(XmlParse, NullTextFreesTheIndexAndLeavesAnEmptyDocument) {
   XmlDocument doc(u"<a/>");
   EXPECT_FALSE(doc.Parse(text::WStringView()));
   EXPECT_EQ(u"", doc.ToString());
-  EXPECT_EQ(8, doc.Index().Capacity());
+  EXPECT_EQ(8, detail::IndexAccess::Of(doc).Capacity());
   EXPECT_FALSE(doc.FindElement());
 }
 
 TEST(XmlParse, CapacityFollowsTextLength) {
   text::WString text = u"<r>" + text::WString(6400, u' ') + u"</r>";
   XmlDocument doc(text);
-  EXPECT_EQ(static_cast<int32_t>(text.size()) / 64 + 8, doc.Index().Capacity());
+  EXPECT_EQ(static_cast<int32_t>(text.size()) / 64 + 8, detail::IndexAccess::Of(doc).Capacity());
 }
 
 TEST(XmlParse, IndexGrowsAcrossBlocksAndPositionsStayValid) {
@@ -278,8 +279,8 @@ TEST(XmlParse, IndexGrowsAcrossBlocksAndPositionsStayValid) {
   for (int i = 0; i < 70000; ++i) text += u"<e/>";
   text += u"</r>";
   XmlDocument doc(text);
-  EXPECT_EQ(70002, doc.Index().UsedCount());
-  EXPECT_GE(doc.Index().Capacity(), 70002);
+  EXPECT_EQ(70002, detail::IndexAccess::Of(doc).UsedCount());
+  EXPECT_GE(detail::IndexAccess::Of(doc).Capacity(), 70002);
   EXPECT_EQ("", detail::CheckIndex(doc));
   EXPECT_EQ(u"e", doc.GetTagName(70001));
   EXPECT_EQ(u"e", doc.GetTagName(65536));
@@ -292,7 +293,7 @@ TEST(XmlParse, NestingBeyondTheLevelFieldIsReportedNotIndexed) {
   for (int i = 0; i < depth; ++i) text += u"</a>";
   XmlDocument doc;
   EXPECT_FALSE(doc.Parse(text));
-  EXPECT_EQ(65536, doc.Index().UsedCount() - 1);  // levels 0 to 65,535
+  EXPECT_EQ(65536, detail::IndexAccess::Of(doc).UsedCount() - 1);  // levels 0 to 65,535
   EXPECT_EQ(0, doc.GetError().find(u"<nesting_too_deep tagname=\"a\" offset=\"196608\"/>"));
   EXPECT_EQ("", detail::CheckIndex(doc));
 }

@@ -4,6 +4,7 @@
 
 #include "xml/XmlDocument.h"
 #include "xml/detail/Tree.h"
+#include "xml/detail/IndexAccess.h"
 
 namespace xml::detail {
 
@@ -12,7 +13,7 @@ namespace {
 class Checker {
  public:
   explicit Checker(const XmlDocument& doc)
-      : doc_(doc), index_(doc.Index()), text_(doc.ToString()) {}
+      : doc_(doc), index_(IndexAccess::Of(doc)), text_(doc.ToString()) {}
 
   std::string Run();
 
