@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "lobby/flash/IFrameWindow.h"
-#include "lobby/flash/IMoviePlayer.h"
+#include "lobby/core/IFrameWindow.h"
+#include "lobby/core/IMoviePlayer.h"
 #include "lobby/flash/MovieBridge.h"
 #include "lobby/games/GameCommands.h"
 

@@ -1,7 +1,7 @@
 #include "lobby/flash/MovieBridge.h"
 
-#include "lobby/flash/IFrameWindow.h"
-#include "lobby/flash/IMoviePlayer.h"
+#include "lobby/core/IFrameWindow.h"
+#include "lobby/core/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/flash/WebAddress.h"
 #include "platform/DebugLog.h"

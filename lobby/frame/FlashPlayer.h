@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "lobby/flash/IMoviePlayer.h"
+#include "lobby/core/IMoviePlayer.h"
 #include "lobby/player/PlayerModule.h"
 
 namespace lobby {

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "lobby/flash/IFrameWindow.h"
+#include "lobby/core/IFrameWindow.h"
 
 namespace lobby {
 

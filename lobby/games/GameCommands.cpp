@@ -4,8 +4,8 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/ArgumentObject.h"
-#include "lobby/flash/IFrameWindow.h"
-#include "lobby/flash/IMoviePlayer.h"
+#include "lobby/core/IFrameWindow.h"
+#include "lobby/core/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/games/GameName.h"
 #include "lobby/games/StartValues.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "lobby/flash/IFrameWindow.h"
-#include "lobby/flash/IMoviePlayer.h"
+#include "lobby/core/IFrameWindow.h"
+#include "lobby/core/IMoviePlayer.h"
 #include "text/Text.h"
 
 namespace lobbytest {
