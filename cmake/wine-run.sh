@@ -36,18 +36,34 @@ start_session() {
   ) 9>"$prefix.lock"
 }
 
+# A test program (one run with a gtest filter) marks that it began before any other code of its
+# own runs (tests/main/TestMain.cpp); the mark goes to this run's scratch folder, named as
+# Windows sees it through Wine's drive Z:.
+test_program=0
+case " $* " in *" --gtest_"*) test_program=1 ;; esac
+mark_path=$scratch/started
+mark_windows="Z:${mark_path//\//\\}"
+
+# A test program that failed without its start mark never ran: Wine failed to start it, even
+# when it said nothing (it happens rarely, in 0.03 s, exit code 1, no word at all).
+never_started() {
+  [ "$test_program" = 1 ] && [ ! -e "$mark_path" ] && [ ! -s "$scratch/out" ]
+}
+
 # Wine's own words when it failed, as against anything the program printed or a crash inside
 # it: it could not start the program (its loader or the server connection; the program printed
 # nothing), or the host's dynamic loader gave up inside Wine's process as it ended (a race in
 # glibc's exit path that Wine's threads can hit: the program's own result is lost with it).
 wine_failed_itself() {
-  { [ ! -s "$scratch/out" ] &&
-      grep -Eq '^(wine: (could not|cannot|failed to)|wine client error|wineserver: )' "$scratch/err"; } ||
+  never_started ||
+    { [ ! -s "$scratch/out" ] &&
+        grep -Eq '^(wine: (could not|cannot|failed to)|wine client error|wineserver: )' "$scratch/err"; } ||
     grep -q '^Inconsistency detected by ld\.so: ' "$scratch/err"
 }
 
 run_once() {
-  wine "$@" >"$scratch/out" 2>"$scratch/err" </dev/null &
+  rm -f "$mark_path"
+  ZEMBA_STARTED_MARK=$mark_windows wine "$@" >"$scratch/out" 2>"$scratch/err" </dev/null &
   child=$!
   wait "$child"
   code=$?
@@ -66,7 +82,11 @@ trap on_signal TERM INT HUP
 start_session
 run_once "$@"
 if [ "$code" -ne 0 ] && wine_failed_itself; then
-  echo "wine-run: Wine itself failed running $1 (exit code $code):" >&2
+  if never_started; then
+    echo "wine-run: $1 never started: Wine ended it before any of its code ran (exit code $code):" >&2
+  else
+    echo "wine-run: Wine itself failed running $1 (exit code $code):" >&2
+  fi
   cat "$scratch/out"
   cat "$scratch/err" >&2
   echo "wine-run: running $1 once more" >&2

@@ -22,7 +22,8 @@ esac
 exit 0
 EOF
 # wine cmd.exe: makes the prefix when there is none, and brings the session up, slowly.
-# wine <mode>: a program that behaves as its name says; attempts are counted per mode.
+# wine <mode>: a program that behaves as its name says; attempts are counted per mode. A run
+# that reaches the program's own code leaves the start mark, as the test programs' main does.
 cat > "$work/bin/wine" <<'EOF'
 #!/bin/bash
 if [ "$1" = cmd.exe ]; then
@@ -35,7 +36,16 @@ fi
 n=$(( $(cat "$FAKE/count-$1" 2>/dev/null || echo 0) + 1 ))
 echo "$n" > "$FAKE/count-$1"
 echo "run $1" >> "$FAKE/log"
+mark=${ZEMBA_STARTED_MARK#Z:}
+mark=${mark//\\//}
 case "$1:$n" in
+  never-started-once:1|refuse-once:1|refuse-always:*|plain-silent:*) ;;
+  *) touch "$mark" ;;
+esac
+case "$1:$n" in
+  never-started-once:1) exit 1 ;;
+  never-started-once:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
+  plain-silent:*) exit 3 ;;
   pass:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
   refuse-once:1|refuse-always:*) echo "wine: could not load kernel32.dll, status c0000135" >&2; exit 1 ;;
   refuse-once:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
@@ -58,7 +68,8 @@ check "no program runs before the session is up" \
   '[ "$(grep -n "^run" "$work/log" | head -n 1 | cut -d: -f1)" -gt "$(grep -n "session up" "$work/log" | tail -n 1 | cut -d: -f1)" ]'
 check "the session is started by one start only" '[ "$(grep -c "session starting" "$work/log")" = 2 ]'
 
-run() { "$runner" "$1" >"$work/$1.out" 2>"$work/$1.err"; echo $? >"$work/$1.code"; }
+# run <mode> [<more arguments>]: a test program is run with a gtest filter.
+run() { "$runner" "$1" "${2---gtest_filter=T.t}" >"$work/$1.out" 2>"$work/$1.err"; echo $? >"$work/$1.code"; }
 run refuse-once
 check "a start Wine refused is run once more and passes" '[ "$(cat "$work/refuse-once.code")" = 0 ] && [ "$(attempts refuse-once)" = 2 ]'
 check "the second run is announced" 'grep -q "running refuse-once once more" "$work/refuse-once.err"'
@@ -71,6 +82,13 @@ check "a crash in the program is not run again" '[ "$(cat "$work/crash.code")" =
 run silent
 check "a silent failure is not run again" '[ "$(cat "$work/silent.code")" = 3 ] && [ "$(attempts silent)" = 1 ]'
 check "a silent failure is named" 'grep -q "silent ended with exit code 3 and printed nothing" "$work/silent.err"'
+run never-started-once
+check "a test program that never began (no start mark, no word from Wine) is run once more" \
+  '[ "$(cat "$work/never-started-once.code")" = 0 ] && [ "$(attempts never-started-once)" = 2 ]'
+check "and the runner says it never started" 'grep -q "never-started-once never started" "$work/never-started-once.err"'
+run plain-silent --plain
+check "a program that is not a test program is not judged by the mark" \
+  '[ "$(cat "$work/plain-silent.code")" = 3 ] && [ "$(attempts plain-silent)" = 1 ]'
 
 echo "$(( checks - failures )) passed, $failures failed"
 [ "$failures" = 0 ]
