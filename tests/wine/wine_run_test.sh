@@ -44,6 +44,9 @@ case "$1:$n" in
 esac
 case "$1:$n" in
   never-started-once:1) exit 1 ;;
+  killed-on-exit-once:1) echo "[  PASSED  ] 1 test."; kill -9 $$ ;;
+  killed-on-exit-once:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
+  killed-failing:*) echo "[  FAILED  ] 1 test."; kill -9 $$ ;;
   never-started-once:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
   plain-silent:*) exit 3 ;;
   pass:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
@@ -86,6 +89,12 @@ run never-started-once
 check "a test program that never began (no start mark, no word from Wine) is run once more" \
   '[ "$(cat "$work/never-started-once.code")" = 0 ] && [ "$(attempts never-started-once)" = 2 ]'
 check "and the runner says it never started" 'grep -q "never-started-once never started" "$work/never-started-once.err"'
+run killed-on-exit-once
+check "a test program killed after it passed is run once more" \
+  '[ "$(cat "$work/killed-on-exit-once.code")" = 0 ] && [ "$(attempts killed-on-exit-once)" = 2 ]'
+run killed-failing
+check "a test program killed after it failed is not run again" \
+  '[ "$(cat "$work/killed-failing.code")" = 137 ] && [ "$(attempts killed-failing)" = 1 ]'
 run plain-silent --plain
 check "a program that is not a test program is not judged by the mark" \
   '[ "$(cat "$work/plain-silent.code")" = 3 ] && [ "$(attempts plain-silent)" = 1 ]'
