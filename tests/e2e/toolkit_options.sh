@@ -9,6 +9,20 @@ build=$1 vendrel=$2 demogame=$3 marker=$4
 export ZEMBA_GTK_MARKER=$work/loaded.txt
 module="--gtk-module=$marker"
 loaded() { [ -s "$ZEMBA_GTK_MARKER" ]; }
+# shows_window <title> <seconds> <command...>: starts the program, tells whether its window
+# showed here in time, then ends it and waits until the window is gone.
+shows_window() {
+  local title=$1 seconds=$2 pid shown=0
+  shift 2
+  "$@" 2>>"$work/programs.err" &
+  pid=$!
+  pids+=("$pid")
+  wait_window "$title" "$seconds" || shown=1
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  wait_no_window "$title" 10
+  return "$shown"
+}
 
 # The demo game: its start values are its arguments.
 for value in "$module" "--display=:55"; do
@@ -26,14 +40,8 @@ check "the demo game loaded no toolkit module" not loaded
 port=$(free_port)
 start_silent_server "$port"
 for value in "$module" "--display=:55"; do
-  "$vendrel" -name "$value" -number "$value" -prog "$work/prog" -down "$work/down" \
-    -http "http://127.0.0.1:$port/x" 2>"$work/vendrel.err" &
-  pid=$!
-  pids+=("$pid")
-  check "Vendrel shows its window here with the value $value" wait_window Vendrel 20
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  wait_no_window Vendrel 10
+  check "Vendrel shows its window here with the value $value" shows_window Vendrel 20 \
+    "$vendrel" -name "$value" -number "$value" -prog "$work/prog" -down "$work/down" -http "http://127.0.0.1:$port/x"
 done
 check "Vendrel loaded no toolkit module" not loaded
 
@@ -41,13 +49,7 @@ check "Vendrel loaded no toolkit module" not loaded
 prog=$work/lobby
 install_lobby "$build" "$prog" "http://127.0.0.1:9" || { echo "FAIL - install"; exit 1; }
 for value in "$module" "--display=:55"; do
-  "$prog/Quorvane" "$value" 2>"$work/lobby.err" &
-  pid=$!
-  pids+=("$pid")
-  check "Quorvane shows its window here with the argument $value" wait_window QuorvaneTest 30
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  wait_no_window QuorvaneTest 10
+  check "Quorvane shows its window here with the argument $value" shows_window QuorvaneTest 30 "$prog/Quorvane" "$value"
 done
 check "Quorvane loaded no toolkit module" not loaded
 finish
