@@ -24,7 +24,9 @@ TEST(ContentRange, ReadsFirstLastAndCompleteSize) {
 
 TEST(ContentRange, RefusesFormsThatDoNotNameOneRangeOfAKnownSize) {
   for (const char* bad : {"bytes */200", "bytes 100-199/*", "bytes 150-100/200", "bytes 0-200/200", "items 0-1/2",
-                          "bytes 0-1/2, 4-5/6", "bytes -1-5/9", "bytes 1-5/9x", ""}) {
+                          "bytes 0-1/2, 4-5/6", "bytes -1-5/9", "bytes 1-5/9x", "",
+                          // past 64 bits: wrapped, the last would read as "bytes 0-4/5"
+                          "bytes 0-4/18446744073709551621", "bytes 18446744073709551616-4/5"}) {
     EXPECT_FALSE(ParseContentRange(bad)) << bad;
   }
 }
