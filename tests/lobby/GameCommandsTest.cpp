@@ -12,6 +12,7 @@
 #include "lobby/core/LobbyCore.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
+#include "platform/ProfileStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -410,16 +411,17 @@ TEST_F(GameCommandsTest, SaveServerStoresTheAccountChoices) {
 }
 
 TEST_F(GameCommandsTest, SaveServerWithOnlyNetModeRewritesEveryValue) {
-#ifdef _WIN32
-  GTEST_SKIP() << "reads the Linux key file; the registry values are checked in tests/platform";
-#endif
   config_.UserName = u"kept";
   Call("SaveServer", "<object><property id=\"NetMode\"><number>1</number></property></object>");
-  std::string file = ReadFileBytes(dir_.Join("profile.ini"));
-  for (const char* line : {"LoginMode=1\n", "LoginNode=0\n", "SaveAccount=0\n", "UserName=kept\n", "UserMac=",
-                           "UserTag="}) {
-    EXPECT_NE(file.find(line), std::string::npos) << line;
-  }
+  // Read as stored (the key file here, the registry on Windows), not through the config.
+  platform::ProfileStore stored(dir_.Join("profile.ini"), "LoginData");
+  ASSERT_EQ(stored.Load(), platform::ProfileStore::FileState::kLoaded);
+  EXPECT_EQ(stored.GetDword("LoginMode"), 1u);
+  EXPECT_EQ(stored.GetDword("LoginNode"), 0u);
+  EXPECT_EQ(stored.GetDword("SaveAccount"), 0u);
+  EXPECT_EQ(stored.GetString("UserName"), "kept");
+  EXPECT_TRUE(stored.GetDword("UserMac").has_value());
+  EXPECT_TRUE(stored.GetBinary("UserTag").has_value());
 }
 
 TEST_F(GameCommandsTest, GameWaitTimerWithoutAGameStops) {

@@ -10,6 +10,7 @@
 
 #include "lobby/core/IFrameWindow.h"
 #include "lobby/core/IMoviePlayer.h"
+#include "tests/support/Recorder.h"
 #include "text/Text.h"
 
 namespace lobbytest {
@@ -51,11 +52,8 @@ class RecordingHost : public lobby::IFrameWindow, public lobby::IMoviePlayer {
   std::deque<std::function<void()>> posted_;
 };
 
-// Copies the recorder program to `path` plus the executable suffix.
-bool InstallRecorder(const std::string& path);
-// Lines of "<path>.record": working directory, then argv[0], argv[1], ...; fewer than two
-// when the program has not written it within about twenty seconds.
-std::vector<std::string> WaitForRecord(const std::string& path);
+using testsupport::InstallRecorder;
+using testsupport::WaitForRecord;
 
 // A complete Config.cfg with the given update server and brand word.
 std::string ConfigText(const std::string& updateUrl, const std::string& corp);

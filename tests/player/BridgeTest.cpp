@@ -141,6 +141,20 @@ TEST_F(PlayerBridgeTest, UnregisteredNamesAndBrokenDocumentsAreIgnored) {
   EXPECT_EQ(events.commands.size(), 2u);
 }
 
+// A message's two texts together may hold 1 MiB (as UTF-8); a larger one is dropped whole and
+// the page goes on speaking.
+TEST_F(PlayerBridgeTest, AMessagePastItsSizeIsDroppedAndTheNextArrives) {
+  LoadPage("movie.html", R"(<script>
+    fscommand('big', 'x'.repeat(1048576));
+    fscommand('fits', 'y'.repeat(1048576 - 4));
+    fscommand('after');
+  </script>)");
+  ASSERT_TRUE(WaitForCommand("after|"));
+  ASSERT_EQ(events.commands.size(), 2u);
+  EXPECT_EQ(events.commands[0].substr(0, 5), "fits|");
+  EXPECT_EQ(events.commands[0].size(), 5u + 1048576 - 4);
+}
+
 TEST_F(PlayerBridgeTest, RequestsMadeBeforeThePageIsReadyArriveInOrder) {
   WriteFile("movie/movie.html", R"(<script>
     const seen = [];

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <ctime>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "updater/Crc32.h"
@@ -187,18 +187,13 @@ TEST_F(PublisherTest, EveryArchiveMatchesItsListValuesAndUnpacksToTheOriginal) {
 }
 
 TEST_F(PublisherTest, ExecutableStaysExecutableAfterUnpacking) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "Windows files have no execute bits to keep";
-#endif
   ASSERT_EQ(Publish().exitCode, 0);
   std::string zipped = dir_.Join("Game.zip");
   fs::copy_file(VersionDir() + "/Game.102", zipped);
   updater::FileChecker checker;
   ASSERT_TRUE(checker.MeasureFile(text::FromUtf8(zipped)));
   ASSERT_TRUE(checker.UnpackMeasured());
-  struct stat st {};
-  ASSERT_EQ(stat(dir_.Join("Game").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0755u);
+  EXPECT_EQ(testsupport::ModeOf(dir_.Join("Game")), testsupport::KeptMode(0755));
 }
 
 // Only the list differs, by the time it binds as its signing time.
@@ -303,11 +298,7 @@ class SigningPublisherTest : public PublisherTest {
 TEST_F(SigningPublisherTest, KeygenMakesAPrivateSecretAndAPublicKeyFileTheUpdaterTrusts) {
   RunResult run = Keygen();
   ASSERT_EQ(run.exitCode, 0) << run.err;
-#if !defined(_WIN32)  // Windows keeps no permission bits beyond read-only
-  struct stat st {};
-  ASSERT_EQ(stat(Secret().c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-#endif
+  EXPECT_EQ(testsupport::ModeOf(Secret()), testsupport::KeptMode(0600));
   const updater::UpdateTrust trust = updater::ParseTrustedKeys(ReadFileBytes(Public()));
   ASSERT_EQ(trust.mode, updater::UpdateTrust::Mode::kKeys);
   EXPECT_EQ(trust.keys.size(), 1u);

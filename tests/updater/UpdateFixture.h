@@ -3,6 +3,8 @@
 // and a program/download directory pair.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <condition_variable>
 #include <chrono>
 #include <filesystem>
@@ -167,6 +169,36 @@ struct Install {
     worker->SetDebugSink([this](text::WStringView line) { debugLines.emplace_back(line); });
     return worker;
   }
+};
+
+// The updater's temporary files ("...vendrel-part...") anywhere below `dir`.
+inline std::vector<std::string> TemporariesBelow(const std::string& dir) {
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec)) {
+    if (e.path().filename().string().find("vendrel-part") != std::string::npos) found.push_back(e.path().string());
+  }
+  return found;
+}
+
+
+// A test with an install and a server for one game ("/game", version key "102").
+class ServedInstall : public ::testing::Test {
+ protected:
+  std::unique_ptr<updater::CLiveThread> Worker(const char16_t* version = u"1.0.2") {
+    return install.Worker(server.BaseUrl() + "/game", version);
+  }
+  Published PublishAndServe(const std::vector<SourceFile>& files) {
+    Published p = Publish("/game", "102", files);
+    p.ServeOn(server);
+    return p;
+  }
+  std::string Installed(const std::string& relative) const { return ReadFileBytes(install.prog + "/" + relative); }
+  std::string Downloaded(const std::string& relative) const { return install.down + "/" + relative; }
+  Seen Last() const { return install.window.Messages().back(); }
+
+  TestHttpServer server;
+  Install install;
 };
 
 }  // namespace testsupport

@@ -6,6 +6,8 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "tests/support/FileModes.h"
+#include "tests/support/Recorder.h"
 #include "tests/updater/UpdateFixture.h"
 #include "updater/LiveThread.h"
 
@@ -296,24 +298,13 @@ TEST_F(Procedure, FileThatCannotBeReplacedFailsTheInstallAndKeepsTheOldFile) {
   EXPECT_TRUE(fs::exists(install.down + "/UpdateLog.xml")) << "the next run resumes";
 }
 
-unsigned ModeOf(const std::string& path) {
-  platform::FileFacts facts;
-  return platform::RegularFileFacts(path, platform::Links::Follow, facts) ? facts.mode : 0u;
-}
-
 TEST_F(Procedure, InstalledFilesKeepTheirModeAndNothingElseIsLeftBeside) {
   PublishAndServe("102", {{"", "Game", "#!/bin/sh\n", 0755}, {"", "data.txt", "d", 0600}, {"", "locked.txt", "l", 0444}});
   Worker()->Run();
   ASSERT_EQ(install.window.Messages().back(), Done());
-#if defined(_WIN32)
-  // Windows keeps the read-only bit alone.
-  EXPECT_EQ(ModeOf(install.prog + "/Game"), 0644u);
-  EXPECT_EQ(ModeOf(install.prog + "/data.txt"), 0644u);
-#else
-  EXPECT_EQ(ModeOf(install.prog + "/Game"), 0755u);
-  EXPECT_EQ(ModeOf(install.prog + "/data.txt"), 0600u);
-#endif
-  EXPECT_EQ(ModeOf(install.prog + "/locked.txt"), 0444u);
+  EXPECT_EQ(testsupport::ModeOf(install.prog + "/Game"), testsupport::KeptMode(0755));
+  EXPECT_EQ(testsupport::ModeOf(install.prog + "/data.txt"), testsupport::KeptMode(0600));
+  EXPECT_EQ(testsupport::ModeOf(install.prog + "/locked.txt"), 0444u);
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(install.prog)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
@@ -334,30 +325,18 @@ TEST_F(Procedure, ReadOnlyInstalledFileIsReplacedByTheNextVersion) {
 }
 
 TEST_F(Procedure, RestartStartsTheProgramAfterAGoodInstall) {
+  // The published program is a copy of the recorder: it writes its working directory and
+  // arguments to "<its path less the executable suffix>.record".
   const std::string program = install.prog + "/Game" + platform::kExeSuffix;
-#if defined(_WIN32)
-  // The published program is a copy of the test recorder: it writes its arguments to
-  // "<its path less .exe>.record".
-  const std::string marker = install.prog + "/Game.record";
-  const std::string expected = program + "\n";
-  PublishAndServe("102", {{"", "Game.exe", ReadFileBytes(UPDATER_RESTART_PROGRAM), 0755}});
-#else
-  const std::string marker = install.dir.Join("started");
-  const std::string expected = "started\n";
-  PublishAndServe("102", {{"", "Game", "#!/bin/sh\necho started > '" + marker + "'\n", 0755}});
-#endif
+  PublishAndServe("102", {{"", "Game" + std::string(platform::kExeSuffix), ReadFileBytes(testsupport::RecorderProgram()), 0755}});
   auto worker = Worker();
   worker->SetRestart(true);
   worker->Run();
   EXPECT_EQ(install.window.Messages().back(), Done());
   EXPECT_EQ(install.debugLines, (std::vector<text::WString>{u"Vendrel ShellExecute!", text::FromUtf8(program)}));
-  for (int i = 0; i < 500 && ReadFileBytes(marker).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  const std::string record = ReadFileBytes(marker);
-#if defined(_WIN32)
-  EXPECT_NE(record.find(expected), std::string::npos) << record;  // argv[0] after the working directory
-#else
-  EXPECT_EQ(record, expected);
-#endif
+  const std::vector<std::string> record = testsupport::WaitForRecord(install.prog + "/Game");
+  ASSERT_EQ(record.size(), 2u);
+  EXPECT_EQ(record[1], program);
 }
 
 TEST_F(Procedure, RunsOnItsOwnThreadOnceStarted) {

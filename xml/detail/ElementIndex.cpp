@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace xml::detail {
 
@@ -16,7 +17,7 @@ void ElementIndex::EnsureCapacity(int32_t records) {
     capacity_ = records;  // block 0 already has the room
     return;
   }
-  GrowTo(records, false);
+  GrowTo(records, false);  // a guess only: without the memory, records are added one by one
 }
 
 void ElementIndex::Reset() {
@@ -45,8 +46,7 @@ bool ElementIndex::Grow() {
     capacity_ = static_cast<int32_t>(wanted);  // block 0 already has the room
     return true;
   }
-  GrowTo(static_cast<int32_t>(wanted), true);
-  return true;
+  return GrowTo(static_cast<int32_t>(wanted), true);
 }
 
 void ElementIndex::ReleaseRecord(Position pos) {
@@ -59,19 +59,26 @@ void ElementIndex::ReleaseRecord(Position pos) {
   freeHead_ = pos;
 }
 
-void ElementIndex::GrowTo(int32_t records, bool oneBlockAtMost) {
+// Memory that runs out leaves the index as it was, with every block it has, and says so: the
+// caller reports the element it could not add instead of the whole program ending.
+bool ElementIndex::GrowTo(int32_t records, bool oneBlockAtMost) {
   // Growth for a new record never starts more than one new block in one step.
   int64_t limit = (static_cast<int64_t>(more_.size()) + 2) * kBlockSize;
   int64_t target = oneBlockAtMost ? std::min<int64_t>(records, limit) : records;
   size_t needed = static_cast<size_t>((target + kBlockSize - 1) / kBlockSize);
-  if (needed > 1 && more_.capacity() < needed - 1) more_.reserve(needed * 2 + 4);
-  for (size_t b = 0; b < needed; ++b) {
-    int64_t size = std::min<int64_t>(kBlockSize, target - static_cast<int64_t>(b) * kBlockSize);
-    if (b > more_.size()) more_.emplace_back();
-    Block& block = BlockAt(b);
-    if (block.size < size) ResizeBlock(block, static_cast<int32_t>(size));
+  try {
+    if (needed > 1 && more_.capacity() < needed - 1) more_.reserve(needed * 2 + 4);
+    for (size_t b = 0; b < needed; ++b) {
+      int64_t size = std::min<int64_t>(kBlockSize, target - static_cast<int64_t>(b) * kBlockSize);
+      if (b > more_.size()) more_.emplace_back();
+      Block& block = BlockAt(b);
+      if (block.size < size) ResizeBlock(block, static_cast<int32_t>(size));
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
   }
   capacity_ = static_cast<int32_t>(target);
+  return true;
 }
 
 void ElementIndex::ResizeBlock(Block& block, int32_t records) {

@@ -67,13 +67,14 @@ class ElementIndex {
   int32_t UsedCount() const { return usedCount_; }
   Position FreeHead() const { return freeHead_; }
 
-  // Grows (never shrinks) to hold at least `records` records.
+  // Grows (never shrinks) to hold at least `records` records, as far as memory allows.
   void EnsureCapacity(int32_t records);
   // Starts over: record 0 cleared, one record in use, no released records.
   void Reset();
   // Frees every block.
   void Release();
-  // A fresh record at the end (zeroed), growing the index when full; -1 when positions run out.
+  // A fresh record at the end (zeroed), growing the index when full; -1 when positions or
+  // memory run out.
   Position Take() { return Append(ElementRecord{}); }
   // Stores `record` as a fresh record at the end (position UsedCount() before the call).
   Position Append(const ElementRecord& record) {
@@ -81,7 +82,8 @@ class ElementIndex {
     if (pos >= 0) (*this)[pos] = record;
     return pos;
   }
-  // A record at the end whose every field the caller writes next; -1 when positions run out.
+  // A record at the end whose every field the caller writes next; -1 when positions or memory
+  // run out.
   Position Claim() {
     if (usedCount_ >= capacity_ && !Grow()) return -1;
     return usedCount_++;
@@ -97,7 +99,7 @@ class ElementIndex {
   };
 
   bool Grow();
-  void GrowTo(int32_t records, bool oneBlockAtMost);
+  bool GrowTo(int32_t records, bool oneBlockAtMost);
   Block& BlockAt(size_t block) { return block == 0 ? first_ : more_[block - 1]; }
   static void ResizeBlock(Block& block, int32_t records);
 

@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "tests/support/FileLinks.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
@@ -15,11 +16,6 @@ namespace {
 
 using namespace testsupport;
 namespace fs = std::filesystem;
-
-unsigned ModeOf(const std::string& path) {
-  FileFacts facts;
-  return RegularFileFacts(path, Links::Follow, facts) ? facts.mode : 0u;
-}
 
 #if defined(_WIN32)
 constexpr unsigned kOwnMode = 0444;  // read-only: the one mode bit a Windows file keeps
@@ -51,7 +47,7 @@ TEST_F(Replace, TargetGetsTheContentAndModeAndTheSourceStays) {
   WriteFileBytes(target, "old");
   ASSERT_TRUE(ReplaceOne(source, target));
   EXPECT_EQ(ReadFileBytes(target), "new");
-  EXPECT_EQ(ModeOf(target), kOwnMode);
+  EXPECT_EQ(testsupport::ModeOf(target), kOwnMode);
   EXPECT_EQ(ReadFileBytes(source), "new");
   EXPECT_FALSE(fs::exists(TemporaryNameFor(target)));
 }

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "LobbyTestSupport.h"
 #include "platform/ChildProcess.h"
 #include "platform/LaunchDetached.h"
+#include "tests/support/Recorder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -48,12 +48,12 @@ class InheritablePipe {
 TEST(ChildProcessTest, GameGetsNoHandlesOfTheLobby) {
   TempDir dir;
   std::string exe = dir.Join("G/G");
-  ASSERT_TRUE(lobbytest::InstallRecorder(exe));
+  ASSERT_TRUE(testsupport::InstallRecorder(exe));
   WriteFileBytes(exe + ".hold", "");
   InheritablePipe pipe;
   auto child = platform::ChildProcess::Start(exe, {"G", "-x"}, dir.Join("G"));
   ASSERT_TRUE(child);
-  EXPECT_EQ(lobbytest::WaitForRecord(exe), (std::vector<std::string>{dir.Join("G"), "G", "-x"}));
+  EXPECT_EQ(testsupport::WaitForRecord(exe), (std::vector<std::string>{dir.Join("G"), "G", "-x"}));
   pipe.CloseWriteEnd();
   EXPECT_TRUE(pipe.AtEndOfFile());  // the running child does not hold it
   EXPECT_FALSE(child->HasEnded());
@@ -70,9 +70,9 @@ TEST(ChildProcessTest, MissingProgramDoesNotStart) {
 
 TEST(ChildProcessTest, DetachedProgramRunsInTheCallersDirectoryInItsOwnSession) {
   TempDir dir;
-  ASSERT_TRUE(lobbytest::InstallRecorder(dir.Join("V")));
+  ASSERT_TRUE(testsupport::InstallRecorder(dir.Join("V")));
   ASSERT_TRUE(platform::LaunchDetached(dir.Join("V"), {"V", "-reboot"}));
-  auto record = lobbytest::WaitForRecord(dir.Join("V"));
+  auto record = testsupport::WaitForRecord(dir.Join("V"));
   EXPECT_EQ(record, (std::vector<std::string>{std::filesystem::current_path().string(), "V", "-reboot"}));
 }
 
