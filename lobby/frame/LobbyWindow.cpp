@@ -9,19 +9,6 @@
 namespace lobby {
 namespace {
 
-struct Posted {
-  std::shared_ptr<CLobbyFrame*> target;
-  std::function<void()> work;
-};
-
-gboolean RunPosted(gpointer data) {
-  auto* posted = static_cast<Posted*>(data);
-  if (*posted->target) posted->work();
-  return G_SOURCE_REMOVE;
-}
-
-void FreePosted(gpointer data) { delete static_cast<Posted*>(data); }
-
 struct TimerTick {
   CLobbyFrame* frame;
   int id;
@@ -64,7 +51,6 @@ bool IsEnterOrEscape(guint keyval) {
 }  // namespace
 
 CLobbyFrame::~CLobbyFrame() {
-  *self_ = nullptr;
   for (auto& [id, source] : timers_) g_source_remove(source);
   timers_.clear();
   if (window_) gtk_widget_destroy(window_);
@@ -176,9 +162,7 @@ void CLobbyFrame::OpenWebAddress(const std::string& uri) {
   g_clear_error(&error);
 }
 
-void CLobbyFrame::PostToMainLoop(std::function<void()> work) {
-  g_idle_add_full(G_PRIORITY_DEFAULT, RunPosted, new Posted{self_, std::move(work)}, FreePosted);
-}
+void CLobbyFrame::PostToMainLoop(std::function<void()> work) { posted_.Post(std::move(work)); }
 
 // Enter and Escape never end or minimise the lobby: they belong to the movie. With the movie
 // focused they reach it the usual way; otherwise they are handed to it.

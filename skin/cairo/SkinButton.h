@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "skin/cairo/Cairo.h"
-#include "skin/cairo/ImageStrip.h"
+#include "skin/ImageStrip.h"
 
 namespace skin {
 

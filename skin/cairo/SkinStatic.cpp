@@ -1,4 +1,4 @@
-#include "skin/cairo/SkinStatic.h"
+#include "skin/SkinStatic.h"
 
 #include <pango/pangocairo.h>
 
@@ -58,7 +58,7 @@ void CSkinStatic::SetText(text::WString text) {
   Invalidate();
 }
 
-void CSkinStatic::SetFont(const PangoFontDescription* font) {
+void CSkinStatic::SetFont(const FontFace* font) {
   font_.reset(font ? pango_font_description_copy(font) : nullptr);
   Invalidate();
 }
@@ -79,18 +79,18 @@ void CSkinStatic::SetLayout(int width, int height, LayoutRect box, Align horizon
   Invalidate();
 }
 
-void CSkinStatic::Paint(cairo_t* cr) const {
+void CSkinStatic::Paint(Canvas cr) const {
   if (width_ <= 0 || height_ <= 0) return;
   SurfacePtr bitmap = MakeArgbSurface(width_, height_);
   ContextPtr off(cairo_create(bitmap.get()));
-  if (background_) CopyRegion(off.get(), *background_, backgroundX_, backgroundY_);
+  if (background_) CopyRegion(off.get(), *background_, backgroundX_, backgroundY_, width_, height_);
   PaintText(off.get());
   off.reset();
   cairo_set_source_surface(cr, bitmap.get(), 0, 0);
   cairo_paint(cr);
 }
 
-void CSkinStatic::PaintText(cairo_t* cr) const {
+void CSkinStatic::PaintText(Canvas cr) const {
   if (!font_ || !colour_ || text_.empty()) return;
   PangoLayout* layout = pango_cairo_create_layout(cr);
   const std::string utf8 = text::ToUtf8(text_);
