@@ -52,8 +52,8 @@ class CSkinStatic {
 
  private:
   void PaintText(Canvas canvas) const;
-  // Repaints the label's window, if it has one.
-  void Invalidate();
+  // The label's window, if it has one, takes its size and repaints.
+  void Changed();
 
   const ImageStrip* background_ = nullptr;
   int backgroundX_ = 0;

@@ -46,37 +46,9 @@ GtkWidget* CSkinStatic::Create(GtkFixed* parent, int x, int y) {
   return widget_;
 }
 
-void CSkinStatic::SetBackground(const ImageStrip* background, int x, int y) {
-  background_ = background;
-  backgroundX_ = x;
-  backgroundY_ = y;
-  Invalidate();
-}
-
-void CSkinStatic::SetText(text::WString text) {
-  text_ = std::move(text);
-  Invalidate();
-}
-
 void CSkinStatic::SetFont(const FontFace* font) {
   font_.reset(font ? pango_font_description_copy(font) : nullptr);
-  Invalidate();
-}
-
-void CSkinStatic::SetTextColor(uint32_t argb) {
-  colour_ = argb;
-  Invalidate();
-}
-
-void CSkinStatic::SetLayout(int width, int height, LayoutRect box, Align horizontal,
-                            Align vertical) {
-  width_ = width;
-  height_ = height;
-  box_ = box;
-  horizontal_ = horizontal;
-  vertical_ = vertical;
-  if (widget_) gtk_widget_set_size_request(widget_, width_, height_);
-  Invalidate();
+  Changed();
 }
 
 void CSkinStatic::Paint(Canvas cr) const {
@@ -112,8 +84,10 @@ void CSkinStatic::PaintText(Canvas cr) const {
   g_object_unref(layout);
 }
 
-void CSkinStatic::Invalidate() {
-  if (widget_) gtk_widget_queue_draw(widget_);
+void CSkinStatic::Changed() {
+  if (!widget_) return;
+  gtk_widget_set_size_request(widget_, width_, height_);
+  gtk_widget_queue_draw(widget_);
 }
 
 }  // namespace skin

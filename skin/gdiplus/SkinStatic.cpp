@@ -18,26 +18,7 @@ Gdiplus::StringAlignment GdiplusAlign(Align a) {
 
 CSkinStatic::~CSkinStatic() = default;
 
-void CSkinStatic::SetBackground(const ImageStrip* background, int x, int y) {
-  background_ = background;
-  backgroundX_ = x;
-  backgroundY_ = y;
-}
-
-void CSkinStatic::SetText(text::WString text) { text_ = std::move(text); }
-
 void CSkinStatic::SetFont(const FontFace* font) { font_.reset(font ? font->Clone() : nullptr); }
-
-void CSkinStatic::SetTextColor(uint32_t argb) { colour_ = argb; }
-
-void CSkinStatic::SetLayout(int width, int height, LayoutRect box, Align horizontal,
-                            Align vertical) {
-  width_ = width;
-  height_ = height;
-  box_ = box;
-  horizontal_ = horizontal;
-  vertical_ = vertical;
-}
 
 void CSkinStatic::Paint(Canvas g) const {
   if (width_ <= 0 || height_ <= 0) return;
@@ -63,6 +44,6 @@ void CSkinStatic::PaintText(Canvas g) const {
 }
 
 // The label has no window of its own: the owner repaints it with its own paint.
-void CSkinStatic::Invalidate() {}
+void CSkinStatic::Changed() {}
 
 }  // namespace skin
