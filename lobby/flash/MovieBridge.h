@@ -48,7 +48,7 @@ class MovieBridge {
   void OnFlashCall(const text::WString& request);
   // The window's close request: asks the movie to log out first while logged in. A later
   // request ends the lobby when the movie has not answered within kLogoutAnswerTime, or the
-  // engine has since reported the page unresponsive or gone: the player can always leave.
+  // engine has since reported the page unresponsive or gone: the user can always leave.
   void OnClose();
   void OnRightClick();
   void SendLoginServer();
