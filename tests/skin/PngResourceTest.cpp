@@ -1,10 +1,10 @@
 // The lobby's artwork bundle is linked into this test program.
 #include "skin/PngResource.h"
-#include "skin/cairo/PngFile.h"
 
 #include <gtest/gtest.h>
 
 #include "skin/ImageStrip.h"
+#include "skin/cairo/PngFile.h"
 #include "tests/support/FifoWriter.h"
 #include "tests/support/TempDir.h"
 
