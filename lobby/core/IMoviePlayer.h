@@ -1,4 +1,10 @@
 // The one thing the lobby core asks of the movie player: hand a message to the movie.
+//
+// One vocabulary across the lobby: the "movie player" ("player" for short) is what plays the
+// lobby's movie; CFlashPlayer (lobby/frame) is it, named after the plug-in it stands in for, as
+// are lobby/flash (the movie protocol) and the "Flash" in kTimerFlashPoll and IsFlashAvailable.
+// The "player module" is the library it loads at run time (lobby/player), and the "view" is the
+// one web view that module makes, in which the movie plays.
 #pragma once
 
 #include "text/Text.h"

@@ -24,16 +24,21 @@ void MovieBridge::OnPageSpoke() {
 }
 
 // The movie is not trusted to start programs or open local files through the shell, nor to
-// start browsers without end.
-void MovieBridge::OpenWeb(text::WStringView address) {
+// start browsers without end. Refused addresses do not count against its limit.
+bool MovieBridge::OpenChecked(text::WStringView address, bool movieAsked) {
   auto uri = CheckedWebAddress(address);
-  if (!uri) return;
-  if (!opens_.Allow(clock_())) {
+  if (!uri) return false;
+  if (movieAsked && !opens_.Allow(clock_())) {
     platform::DebugLine(u"Quorvane: a web page the movie asked for was not opened: more than 3 in 2 seconds");
-    return;
+    return false;
   }
   frame_.OpenWebAddress(*uri);
+  return true;
 }
+
+void MovieBridge::OpenWeb(text::WStringView address) { OpenChecked(address, true); }
+
+bool MovieBridge::OpenUserPage(text::WStringView address) { return OpenChecked(address, false); }
 
 void MovieBridge::OnFSCommand(const text::WString& command, const text::WString& args) {
   OnPageSpoke();

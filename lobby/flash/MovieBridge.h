@@ -34,7 +34,7 @@ inline constexpr std::chrono::milliseconds kOpenWindow{2000};
 inline constexpr std::chrono::milliseconds kLogoutAnswerTime{5000};
 
 // The player's two events go to OnFSCommand/OnFlashCall, the window's close request to OnClose
-// and the right click to OnRightClick. LobbyCore owns one, wired to the game commands.
+// and the right click to OnRightClick. The frame owns one, wired to the game commands.
 class MovieBridge {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -48,13 +48,16 @@ class MovieBridge {
   void OnFlashCall(const text::WString& request);
   // The window's close request: asks the movie to log out first while logged in. A later
   // request ends the lobby when the movie has not answered within kLogoutAnswerTime, or the
-  // engine has since reported the page unresponsive or gone: the player can always leave.
+  // engine has since reported the page unresponsive or gone: the user can always leave.
   void OnClose();
   void OnRightClick();
   void SendLoginServer();
   // A web page the movie asked to open ("OpenWeb", a link it followed): only checked web
   // addresses, and no more than kMaxOpensPerWindow in any kOpenWindow.
   void OpenWeb(text::WStringView address);
+  // A page the user asked for outside the movie (the title-strip buttons): opened when it is a
+  // checked web address, without the movie's limit; false when it is not one.
+  bool OpenUserPage(text::WStringView address);
   // The engine reports the page unresponsive or its process gone.
   void OnPageUnresponsive() { pageStuck_ = true; }
 
@@ -68,6 +71,7 @@ class MovieBridge {
   ClientConfig& config_;
   IGameCommands& commands_;
   void OnPageSpoke();
+  bool OpenChecked(text::WStringView address, bool movieAsked);
 
   bool loginActive_ = false;
   Clock clock_;

@@ -17,12 +17,12 @@ FrameLayout ComputeLayout(int movieWidth, int movieHeight, const ArtworkSizes& a
   l.window = {0, 0, w, h + title};
   l.movie = {0, title, w, h};
   // The title-strip buttons are laid from the right edge leftwards.
-  int x = w - 10;
+  int x = w - kTitleRightMargin;
   x -= art.closeWidth;
-  l.close = {x, 5};
+  l.close = {x, kWindowButtonTop};
   x -= art.minimizeWidth;
-  l.minimize = {x, 5};
-  x -= 100 + art.serviceWidth;
+  l.minimize = {x, kWindowButtonTop};
+  x -= kWindowButtonsGap + art.serviceWidth;
   l.service = {x, 0};
   x -= art.separatorWidth;
   l.separator = {x, 0};
@@ -33,8 +33,8 @@ FrameLayout ComputeLayout(int movieWidth, int movieHeight, const ArtworkSizes& a
   const int x0 = std::max(0, (w - art.noticeWidth) / 2);
   const int y0 = std::max(0, (h - art.noticeHeight) / 2);
   l.notice = {x0, y0};
-  l.download = {x0 + 145, y0 + 120};
-  l.noticeText = {x0 + 96, y0 + 40};
+  l.download = {x0 + kDownloadInNotice.x, y0 + kDownloadInNotice.y};
+  l.noticeText = {x0 + kNoticeTextInNotice.x, y0 + kNoticeTextInNotice.y};
   return l;
 }
 

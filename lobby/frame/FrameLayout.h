@@ -22,6 +22,15 @@ struct ArtworkSizes {
   int noticeHeight = 193;
 };
 
+// The frame grid: the fixed distances of the title strip and the notice panel, in pixels.
+inline constexpr int kTitleRightMargin = 10;  // right of the close button
+inline constexpr int kWindowButtonTop = 5;    // minimise and close sit this far down the strip
+inline constexpr int kWindowButtonsGap = 100;  // between the service button and minimise
+inline constexpr Point kDownloadInNotice{145, 120};  // from the notice panel's top-left corner
+inline constexpr Point kNoticeTextInNotice{96, 40};
+inline constexpr int kNoticeTextWidth = 260;
+inline constexpr int kNoticeTextHeight = 80;
+
 struct FrameLayout {
   skin::Rect window;  // (0, 0, width, height + title)
   skin::Rect movie;   // (0, title, width, height)

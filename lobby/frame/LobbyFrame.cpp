@@ -3,8 +3,9 @@
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/MoviePlacement.h"
 #include "platform/DebugLog.h"
-#include "skin/cairo/Font.h"
-#include "skin/cairo/PngResource.h"
+#include "skin/Font.h"
+#include "skin/PngResource.h"
+#include "skin/cairo/PngFile.h"
 
 namespace lobby {
 namespace {
@@ -18,7 +19,7 @@ skin::ImageStrip LoadStrip(unsigned id) { return skin::ImageStrip(skin::LoadPngR
 
 int QuarterWidth(unsigned id, int fallback) {
   skin::SurfacePtr image = skin::LoadPngResource(id);
-  return image ? skin::SurfaceWidth(image.get()) / 4 : fallback;
+  return image ? skin::ImageWidth(image.get()) / 4 : fallback;
 }
 
 ArtworkSizes MeasureArtwork() {
@@ -38,25 +39,13 @@ ArtworkSizes MeasureArtwork() {
   return art;
 }
 
-void DrawImageAt(cairo_t* cr, const skin::ImageStrip& strip, Point at) {
-  if (strip.HasImage()) skin::DrawFrame(cr, strip, 1, skin::Rect{at.x, at.y, strip.Width(), strip.Height()});
-}
-
-template <typename Control>
-void PaintControlAt(cairo_t* cr, const Control& control, Point at) {
-  cairo_save(cr);
-  cairo_translate(cr, at.x, at.y);
-  control.Paint(cr);
-  cairo_restore(cr);
-}
-
 }  // namespace
 
 CLobbyFrame::CLobbyFrame(ClientConfig& config, std::string moduleDir)
     : config_(config),
       player_(std::move(moduleDir), *this),
-      self_(std::make_shared<CLobbyFrame*>(this)),
-      core_(*this, player_, config) {
+      games_(*this, player_, config),
+      bridge_(*this, player_, config, games_) {
   LayoutFrame();
 }
 
@@ -81,8 +70,8 @@ void CLobbyFrame::ComposeBackground() {
   std::string logoPath = text::ToUtf8(config_.GetLogoPath());
   skin::ImageStrip logo(logoPath.empty() ? skin::LoadPngResource(kPngLogo)
                                          : skin::LoadPngFile(logoPath.c_str()));
-  DrawImageAt(cr.get(), logo, {0, 0});
-  DrawImageAt(cr.get(), LoadStrip(kPngSeparator), layout_.separator);
+  skin::DrawImageAt(cr.get(), logo, 0, 0);
+  skin::DrawImageAt(cr.get(), LoadStrip(kPngSeparator), layout_.separator.x, layout_.separator.y);
   cr.reset();
   background_ = skin::ImageStrip(std::move(bitmap));
 }
@@ -95,7 +84,7 @@ void CLobbyFrame::PlaceButton(skin::CSkinButton& button, unsigned png, Point at)
 void CLobbyFrame::ComposeNotice() {
   noticeShown_ = true;
   skin::ContextPtr cr(cairo_create(background_.Image()));
-  DrawImageAt(cr.get(), LoadStrip(kPngNotice), layout_.notice);
+  skin::DrawImageAt(cr.get(), LoadStrip(kPngNotice), layout_.notice.x, layout_.notice.y);
   cr.reset();
   cairo_surface_mark_dirty(background_.Image());
   PlaceButton(download_, kPngDownload, layout_.download);
@@ -103,21 +92,24 @@ void CLobbyFrame::ComposeNotice() {
   notice_.SetText(kNoticeText);
   notice_.SetFont(font.get());
   notice_.SetTextColor(0xFFFFFFFF);
-  notice_.SetLayout(260, 80, {0, 0, 260, 80}, skin::Align::kNear, skin::Align::kCenter);
+  notice_.SetLayout(kNoticeTextWidth, kNoticeTextHeight, {0, 0, kNoticeTextWidth, kNoticeTextHeight},
+                    skin::Align::kNear, skin::Align::kCenter);
   notice_.SetBackground(&background_, layout_.noticeText.x, layout_.noticeText.y);
 }
 
-void CLobbyFrame::PaintBackground(cairo_t* cr) const { skin::CopyRegion(cr, background_, 0, 0); }
+void CLobbyFrame::PaintBackground(cairo_t* cr) const {
+  skin::CopyRegion(cr, background_, 0, 0, background_.Width(), background_.Height());
+}
 
 void CLobbyFrame::Render(cairo_t* cr) const {
   PaintBackground(cr);
-  PaintControlAt(cr, proposal_, layout_.proposal);
-  PaintControlAt(cr, service_, layout_.service);
-  PaintControlAt(cr, minimize_, layout_.minimize);
-  PaintControlAt(cr, close_, layout_.close);
+  skin::PaintAt(cr, proposal_, layout_.proposal.x, layout_.proposal.y);
+  skin::PaintAt(cr, service_, layout_.service.x, layout_.service.y);
+  skin::PaintAt(cr, minimize_, layout_.minimize.x, layout_.minimize.y);
+  skin::PaintAt(cr, close_, layout_.close.x, layout_.close.y);
   if (noticeShown_) {
-    PaintControlAt(cr, download_, layout_.download);
-    PaintControlAt(cr, notice_, layout_.noticeText);
+    skin::PaintAt(cr, download_, layout_.download.x, layout_.download.y);
+    skin::PaintAt(cr, notice_, layout_.noticeText.x, layout_.noticeText.y);
   }
 }
 
@@ -162,17 +154,17 @@ void CLobbyFrame::OnCommand(int id) {
       if (window_) gtk_window_iconify(GTK_WINDOW(window_));
       break;
     case kClose:
-      core_.OnClose();
+      bridge_.OnClose();
       break;
     case kProposal:
-      core_.OpenWeb(config_.GetProposalUrl());
+      bridge_.OpenUserPage(config_.GetProposalUrl());
       break;
     case kService:
-      core_.OpenWeb(config_.GetServiceUrl());
+      bridge_.OpenUserPage(config_.GetServiceUrl());
       break;
     case kDownload:
       // Without the engine there is no embedded browser to show the page in.
-      core_.OpenWeb(text::FromUtf8(kPlayerDownloadPage));
+      bridge_.OpenUserPage(text::FromUtf8(kPlayerDownloadPage));
       break;
     default:
       break;
@@ -183,20 +175,20 @@ void CLobbyFrame::OnTimer(int id) {
   if (id == kTimerFlashPoll) {
     OnFlashPoll();
   } else {
-    core_.OnTimer(id);
+    games_.OnTimer(id);
   }
 }
 
 void CLobbyFrame::OnFSCommand(const text::WString& command, const text::WString& args) {
-  core_.OnFSCommand(command, args);
+  bridge_.OnFSCommand(command, args);
 }
 
-void CLobbyFrame::OnFlashCall(const text::WString& request) { core_.OnFlashCall(request); }
+void CLobbyFrame::OnFlashCall(const text::WString& request) { bridge_.OnFlashCall(request); }
 
-void CLobbyFrame::OnRightClick() { core_.OnRightClick(); }
+void CLobbyFrame::OnRightClick() { bridge_.OnRightClick(); }
 
-void CLobbyFrame::OnExternalLink(const std::string& uri) { core_.OnExternalLink(text::FromUtf8(uri)); }
+void CLobbyFrame::OnExternalLink(const std::string& uri) { bridge_.OpenWeb(text::FromUtf8(uri)); }
 
-void CLobbyFrame::OnPageUnresponsive() { core_.OnPageUnresponsive(); }
+void CLobbyFrame::OnPageUnresponsive() { bridge_.OnPageUnresponsive(); }
 
 }  // namespace lobby

@@ -1,7 +1,7 @@
 // The lobby's only window: a borderless frame with a painted title strip (logo, proposal and
 // service buttons, minimise and close) over the movie. The movie is the user interface; the
-// frame forwards the player's events and its own to the lobby core, and implements what the
-// core asks of a window. Layout and painting work without a display, so tests render them.
+// frame forwards the player's events and its own to the movie protocol and the game commands,
+// and implements what they ask of a window. Layout and painting work without a display, so tests render them.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -10,12 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "lobby/core/LobbyCore.h"
+#include "lobby/core/IFrameWindow.h"
+#include "lobby/flash/MovieBridge.h"
 #include "lobby/frame/FlashPlayer.h"
 #include "lobby/frame/FrameLayout.h"
-#include "skin/cairo/ImageStrip.h"
+#include "lobby/games/GameCommands.h"
+#include "skin/ImageStrip.h"
+#include "skin/cairo/MainLoopQueue.h"
 #include "skin/cairo/SkinButton.h"
-#include "skin/cairo/SkinStatic.h"
+#include "skin/SkinStatic.h"
 
 namespace lobby {
 
@@ -94,9 +97,11 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   GMainLoop* loop_ = nullptr;
   bool ended_ = false;
   std::map<int, guint> timers_;
-  // Shared with queued work so it can tell the frame is gone.
-  std::shared_ptr<CLobbyFrame*> self_;
-  LobbyCore core_;  // after everything it reaches through the frame
+  skin::MainLoopQueue posted_;  // before what posts to it
+  // After everything they reach through the frame; the bridge hands the movie's structured
+  // commands to the game commands.
+  GameCommands games_;
+  MovieBridge bridge_;
 };
 
 }  // namespace lobby

@@ -4,23 +4,10 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
-#include "skin/cairo/WindowIcon.h"
+#include "skin/cairo/BorderlessWindow.h"
 
 namespace lobby {
 namespace {
-
-struct Posted {
-  std::shared_ptr<CLobbyFrame*> target;
-  std::function<void()> work;
-};
-
-gboolean RunPosted(gpointer data) {
-  auto* posted = static_cast<Posted*>(data);
-  if (*posted->target) posted->work();
-  return G_SOURCE_REMOVE;
-}
-
-void FreePosted(gpointer data) { delete static_cast<Posted*>(data); }
 
 struct TimerTick {
   CLobbyFrame* frame;
@@ -64,7 +51,6 @@ bool IsEnterOrEscape(guint keyval) {
 }  // namespace
 
 CLobbyFrame::~CLobbyFrame() {
-  *self_ = nullptr;
   for (auto& [id, source] : timers_) g_source_remove(source);
   timers_.clear();
   if (window_) gtk_widget_destroy(window_);
@@ -72,24 +58,16 @@ CLobbyFrame::~CLobbyFrame() {
 }
 
 GtkWidget* CLobbyFrame::MakeWindow() {
-  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  GtkWindow* w = GTK_WINDOW(window);
-  gtk_window_set_title(w, text::ToUtf8(config_.GetTitle()).c_str());
-  gtk_window_set_decorated(w, FALSE);
-  gtk_window_set_resizable(w, FALSE);
-  gtk_window_set_default_size(w, layout_.window.width, layout_.window.height);
-  gtk_window_set_position(w, GTK_WIN_POS_CENTER);
-  skin::SetWindowIcon(w);
+  const skin::Rect& size = layout_.window;
+  GtkWidget* window = skin::MakeBorderlessWindow(text::ToUtf8(config_.GetTitle()).c_str(),
+                                                 size.width, size.height);
   fixed_ = GTK_FIXED(gtk_fixed_new());
   gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(fixed_));
   // The backdrop paints the composed background and is what dragging grabs: whatever no
   // control covers.
-  backdrop_ = gtk_drawing_area_new();
-  gtk_widget_set_size_request(backdrop_, layout_.window.width, layout_.window.height);
-  gtk_widget_add_events(backdrop_, GDK_BUTTON_PRESS_MASK);
+  backdrop_ = skin::MakePaintedArea(size.width, size.height, G_CALLBACK(OnDrawBackdrop),
+                                    G_CALLBACK(OnBackdropPress), this);
   gtk_fixed_put(fixed_, backdrop_, 0, 0);
-  g_signal_connect(backdrop_, "draw", G_CALLBACK(OnDrawBackdrop), this);
-  g_signal_connect(backdrop_, "button-press-event", G_CALLBACK(OnBackdropPress), this);
   g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), this);
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
   return window;
@@ -176,9 +154,7 @@ void CLobbyFrame::OpenWebAddress(const std::string& uri) {
   g_clear_error(&error);
 }
 
-void CLobbyFrame::PostToMainLoop(std::function<void()> work) {
-  g_idle_add_full(G_PRIORITY_DEFAULT, RunPosted, new Posted{self_, std::move(work)}, FreePosted);
-}
+void CLobbyFrame::PostToMainLoop(std::function<void()> work) { posted_.Post(std::move(work)); }
 
 // Enter and Escape never end or minimise the lobby: they belong to the movie. With the movie
 // focused they reach it the usual way; otherwise they are handed to it.
@@ -192,10 +168,7 @@ void CLobbyFrame::OnKey(const GdkEventKey* event, bool& handled) {
 }
 
 void CLobbyFrame::OnBackgroundPress(const GdkEventButton* event) {
-  if (!window_ || event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY) return;
-  gtk_window_begin_move_drag(GTK_WINDOW(window_), static_cast<int>(event->button),
-                             static_cast<int>(event->x_root), static_cast<int>(event->y_root),
-                             event->time);
+  skin::BeginDrag(window_, event);
 }
 
 }  // namespace lobby

@@ -1,8 +1,14 @@
-#include "skin/cairo/Font.h"
+#include "skin/Font.h"
 
 #include <string>
 
 namespace skin {
+namespace {
+
+// The installed CJK face that stands in when a named family (such as "宋体") is missing.
+constexpr const char* kCjkFallbackFamily = "WenQuanYi Zen Hei";
+
+}  // namespace
 
 FontPtr MakeFont(const char* family, double pixels) {
   FontPtr font(pango_font_description_new());

@@ -1,16 +1,8 @@
-#include "skin/cairo/ImageStrip.h"
+#include "skin/ImageStrip.h"
 
 namespace skin {
 
-ImageStrip::ImageStrip(SurfacePtr image) : image_(std::move(image)) {
-  grid_.bounds = Rect{0, 0, SurfaceWidth(image_.get()), SurfaceHeight(image_.get())};
-}
-
-void ImageStrip::SetGrid(unsigned columns, unsigned rows, unsigned frameCount) {
-  grid_.Set(columns, rows, frameCount);
-}
-
-bool DrawFrame(cairo_t* cr, const ImageStrip& strip, unsigned n, const Rect& dest) {
+bool DrawFrame(Canvas cr, const ImageStrip& strip, unsigned n, const Rect& dest) {
   const Rect src = strip.FrameRect(n);
   if (!strip.HasImage() || src.width <= 0 || src.height <= 0) return false;
   if (dest.width <= 0 || dest.height <= 0) return true;  // nothing to cover
@@ -30,14 +22,12 @@ bool DrawFrame(cairo_t* cr, const ImageStrip& strip, unsigned n, const Rect& des
   return cairo_status(cr) == CAIRO_STATUS_SUCCESS;
 }
 
-bool DrawFrame(cairo_t* cr, const ImageStrip& strip, unsigned n, const Edges& dest) {
-  return DrawFrame(cr, strip, n,
-                   Rect{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top});
-}
-
-void CopyRegion(cairo_t* cr, const ImageStrip& strip, int fromX, int fromY) {
+void CopyRegion(Canvas cr, const ImageStrip& strip, int fromX, int fromY, int width,
+                int height) {
   if (!strip.HasImage()) return;
   cairo_save(cr);
+  cairo_rectangle(cr, 0, 0, width, height);
+  cairo_clip(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, strip.Image(), -fromX, -fromY);
   cairo_paint(cr);

@@ -1,4 +1,4 @@
-#include "skin/cairo/PngResource.h"
+#include "skin/PngResource.h"
 
 #include <gio/gio.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/FileRead.h"
+#include "skin/cairo/PngFile.h"
 #include "text/Text.h"
 
 namespace skin {
@@ -37,7 +38,7 @@ SurfacePtr NullIfFailed(cairo_surface_t* surface) {
 
 }  // namespace
 
-SurfacePtr LoadPngResource(unsigned id, std::string_view type) {
+ImagePtr LoadPngResource(unsigned id, std::string_view type) {
   const std::string path = "/zemba/" + text::AsciiLower(type) + "/" + std::to_string(id) + ".png";
   GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
   if (!bytes) return nullptr;

@@ -108,7 +108,7 @@ void CSkinButton::Paint(cairo_t* cr) const {
   }
   SurfacePtr bitmap = MakeArgbSurface(width_, height_);
   ContextPtr off(cairo_create(bitmap.get()));
-  CopyRegion(off.get(), *background_, backgroundX_, backgroundY_);
+  CopyRegion(off.get(), *background_, backgroundX_, backgroundY_, width_, height_);
   DrawFrame(off.get(), *strip_, CurrentState(), whole);
   off.reset();
   cairo_set_source_surface(cr, bitmap.get(), 0, 0);

@@ -8,8 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "skin/ImageStrip.h"
 #include "skin/cairo/Cairo.h"
-#include "skin/cairo/ImageStrip.h"
 
 namespace skin {
 

@@ -1,4 +1,4 @@
-#include "skin/cairo/SkinStatic.h"
+#include "skin/SkinStatic.h"
 
 #include <pango/pangocairo.h>
 
@@ -46,51 +46,23 @@ GtkWidget* CSkinStatic::Create(GtkFixed* parent, int x, int y) {
   return widget_;
 }
 
-void CSkinStatic::SetBackground(const ImageStrip* background, int x, int y) {
-  background_ = background;
-  backgroundX_ = x;
-  backgroundY_ = y;
-  Invalidate();
-}
-
-void CSkinStatic::SetText(text::WString text) {
-  text_ = std::move(text);
-  Invalidate();
-}
-
-void CSkinStatic::SetFont(const PangoFontDescription* font) {
+void CSkinStatic::SetFont(const FontFace* font) {
   font_.reset(font ? pango_font_description_copy(font) : nullptr);
-  Invalidate();
+  Changed();
 }
 
-void CSkinStatic::SetTextColor(uint32_t argb) {
-  colour_ = argb;
-  Invalidate();
-}
-
-void CSkinStatic::SetLayout(int width, int height, LayoutRect box, Align horizontal,
-                            Align vertical) {
-  width_ = width;
-  height_ = height;
-  box_ = box;
-  horizontal_ = horizontal;
-  vertical_ = vertical;
-  if (widget_) gtk_widget_set_size_request(widget_, width_, height_);
-  Invalidate();
-}
-
-void CSkinStatic::Paint(cairo_t* cr) const {
+void CSkinStatic::Paint(Canvas cr) const {
   if (width_ <= 0 || height_ <= 0) return;
   SurfacePtr bitmap = MakeArgbSurface(width_, height_);
   ContextPtr off(cairo_create(bitmap.get()));
-  if (background_) CopyRegion(off.get(), *background_, backgroundX_, backgroundY_);
+  if (background_) CopyRegion(off.get(), *background_, backgroundX_, backgroundY_, width_, height_);
   PaintText(off.get());
   off.reset();
   cairo_set_source_surface(cr, bitmap.get(), 0, 0);
   cairo_paint(cr);
 }
 
-void CSkinStatic::PaintText(cairo_t* cr) const {
+void CSkinStatic::PaintText(Canvas cr) const {
   if (!font_ || !colour_ || text_.empty()) return;
   PangoLayout* layout = pango_cairo_create_layout(cr);
   const std::string utf8 = text::ToUtf8(text_);
@@ -112,8 +84,10 @@ void CSkinStatic::PaintText(cairo_t* cr) const {
   g_object_unref(layout);
 }
 
-void CSkinStatic::Invalidate() {
-  if (widget_) gtk_widget_queue_draw(widget_);
+void CSkinStatic::Changed() {
+  if (!widget_) return;
+  gtk_widget_set_size_request(widget_, width_, height_);
+  gtk_widget_queue_draw(widget_);
 }
 
 }  // namespace skin

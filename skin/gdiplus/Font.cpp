@@ -1,4 +1,4 @@
-#include "skin/gdiplus/Font.h"
+#include "skin/Font.h"
 
 #include <string>
 

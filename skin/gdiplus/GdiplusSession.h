@@ -1,9 +1,7 @@
-// GDI+ for the skinned controls on Windows: its headers, and the session every GDI+ call needs.
+// The session every GDI+ call needs.
 #pragma once
 
-#include <windows.h>
-// windows.h first: the GDI+ headers build on its types.
-#include <gdiplus.h>
+#include "skin/gdiplus/Gdiplus.h"
 
 namespace skin {
 

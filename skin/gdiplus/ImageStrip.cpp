@@ -1,4 +1,4 @@
-#include "skin/gdiplus/ImageStrip.h"
+#include "skin/ImageStrip.h"
 
 namespace skin {
 namespace {
@@ -19,25 +19,17 @@ class PixelExact {
   Gdiplus::GraphicsState state_;
 };
 
-int ImageWidth(Gdiplus::Bitmap* image) {
+}  // namespace
+
+int ImageWidth(Bitmap* image) {
   return image && image->GetLastStatus() == Gdiplus::Ok ? static_cast<int>(image->GetWidth()) : 0;
 }
 
-int ImageHeight(Gdiplus::Bitmap* image) {
+int ImageHeight(Bitmap* image) {
   return image && image->GetLastStatus() == Gdiplus::Ok ? static_cast<int>(image->GetHeight()) : 0;
 }
 
-}  // namespace
-
-ImageStrip::ImageStrip(ImagePtr image) : image_(std::move(image)) {
-  grid_.bounds = Rect{0, 0, ImageWidth(image_.get()), ImageHeight(image_.get())};
-}
-
-void ImageStrip::SetGrid(unsigned columns, unsigned rows, unsigned frameCount) {
-  grid_.Set(columns, rows, frameCount);
-}
-
-bool DrawFrame(Gdiplus::Graphics& g, const ImageStrip& strip, unsigned n, const Rect& dest) {
+bool DrawFrame(Canvas g, const ImageStrip& strip, unsigned n, const Rect& dest) {
   const Rect src = strip.FrameRect(n);
   if (!strip.HasImage() || src.width <= 0 || src.height <= 0) return false;
   if (dest.width <= 0 || dest.height <= 0) return true;  // nothing to cover
@@ -46,12 +38,7 @@ bool DrawFrame(Gdiplus::Graphics& g, const ImageStrip& strip, unsigned n, const 
                      src.y, src.width, src.height, Gdiplus::UnitPixel) == Gdiplus::Ok;
 }
 
-bool DrawFrame(Gdiplus::Graphics& g, const ImageStrip& strip, unsigned n, const Edges& dest) {
-  return DrawFrame(g, strip, n,
-                   Rect{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top});
-}
-
-void CopyRegion(Gdiplus::Graphics& g, const ImageStrip& strip, int fromX, int fromY, int width,
+void CopyRegion(Canvas g, const ImageStrip& strip, int fromX, int fromY, int width,
                 int height) {
   if (!strip.HasImage()) return;
   PixelExact exact(g);

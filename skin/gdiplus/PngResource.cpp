@@ -1,4 +1,4 @@
-#include "skin/gdiplus/PngResource.h"
+#include "skin/PngResource.h"
 
 #include <objidl.h>
 

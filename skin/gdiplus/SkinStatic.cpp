@@ -1,4 +1,4 @@
-#include "skin/gdiplus/SkinStatic.h"
+#include "skin/SkinStatic.h"
 
 #include <string>
 
@@ -16,39 +16,11 @@ Gdiplus::StringAlignment GdiplusAlign(Align a) {
 
 }  // namespace
 
-CSkinStatic::CSkinStatic() : format_(new Gdiplus::StringFormat(0, LANG_NEUTRAL)) {}
-
 CSkinStatic::~CSkinStatic() = default;
 
-void CSkinStatic::SetBackground(const ImageStrip* background, int x, int y) {
-  background_ = background;
-  backgroundX_ = x;
-  backgroundY_ = y;
-}
+void CSkinStatic::SetFont(const FontFace* font) { font_.reset(font ? font->Clone() : nullptr); }
 
-void CSkinStatic::SetFont(const Gdiplus::Font* font) {
-  font_.reset(font ? font->Clone() : nullptr);
-}
-
-void CSkinStatic::SetTextColor(uint32_t argb) {
-  const Gdiplus::Color colour(static_cast<Gdiplus::ARGB>(argb));
-  if (brush_) {
-    brush_->SetColor(colour);
-  } else {
-    brush_ = std::make_unique<Gdiplus::SolidBrush>(colour);
-  }
-}
-
-void CSkinStatic::SetLayout(int width, int height, LayoutRect box, Align horizontal,
-                            Align vertical) {
-  width_ = width;
-  height_ = height;
-  box_ = box;
-  format_->SetAlignment(GdiplusAlign(horizontal));
-  format_->SetLineAlignment(GdiplusAlign(vertical));
-}
-
-void CSkinStatic::Paint(Gdiplus::Graphics& g) const {
+void CSkinStatic::Paint(Canvas g) const {
   if (width_ <= 0 || height_ <= 0) return;
   Gdiplus::Bitmap bitmap(width_, height_, PixelFormat32bppARGB);
   {
@@ -59,13 +31,19 @@ void CSkinStatic::Paint(Gdiplus::Graphics& g) const {
   DrawUnscaled(g, bitmap, 0, 0);
 }
 
-void CSkinStatic::PaintText(Gdiplus::Graphics& g) const {
-  if (!font_ || !brush_ || text_.empty()) return;
+void CSkinStatic::PaintText(Canvas g) const {
+  if (!font_ || !colour_ || text_.empty()) return;
   const std::wstring wide(text_.begin(), text_.end());
+  const Gdiplus::SolidBrush brush(Gdiplus::Color(static_cast<Gdiplus::ARGB>(*colour_)));
+  Gdiplus::StringFormat format(0, LANG_NEUTRAL);
+  format.SetAlignment(GdiplusAlign(horizontal_));
+  format.SetLineAlignment(GdiplusAlign(vertical_));
   g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
   const Gdiplus::RectF layout(box_.x, box_.y, box_.width, box_.height);
-  g.DrawString(wide.c_str(), static_cast<INT>(wide.size()), font_.get(), layout, format_.get(),
-               brush_.get());
+  g.DrawString(wide.c_str(), static_cast<INT>(wide.size()), font_.get(), layout, &format, &brush);
 }
+
+// The label has no window of its own: the owner repaints it with its own paint.
+void CSkinStatic::Changed() {}
 
 }  // namespace skin

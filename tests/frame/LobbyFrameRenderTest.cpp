@@ -4,7 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
-#include "skin/cairo/PngResource.h"
+#include "skin/PngResource.h"
 #include "tests/skin/Pixels.h"
 #include "tests/support/TempDir.h"
 

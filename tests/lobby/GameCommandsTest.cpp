@@ -9,7 +9,8 @@
 #include "LobbyTestSupport.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/MovieMessages.h"
-#include "lobby/core/LobbyCore.h"
+#include "lobby/flash/MovieBridge.h"
+#include "lobby/games/GameCommands.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "platform/ProfileStore.h"
@@ -70,7 +71,7 @@ class GameCommandsTest : public ::testing::Test {
     EXPECT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
   }
   void Send(const std::string& name, const std::string& object) {
-    core_.OnFlashCall(text::FromUtf8(Request(name, object)));
+    bridge_.OnFlashCall(text::FromUtf8(Request(name, object)));
   }
   // Ticks the timer until `done` holds; a bounded number of ticks.
   template <typename Done>
@@ -88,8 +89,8 @@ class GameCommandsTest : public ::testing::Test {
   std::string updaterLock_ = "Global\\LobbyGamesTest_" + std::to_string(::getpid());
   RecordingHost host_;
   lobby::ClientConfig config_{dir_.WPath(), dir_.Join("profile.ini")};
-  lobby::LobbyCore core_{host_, host_, config_};
-  GameCommands& commands_ = core_.Games();
+  GameCommands commands_{host_, host_, config_};
+  lobby::MovieBridge bridge_{host_, host_, config_, commands_};
 };
 
 TEST_F(GameCommandsTest, CheckGameReportsCurrentNewerUnreachableAndMissing) {

@@ -1,4 +1,5 @@
-// The two events from the movie, the login flag, closing, right clicks and OpenWeb.
+// The two events from the movie, the login flag, closing, right clicks, OpenWeb and the pages
+// the user opens from the title strip.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -146,6 +147,21 @@ TEST_F(MovieBridgeTest, OpenWebOpensAtMostThreePagesInAnyTwoSeconds) {
   bridge_.OnFSCommand(u"OpenWeb", u"http://example.com/d");  // a, b, c within two seconds
   EXPECT_EQ(host_.opened.size(), 6u);
   EXPECT_EQ(host_.opened.back(), "http://example.com/c");
+}
+
+// The title-strip buttons open what the user clicked, as often as clicked, and only web pages.
+TEST_F(MovieBridgeTest, UserPagesAreCheckedButNotLimited) {
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(bridge_.OpenUserPage(u"http://example.com/service"));
+  EXPECT_FALSE(bridge_.OpenUserPage(u"file:///etc/passwd"));
+  EXPECT_FALSE(bridge_.OpenUserPage(u"http://example.com/%E2%80%AE"));
+  EXPECT_EQ(host_.opened, std::vector<std::string>(5, "http://example.com/service"));
+}
+
+// The movie's limit is its own: user pages before it leave the movie its three.
+TEST_F(MovieBridgeTest, UserPagesDoNotUseUpTheMoviesLimit) {
+  for (int i = 0; i < 3; ++i) bridge_.OpenUserPage(u"http://example.com/proposal");
+  for (int i = 0; i < 4; ++i) bridge_.OnFSCommand(u"OpenWeb", u"https://example.com/");
+  EXPECT_EQ(host_.opened.size(), 6u);
 }
 
 // Refused addresses are not opens: they use up nothing of the limit.

@@ -1,4 +1,4 @@
-#include "skin/cairo/ImageStrip.h"
+#include "skin/ImageStrip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
 // The lobby's artwork bundle is linked into this test program.
-#include "skin/cairo/PngResource.h"
+#include "skin/PngResource.h"
 
 #include <gtest/gtest.h>
 
-#include "skin/cairo/ImageStrip.h"
+#include "skin/ImageStrip.h"
+#include "skin/cairo/PngFile.h"
 #include "tests/support/FifoWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -24,8 +25,8 @@ TEST(PngResource, EveryLobbyImageHasItsFixedSize) {
   for (const Expected& e : all) {
     skin::SurfacePtr image = LoadPngResource(e.id);
     ASSERT_NE(image, nullptr) << e.id;
-    EXPECT_EQ(skin::SurfaceWidth(image.get()), e.width) << e.id;
-    EXPECT_EQ(skin::SurfaceHeight(image.get()), e.height) << e.id;
+    EXPECT_EQ(skin::ImageWidth(image.get()), e.width) << e.id;
+    EXPECT_EQ(skin::ImageHeight(image.get()), e.height) << e.id;
     EXPECT_EQ(cairo_image_surface_get_format(image.get()), CAIRO_FORMAT_ARGB32) << e.id;
   }
 }

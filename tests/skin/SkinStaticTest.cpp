@@ -1,8 +1,9 @@
-#include "skin/cairo/SkinStatic.h"
+#include "skin/SkinStatic.h"
 
 #include <gtest/gtest.h>
 
 #include "Pixels.h"
+#include "skin/Font.h"
 
 namespace {
 

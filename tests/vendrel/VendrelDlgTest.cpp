@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "skin/cairo/PngResource.h"
+#include "skin/PngResource.h"
 #include "tests/vendrel/VendrelMessages.h"
 
 namespace {
@@ -89,8 +89,8 @@ TEST_F(VendrelDlgTest, ArtworkHasTheWindowAndBarSizes) {
   EXPECT_EQ(dlg.Height(), 73);
   for (cairo_surface_t* piece : {leftCap.get(), segment.get(), rightCap.get()}) {
     ASSERT_NE(piece, nullptr);
-    EXPECT_EQ(skin::SurfaceWidth(piece), 8);
-    EXPECT_EQ(skin::SurfaceHeight(piece), 18);
+    EXPECT_EQ(skin::ImageWidth(piece), 8);
+    EXPECT_EQ(skin::ImageHeight(piece), 18);
   }
 }
 

@@ -1,12 +1,7 @@
 #include "updater/app/VendrelArtwork.h"
 
-#if defined(_WIN32)
-#include "skin/gdiplus/Font.h"
-#include "skin/gdiplus/PngResource.h"
-#else
-#include "skin/cairo/Font.h"
-#include "skin/cairo/PngResource.h"
-#endif
+#include "skin/Font.h"
+#include "skin/PngResource.h"
 #include "updater/app/VendrelLayout.h"
 
 namespace vendrel {

@@ -2,15 +2,11 @@
 // window backends; each backend paints them with its own drawing library.
 #pragma once
 
-#if defined(_WIN32)
-#include "updater/app/win32/Windows.h"
-// Windows.h first: the GDI+ headers would bring in windows.h on their own.
-#include "skin/gdiplus/ImageStrip.h"
-#include "skin/gdiplus/SkinStatic.h"
-#else
-#include "skin/cairo/ImageStrip.h"
-#include "skin/cairo/SkinStatic.h"
-#endif
+#include "updater/Messages.h"
+// Messages.h first: on Windows the skin brings in windows.h, which would turn WM_USER, a name
+// Messages.h defines, into a macro.
+#include "skin/ImageStrip.h"
+#include "skin/SkinStatic.h"
 
 namespace vendrel {
 

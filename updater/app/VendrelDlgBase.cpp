@@ -60,6 +60,23 @@ VendrelDlgBase::Result VendrelDlgBase::DoModal() {
   return result_;
 }
 
+void VendrelDlgBase::Changed() {
+  art_.status.SetText(status_);
+  art_.bytes.SetText(bytes_);
+  Repaint();
+}
+
+void VendrelDlgBase::Compose(skin::Canvas canvas) const {
+  skin::DrawImageAt(canvas, art_.background, 0, 0);
+  skin::DrawImageAt(canvas, art_.leftCap, layout::kLeftCapX, layout::kBarY);
+  for (unsigned i = 0; i < SegmentsShown(); ++i) {
+    skin::DrawImageAt(canvas, art_.segment, layout::SegmentX(i), layout::kBarY);
+  }
+  if (RightCapShown()) skin::DrawImageAt(canvas, art_.rightCap, layout::kRightCapX, layout::kBarY);
+  skin::PaintAt(canvas, art_.status, layout::kStatusBox.x, layout::kStatusBox.y);
+  skin::PaintAt(canvas, art_.bytes, layout::kBytesBox.x, layout::kBytesBox.y);
+}
+
 void VendrelDlgBase::EndDialog(Result result) {
   if (result_ == kNone) result_ = result;
   QuitModalLoop();

@@ -1,7 +1,8 @@
 // What the updater's progress window knows and does, whatever draws it: the step of the bar,
-// the status and byte lines, how the worker's four messages change them, and how the dialog
-// ends. Each window backend (gtk/, win32/) derives its CVendrelDlg from this and supplies the
-// window, its main loop and the posting of messages to it.
+// the status and byte lines, how the worker's four messages change them, how the window is
+// composed from its artwork, and how the dialog ends. Each window backend (gtk/, win32/)
+// derives its CVendrelDlg from this and supplies the window, its main loop and the posting of
+// messages to it.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "platform/UpdaterContract.h"
 #include "text/Text.h"
 #include "updater/Messages.h"
+#include "updater/app/VendrelArtwork.h"
 
 namespace vendrel {
 
@@ -20,6 +22,7 @@ class VendrelDlgBase : public updater::IProgressWindow {
   static constexpr unsigned kMaxSegments = 65;
   static constexpr unsigned kComplete = 66;  // the step of a finished run: right cap shown
 
+  // Loads the artwork and sets up both text lines; no window yet.
   VendrelDlgBase() = default;
   VendrelDlgBase(const VendrelDlgBase&) = delete;
   VendrelDlgBase& operator=(const VendrelDlgBase&) = delete;
@@ -44,6 +47,9 @@ class VendrelDlgBase : public updater::IProgressWindow {
   const text::WString& StatusText() const { return status_; }
   const text::WString& ByteText() const { return bytes_; }
   Result EndResult() const { return result_; }
+  // The window's size: the background's, or the fixed size without it.
+  int Width() const { return art_.Width(); }
+  int Height() const { return art_.Height(); }
   // The process's exit code: installed only when the worker reported the update done; else the
   // outcome the worker's failure message carried (nothing to do, refused), and failed for a
   // window closed before the end (Enter or Escape mid-update).
@@ -60,10 +66,16 @@ class VendrelDlgBase : public updater::IProgressWindow {
   virtual void QuitModalLoop() = 0;
   // Ends the running loop after a hold of `ms`; nothing when none runs.
   virtual void QuitAfterHold(unsigned ms) = 0;
-  // The step or a text changed: the labels take the new texts and the window repaints.
-  virtual void Changed() = 0;
+  // The step or a text changed and the labels hold the new texts: the window repaints.
+  virtual void Repaint() = 0;
+
+  // Draws the whole window at (0, 0) of the canvas: the background, the bar and both lines.
+  void Compose(skin::Canvas canvas) const;
 
  private:
+  void Changed();
+
+  VendrelArtwork art_;
   unsigned step_ = 0;
   text::WString status_;
   text::WString bytes_;

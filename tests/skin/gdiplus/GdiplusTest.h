@@ -7,7 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "skin/gdiplus/ImageStrip.h"
+#include "skin/ImageStrip.h"
+#include "skin/gdiplus/GdiplusSession.h"
 
 namespace skintest {
 

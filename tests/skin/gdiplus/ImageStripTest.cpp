@@ -1,5 +1,5 @@
 // Frames of a GDI+ strip drawn scaled and unscaled, and regions copied from a background.
-#include "skin/gdiplus/ImageStrip.h"
+#include "skin/ImageStrip.h"
 
 #include "GdiplusTest.h"
 

@@ -1,5 +1,5 @@
 // PNG resources of the test program (the updater's artwork) decoded by GDI+.
-#include "skin/gdiplus/PngResource.h"
+#include "skin/PngResource.h"
 
 #include "GdiplusTest.h"
 

@@ -1,7 +1,8 @@
 // The GDI+ label: background region, font with its CJK stand-in, colour and alignment.
-#include "skin/gdiplus/SkinStatic.h"
+#include "skin/SkinStatic.h"
 
 #include "GdiplusTest.h"
+#include "skin/Font.h"
 
 namespace {
 

@@ -5,9 +5,8 @@
 #include <utility>
 
 #include "GdiplusTest.h"
-#include "skin/gdiplus/PngResource.h"
+#include "skin/PngResource.h"
 #include "tests/vendrel/VendrelMessages.h"
-#include "updater/app/VendrelLayout.h"
 #include "updater/app/win32/PostedText.h"
 
 namespace {
@@ -15,7 +14,11 @@ namespace {
 using updater::ProgressMessage;
 using vendrel::CVendrelDlg;
 using skintest::PixelAt;
-namespace layout = vendrel::layout;
+
+constexpr int kBarY = 29;
+constexpr uint32_t kTextColour = 0xFFFFFF78;
+constexpr skin::Rect kStatusBox{20, 0, 500, 28};
+constexpr skin::Rect kBytesBox{0, 49, 566, 24};
 
 using vendreltest::Message;
 
@@ -29,7 +32,7 @@ class Rendered {
   bool ShowsImage(int x, Gdiplus::Bitmap& image) const {
     for (int dy = 0; dy < 18; ++dy) {
       for (int dx = 0; dx < 8; ++dx) {
-        if (PixelAt(*bitmap_, x + dx, layout::kBarY + dy) != PixelAt(image, dx, dy)) return false;
+        if (PixelAt(*bitmap_, x + dx, kBarY + dy) != PixelAt(image, dx, dy)) return false;
       }
     }
     return true;
@@ -38,7 +41,7 @@ class Rendered {
   // Number of 8-pixel places from x = 26 that show the segment image.
   int SegmentCount(Gdiplus::Bitmap& segment) const {
     int count = 0;
-    for (unsigned i = 0; i < 65; ++i) count += ShowsImage(layout::SegmentX(i), segment) ? 1 : 0;
+    for (int i = 0; i < 65; ++i) count += ShowsImage(26 + 8 * i, segment) ? 1 : 0;
     return count;
   }
 
@@ -81,10 +84,10 @@ class VendrelRender : public ::testing::Test {
   }
 
   CVendrelDlg dlg;
-  skin::ImagePtr background = skin::LoadPngResource(layout::kBackgroundId, "png");
-  skin::ImagePtr leftCap = skin::LoadPngResource(layout::kLeftCapId, "png");
-  skin::ImagePtr segment = skin::LoadPngResource(layout::kSegmentId, "png");
-  skin::ImagePtr rightCap = skin::LoadPngResource(layout::kRightCapId, "png");
+  skin::ImagePtr background = skin::LoadPngResource(129, "png");
+  skin::ImagePtr leftCap = skin::LoadPngResource(130, "png");
+  skin::ImagePtr segment = skin::LoadPngResource(131, "png");
+  skin::ImagePtr rightCap = skin::LoadPngResource(132, "png");
 };
 
 TEST_F(VendrelRender, WindowTakesTheBackgroundsSize) {
@@ -98,9 +101,9 @@ TEST_F(VendrelRender, WindowTakesTheBackgroundsSize) {
 
 TEST_F(VendrelRender, StepZeroDrawsTheBackgroundAndTheLeftCapOnly) {
   Rendered out(dlg);
-  EXPECT_TRUE(out.ShowsImage(layout::kLeftCapX, *leftCap));
+  EXPECT_TRUE(out.ShowsImage(18, *leftCap));
   EXPECT_EQ(out.SegmentCount(*segment), 0);
-  EXPECT_FALSE(out.ShowsImage(layout::kRightCapX, *rightCap));
+  EXPECT_FALSE(out.ShowsImage(538, *rightCap));
   EXPECT_EQ(PixelAt(out.Bitmap(), 300, 60), PixelAt(*background, 300, 60));
   EXPECT_FALSE(out.HasInk(*background, 0, 29)) << "no status text yet";
   EXPECT_FALSE(out.HasInk(*background, 49, 73)) << "no byte text yet";
@@ -111,8 +114,8 @@ TEST_F(VendrelRender, EachStepAddsOneSegmentFromTheLeft) {
     dlg.Handle(Message(updater::WM_UPDATE_STEP, step));
     const Rendered out(dlg);
     EXPECT_EQ(out.SegmentCount(*segment), static_cast<int>(step)) << step;
-    EXPECT_TRUE(out.ShowsImage(layout::SegmentX(step - 1), *segment)) << step;
-    EXPECT_TRUE(out.ShowsImage(layout::kLeftCapX, *leftCap)) << step;
+    EXPECT_TRUE(out.ShowsImage(26 + 8 * (static_cast<int>(step) - 1), *segment)) << step;
+    EXPECT_TRUE(out.ShowsImage(18, *leftCap)) << step;
   }
 }
 
@@ -121,8 +124,8 @@ TEST_F(VendrelRender, StepBeyondTheBarDrawsSixtyFiveSegmentsAndNoRightCap) {
   EXPECT_EQ(dlg.Step(), 65u);
   const Rendered out(dlg);
   EXPECT_EQ(out.SegmentCount(*segment), 65);
-  EXPECT_TRUE(out.ShowsImage(layout::kRightCapX, *segment));
-  EXPECT_FALSE(out.ShowsImage(layout::kRightCapX, *rightCap));
+  EXPECT_TRUE(out.ShowsImage(538, *segment));
+  EXPECT_FALSE(out.ShowsImage(538, *rightCap));
 }
 
 TEST_F(VendrelRender, DoneDrawsTheRightCapOverTheLastSegmentAndEndsWithOk) {
@@ -133,7 +136,7 @@ TEST_F(VendrelRender, DoneDrawsTheRightCapOverTheLastSegmentAndEndsWithOk) {
   EXPECT_EQ(dlg.ExitCode(), 0);
   const Rendered out(dlg);
   EXPECT_EQ(out.SegmentCount(*segment), 64);
-  EXPECT_TRUE(out.ShowsImage(layout::kRightCapX, *rightCap));
+  EXPECT_TRUE(out.ShowsImage(538, *rightCap));
 }
 
 TEST_F(VendrelRender, FailedEndsWithCancelAtTheLastStep) {
@@ -150,7 +153,7 @@ TEST_F(VendrelRender, StatusTextIsDrawnInTheLabelColourFromTheLeftOfItsBox) {
   EXPECT_EQ(dlg.StatusText(), u"正在下载文件");
   EXPECT_EQ(dlg.ByteText(), u"5120 Byte/ 4294967295 Byte");
   Rendered out(dlg);
-  EXPECT_GT(out.CountColour(layout::kTextColour, layout::kStatusBox), 20);
+  EXPECT_GT(out.CountColour(kTextColour, kStatusBox), 20);
   const auto [first, last] = out.InkColumns(*background, 0, 28);
   EXPECT_GE(first, 20);
   EXPECT_LE(first, 23);
@@ -159,7 +162,7 @@ TEST_F(VendrelRender, StatusTextIsDrawnInTheLabelColourFromTheLeftOfItsBox) {
   const auto [bytesFirst, bytesLast] = out.InkColumns(*background, 49, 73);
   ASSERT_GE(bytesFirst, 0);
   EXPECT_NEAR(bytesFirst, 565 - bytesLast, 3);
-  EXPECT_GT(out.CountColour(layout::kTextColour, layout::kBytesBox), 20);
+  EXPECT_GT(out.CountColour(kTextColour, kBytesBox), 20);
   // For a person to compare with the GTK window.
   EXPECT_TRUE(skintest::SavePng(out.Bitmap(), L"vendrel-window.png"));
 }

@@ -9,15 +9,13 @@
 #include <memory>
 
 #include "skin/cairo/Cairo.h"
-#include "updater/app/VendrelArtwork.h"
+#include "skin/cairo/MainLoopQueue.h"
 #include "updater/app/VendrelDlgBase.h"
 
 namespace vendrel {
 
 class CVendrelDlg : public VendrelDlgBase {
  public:
-  // Loads the artwork and sets up both text lines; no window yet.
-  CVendrelDlg();
   ~CVendrelDlg() override;
 
   // Any thread: hands the message to the main loop, which handles it in posting order.
@@ -26,9 +24,6 @@ class CVendrelDlg : public VendrelDlgBase {
 
   // Paints the whole window at (0, 0) of the context.
   void Render(cairo_t* cr) const;
-
-  int Width() const;
-  int Height() const;
 
   // GTK event handlers.
   void OnKey(guint keyval);
@@ -40,16 +35,14 @@ class CVendrelDlg : public VendrelDlgBase {
   void DisposeWindow() override;
   void QuitModalLoop() override;
   void QuitAfterHold(unsigned ms) override;
-  void Changed() override;
+  void Repaint() override;
 
   GtkWidget* MakeWindow();
 
-  VendrelArtwork art_;
   GtkWidget* window_ = nullptr;
   GMainLoop* loop_ = nullptr;
   guint closeTimer_ = 0;
-  // Shared with queued messages so they can tell the dialog is gone.
-  std::shared_ptr<CVendrelDlg*> self_;
+  skin::MainLoopQueue posted_;
 };
 
 }  // namespace vendrel

@@ -1,8 +1,7 @@
 // The GTK side of the progress window: creation, the modal loop, keys and dragging.
 #include <gdk/gdkkeysyms.h>
 
-#include "skin/cairo/WindowIcon.h"
-#include "updater/app/VendrelLayout.h"
+#include "skin/cairo/BorderlessWindow.h"
 #include "updater/app/gtk/VendrelDlg.h"
 
 namespace vendrel {
@@ -31,22 +30,11 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
 }  // namespace
 
 GtkWidget* CVendrelDlg::MakeWindow() {
-  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  GtkWindow* w = GTK_WINDOW(window);
-  gtk_window_set_title(w, "Vendrel");
-  gtk_window_set_decorated(w, FALSE);
-  gtk_window_set_resizable(w, FALSE);
-  gtk_window_set_default_size(w, Width(), Height());
-  gtk_window_set_position(w, GTK_WIN_POS_CENTER);
-  gtk_window_set_keep_above(w, TRUE);
-  skin::SetWindowIcon(w);
-
-  GtkWidget* area = gtk_drawing_area_new();
-  gtk_widget_set_size_request(area, Width(), Height());
-  gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
+  GtkWidget* window = skin::MakeBorderlessWindow("Vendrel", Width(), Height());
+  gtk_window_set_keep_above(GTK_WINDOW(window), TRUE);
+  GtkWidget* area =
+      skin::MakePaintedArea(Width(), Height(), G_CALLBACK(OnDraw), G_CALLBACK(OnButton), this);
   gtk_container_add(GTK_CONTAINER(window), area);
-  g_signal_connect(area, "draw", G_CALLBACK(OnDraw), this);
-  g_signal_connect(area, "button-press-event", G_CALLBACK(OnButton), this);
   g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), this);
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
   return window;
@@ -89,11 +77,6 @@ void CVendrelDlg::OnKey(guint keyval) {
   }
 }
 
-void CVendrelDlg::OnButtonPress(GdkEventButton* event) {
-  if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY) return;
-  gtk_window_begin_move_drag(GTK_WINDOW(window_), static_cast<int>(event->button),
-                             static_cast<int>(event->x_root), static_cast<int>(event->y_root),
-                             event->time);
-}
+void CVendrelDlg::OnButtonPress(GdkEventButton* event) { skin::BeginDrag(window_, event); }
 
 }  // namespace vendrel

@@ -10,15 +10,12 @@
 #include <memory>
 #include <mutex>
 
-#include "updater/app/VendrelArtwork.h"
 #include "updater/app/VendrelDlgBase.h"
 
 namespace vendrel {
 
 class CVendrelDlg : public VendrelDlgBase {
  public:
-  // Loads the artwork and sets up both text lines; no window yet.
-  CVendrelDlg();
   ~CVendrelDlg() override;
 
   // Any thread: posts the message to the window, which handles it in posting order. A message
@@ -29,8 +26,6 @@ class CVendrelDlg : public VendrelDlgBase {
   // The whole window composed in a 32-bit ARGB bitmap of its size.
   std::unique_ptr<Gdiplus::Bitmap> Render() const;
 
-  int Width() const;
-  int Height() const;
   // The window while DoModal runs; null before and after.
   HWND Window() const { return hwnd_; }
 
@@ -43,14 +38,12 @@ class CVendrelDlg : public VendrelDlgBase {
   void DisposeWindow() override;
   void QuitModalLoop() override;
   void QuitAfterHold(unsigned ms) override;
-  void Changed() override;
+  void Repaint() override;
 
-  void Compose(Gdiplus::Graphics& g) const;
   void Paint(HWND hwnd) const;
   LRESULT HitTest(HWND hwnd, WPARAM wParam, LPARAM lParam) const;
   void DropQueued(HWND hwnd);
 
-  VendrelArtwork art_;
   HICON icon_ = nullptr;  // shared with the system: never destroyed
   bool looping_ = false;
   bool quit_ = false;

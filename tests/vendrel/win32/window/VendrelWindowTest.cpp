@@ -7,14 +7,12 @@
 
 #include "GdiplusTest.h"
 #include "tests/vendrel/VendrelMessages.h"
-#include "updater/app/VendrelLayout.h"
 #include "updater/app/win32/PostedText.h"
 
 namespace {
 
 using updater::ProgressMessage;
 using vendrel::CVendrelDlg;
-namespace layout = vendrel::layout;
 
 using vendreltest::Message;
 
