@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <type_traits>
 
 #include "platform/win32/Wide.h"
 #include "text/CodePage.h"
@@ -44,20 +46,10 @@ int OpenError(const std::wstring& path) {
   return error == ERROR_ACCESS_DENIED && directory ? EISDIR : ErrnoOf(error);
 }
 
-// Owns one file handle.
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
 };
+using FileHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 std::optional<std::string> Failed(int* error, int code) {
   if (error != nullptr) *error = code;
@@ -68,10 +60,11 @@ std::optional<std::string> Failed(int* error, int code) {
 
 std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes, int* error) {
   const std::wstring wide = detail::Wide(path);
-  Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return Failed(error, OpenError(wide));
+  HANDLE opened = CreateFileW(wide.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return Failed(error, OpenError(wide));
+  const FileHandle file(opened);
   // A pipe or a device has no size to read up to, and a pipe would block.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return Failed(error, EINVAL);
   LARGE_INTEGER size;
