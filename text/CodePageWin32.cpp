@@ -90,7 +90,11 @@ std::optional<WString> DecodeCodePage(std::string_view bytes, int32_t codePage) 
 }
 
 // The system's ANSI code page is taken as it is, whether the table knows it or not.
-std::optional<WString> DecodeAnsi(std::string_view bytes) { return Decode(bytes, GetACP()); }
-std::optional<std::string> EncodeAnsi(WStringView s) { return Encode(s, GetACP()); }
+std::optional<WString> DecodeAnsi(std::string_view bytes) {
+  return Decode(bytes, static_cast<UINT>(AnsiCodePage()));
+}
+std::optional<std::string> EncodeAnsi(WStringView s) {
+  return Encode(s, static_cast<UINT>(AnsiCodePage()));
+}
 
 }  // namespace text
