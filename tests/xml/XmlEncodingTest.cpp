@@ -49,10 +49,6 @@ TEST(ConvertText, CodePageWithoutConverterGivesNoText) {
   EXPECT_EQ(ConvertText("abc", u"x-mac-japanese"), u"");
 }
 
-TEST(ConvertText, InvalidBytesBecomeReplacementCharacters) {
-  EXPECT_EQ(ConvertText("a\xFF" "b", u"utf-8"), u"a\uFFFDb");
-}
-
 TEST(ConvertText, CapitalUtf32PrefixDecodesUtf32) {
   EXPECT_EQ(ConvertText(std::string("A\0\0\0", 4), u"UTF-32 (little endian)"), u"A");
 }
