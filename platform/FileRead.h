@@ -11,7 +11,12 @@
 namespace platform {
 
 // The file's bytes (path in UTF-8). Nothing when it cannot be opened, is not a regular file, or
-// holds more than `maxBytes`.
-std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes);
+// holds more than `maxBytes`; then `error`, when given, says why as an errno value on every
+// platform: ENOENT, EACCES, EISDIR, EINVAL for a pipe or a device, EFBIG past the cap, ...
+std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes,
+                                           int* error = nullptr);
+
+// The C library's text for an errno value, as UTF-8.
+std::string ErrorText(int error);
 
 }  // namespace platform

@@ -1,8 +1,9 @@
-// Byte text in a named character set <-> UTF-16: iconv on Linux, MultiByteToWideChar and
-// WideCharToMultiByte on Windows. The "ANSI" code page is 936 (GBK) on Linux, the product's own;
-// on Windows it is the system's, as the programs there have always used it.
+// Byte text in a code page <-> UTF-16: iconv on Linux, MultiByteToWideChar and
+// WideCharToMultiByte on Windows. Code pages are Windows' numbers, as text/CodePageTable.h
+// gives them for encoding names.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,16 +12,32 @@
 
 namespace text {
 
-inline constexpr const char* kAnsiCharset = "GBK";
+// The 16- and 32-bit Unicode forms in either byte order.
+inline constexpr int32_t kUtf16LeCodePage = 1200;
+inline constexpr int32_t kUtf16BeCodePage = 1201;
+inline constexpr int32_t kUtf32LeCodePage = 12000;
+inline constexpr int32_t kUtf32BeCodePage = 12001;
 
-// Decodes bytes in the given charset (iconv's names; Windows maps them onto code pages). Invalid or incomplete sequences become U+FFFD.
-// An unknown charset gives std::nullopt.
-std::optional<WString> DecodeBytes(std::string_view bytes, const char* charset);
+constexpr bool IsUnicodeForm(int32_t codePage) {
+  return codePage == kUtf16LeCodePage || codePage == kUtf16BeCodePage ||
+         codePage == kUtf32LeCodePage || codePage == kUtf32BeCodePage;
+}
 
-// Encodes UTF-16 into the charset. Any character the charset cannot hold gives std::nullopt.
-std::optional<std::string> EncodeBytes(WStringView s, const char* charset);
+// GBK, the product's own code page: the one its list format declares and its files are in.
+inline constexpr int32_t kGbkCodePage = 936;
+
+// "ANSI": the code page of byte text that names none (the server's version file, the names in
+// the lists, the C library's messages). On Windows it is the system's ANSI code page, as the
+// programs there have always used it; a Linux locale says nothing about the product's files,
+// so there it is GBK, the code page they are written in.
+int32_t AnsiCodePage();
+
+// Decodes bytes in a code page. Invalid or incomplete sequences become U+FFFD. A code page this
+// system cannot decode gives std::nullopt.
+std::optional<WString> DecodeCodePage(std::string_view bytes, int32_t codePage);
 
 std::optional<WString> DecodeAnsi(std::string_view bytes);
+// Any character the ANSI code page cannot hold gives std::nullopt.
 std::optional<std::string> EncodeAnsi(WStringView s);
 
 }  // namespace text

@@ -7,8 +7,6 @@ namespace text {
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
@@ -61,7 +59,7 @@ std::string ToUtf8(WStringView s) {
       c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = kReplacement;
+      c = kReplacementCharacter;
     }
     AppendUtf8(out, c);
   }
@@ -96,7 +94,7 @@ WString FromUtf8(std::string_view s) {
     uint32_t c = 0;
     size_t len = DecodeUtf8Char(s, c);
     if (len == 0) {  // one replacement character per byte that starts no valid sequence
-      out.push_back(kReplacement);
+      out.push_back(kReplacementCharacter);
       s.remove_prefix(1);
       continue;
     }
@@ -104,6 +102,17 @@ WString FromUtf8(std::string_view s) {
     s.remove_prefix(len);
   }
   return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  while (!bytes.empty()) {
+    uint32_t c = 0;
+    const size_t length = DecodeUtf8Char(bytes, c);
+    if (length == 0) return false;
+    bytes.remove_prefix(length);
+  }
+  return true;
 }
 
 WString FormatInt(int32_t v) { return FormatWith("%d", v); }

@@ -11,9 +11,16 @@ namespace text {
 using WString = std::u16string;
 using WStringView = std::u16string_view;
 
+// What stands for input that is no character, in every decoder.
+inline constexpr char16_t kReplacementCharacter = 0xFFFD;
+
 // UTF-8 <-> UTF-16. Invalid input becomes U+FFFD; nothing throws.
 std::string ToUtf8(WStringView s);
 WString FromUtf8(std::string_view s);
+
+// True when the bytes up to the end or the first zero byte are well-formed UTF-8: FromUtf8
+// decodes them without a replacement character.
+bool IsValidUtf8(std::string_view bytes);
 
 // Appends a code point (at most U+10FFFF) as UTF-16: a surrogate pair above U+FFFF.
 inline void AppendUtf16(WString& out, uint32_t cp) {
@@ -30,7 +37,7 @@ inline void AppendUtf16(WString& out, uint32_t cp) {
 // surrogate) becomes U+FFFD.
 inline void AppendUtf32Value(WString& out, uint32_t value) {
   const bool character = value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-  AppendUtf16(out, character ? value : 0xFFFD);
+  AppendUtf16(out, character ? value : kReplacementCharacter);
 }
 
 // Decimal and hexadecimal formatting exactly as printf's "%d", "%u" and "%X" produce it.

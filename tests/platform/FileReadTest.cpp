@@ -2,7 +2,10 @@
 #include "platform/FileRead.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "tests/support/FifoWriter.h"
 #include "tests/support/TempDir.h"
@@ -29,6 +32,18 @@ TEST(FileReadTest, PipesDevicesDirectoriesAndMissingNamesGiveNothing) {
   EXPECT_EQ(ReadRegularFile("/dev/zero", 1024), std::nullopt);
   EXPECT_EQ(ReadRegularFile(dir.Path(), 1024), std::nullopt);
   EXPECT_EQ(ReadRegularFile(dir.Join("missing"), 1024), std::nullopt);
+}
+
+// Neither blocks: a pipe with no writer and a device are refused on the open handle.
+TEST(FileReadTest, PipesAndDevicesAreAnInvalidArgument) {
+  testsupport::TempDir dir;
+  ASSERT_EQ(mkfifo(dir.Join("pipe").c_str(), 0600), 0);
+  int error = 0;
+  EXPECT_EQ(ReadRegularFile(dir.Join("pipe"), 1024, &error), std::nullopt);
+  EXPECT_EQ(error, EINVAL);
+  error = 0;
+  EXPECT_EQ(ReadRegularFile("/dev/null", 1024, &error), std::nullopt);
+  EXPECT_EQ(error, EINVAL);
 }
 
 TEST(FileReadTest, ALinkIsFollowedToWhatItNames) {

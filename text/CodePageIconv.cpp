@@ -1,8 +1,10 @@
-#include "text/CodePage.h"
-
 #include <iconv.h>
 
 #include <cerrno>
+
+#include "text/CodePage.h"
+#include "text/CodePageTable.h"
+#include "text/detail/UnicodeForms.h"
 
 namespace text {
 
@@ -24,9 +26,7 @@ class Converter {
   iconv_t cd_;
 };
 
-}  // namespace
-
-std::optional<WString> DecodeBytes(std::string_view bytes, const char* charset) {
+std::optional<WString> DecodeCharset(std::string_view bytes, const char* charset) {
   Converter conv("UTF-16LE", charset);
   if (!conv.ok()) return std::nullopt;
   WString out;
@@ -41,7 +41,7 @@ std::optional<WString> DecodeBytes(std::string_view bytes, const char* charset) 
     out.append(buf, (sizeof buf - outLeft) / 2);
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
       // EILSEQ or EINVAL (cut off at the end): one replacement character per bad byte.
-      out.push_back(0xFFFD);
+      out.push_back(kReplacementCharacter);
       ++in;
       --inLeft;
       iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
@@ -50,7 +50,7 @@ std::optional<WString> DecodeBytes(std::string_view bytes, const char* charset) 
   return out;
 }
 
-std::optional<std::string> EncodeBytes(WStringView s, const char* charset) {
+std::optional<std::string> EncodeCharset(WStringView s, const char* charset) {
   Converter conv(charset, "UTF-16LE");
   if (!conv.ok()) return std::nullopt;
   std::string out;
@@ -68,7 +68,25 @@ std::optional<std::string> EncodeBytes(WStringView s, const char* charset) {
   return out;
 }
 
-std::optional<WString> DecodeAnsi(std::string_view bytes) { return DecodeBytes(bytes, kAnsiCharset); }
-std::optional<std::string> EncodeAnsi(WStringView s) { return EncodeBytes(s, kAnsiCharset); }
+}  // namespace
+
+int32_t AnsiCodePage() { return kGbkCodePage; }
+
+std::optional<WString> DecodeCodePage(std::string_view bytes, int32_t codePage) {
+  // Little-endian UTF-32 is decoded by our own decoder on every platform, as the document
+  // reader's built-in UTF-32 always was.
+  if (codePage == kUtf32LeCodePage) return detail::DecodeUnicodeForm(bytes, codePage);
+  const CodePageDecoder* decoder = FindCodePage(codePage);
+  if (decoder == nullptr) return std::nullopt;
+  return DecodeCharset(bytes, decoder->charset);
+}
+
+std::optional<WString> DecodeAnsi(std::string_view bytes) {
+  return DecodeCodePage(bytes, AnsiCodePage());
+}
+
+std::optional<std::string> EncodeAnsi(WStringView s) {
+  return EncodeCharset(s, FindCodePage(AnsiCodePage())->charset);
+}
 
 }  // namespace text
