@@ -196,9 +196,9 @@ int32_t CodePageFromName(WStringView name) {
 
 WString ConvertText(std::string_view bytes, WStringView encoding) {
   int32_t codePage = CodePageFromName(encoding);
-  // A document that names no known encoding is taken to be GBK on every platform, the code
-  // page the product's documents are written in; on Windows that is not AnsiCodePage().
-  if (codePage <= 0) codePage = text::kGbkCodePage;
+  // A document that names no known encoding is in the ANSI code page, as all byte text is
+  // that names none.
+  if (codePage <= 0) codePage = text::AnsiCodePage();
   return text::DecodeCodePage(bytes, codePage).value_or(WString());
 }
 
