@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "contract/Contract.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileRead.h"
 #include "platform/FileSystem.h"
@@ -41,7 +42,7 @@ std::string RecordedValidator(const std::string& record, const std::string& list
 
 }  // namespace
 
-std::string ValidatorPathFor(const std::string& archive) { return archive + ".range"; }
+std::string ValidatorPathFor(const std::string& archive) { return archive + contract::kRangeSuffix; }
 
 ResumePoint FindResumePoint(const std::string& archive, const std::string& listHash, uint64_t listedSize) {
   platform::FileFacts facts;
