@@ -70,8 +70,8 @@ WString CheckLine(WStringView kind, WStringView path, uint32_t measured, int32_t
 // left by an earlier attempt goes first, so nothing of it survives a failed extraction.
 bool UnpackArchive(const std::string& archive, const std::string& target, uint64_t maxBytes, Digest& written) {
   ArchiveReader reader;
-  if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::Ok) return false;
-  const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::Ok;
+  if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::kOk) return false;
+  const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::kOk;
   reader.CloseArchive();
   if (!ok) platform::RemoveFile(target);
   return ok;
@@ -81,7 +81,7 @@ bool UnpackArchive(const std::string& archive, const std::string& target, uint64
 // it) is measured where it is instead of fetched again; the list's size, CRC and hash decide.
 bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, ArchiveHash* hash) {
   platform::FileFacts facts;
-  if (listed == 0 || !platform::RegularFileFacts(path, platform::Links::NoFollow, facts) || facts.size != listed) {
+  if (listed == 0 || !platform::RegularFileFacts(path, platform::Links::kNoFollow, facts) || facts.size != listed) {
     return false;
   }
   platform::StreamPtr in = platform::OpenForReading(path);
@@ -591,7 +591,7 @@ Fetched CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_
 
 bool IdentifyFile(const std::string& path, FileIdentity& out) {
   platform::FileFacts facts;
-  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts)) return false;
+  if (!platform::RegularFileFacts(path, platform::Links::kNoFollow, facts)) return false;
   out = FileIdentity{facts.device, facts.index, facts.size, facts.modifiedNs};
   return true;
 }

@@ -51,7 +51,7 @@ bool CLiveThread::InstallUpdate() {
   std::vector<std::string> staged;
   const bool ready = CheckStaged(entries);
   for (const StagedEntry& e : entries) {
-    if (e.result == Staging::Staged) staged.push_back(Utf8(e.where.installed));
+    if (e.result == Staging::kStaged) staged.push_back(Utf8(e.where.installed));
   }
   std::vector<std::string> temporaries;
   for (const std::string& target : staged) temporaries.push_back(platform::TemporaryNameFor(target));
@@ -77,8 +77,8 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
     const StagedEntry& e = entries[i];
     if (StillAsVerified(e)) continue;
     const std::string target = Utf8(e.where.installed);
-    const std::string path = e.result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    expected.push_back({e.result == Staging::Failed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
+    const std::string path = e.result == Staging::kStaged ? platform::TemporaryNameFor(target) : target;
+    expected.push_back({e.result == Staging::kFailed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
     measured.push_back(i);
   }
   const std::vector<bool> good = MatchAll(expected);
@@ -86,13 +86,13 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
     if (good[k]) continue;
     StagedEntry& e = entries[measured[k]];
     const std::string target = Utf8(e.where.installed);
-    if (e.result == Staging::Staged) platform::DiscardReplacement(target);
-    e.result = Staging::Failed;
+    if (e.result == Staging::kStaged) platform::DiscardReplacement(target);
+    e.result = Staging::kFailed;
     if (!FetchEntry(*e.entry, download_)) return false;
     const Staging again = platform::StageReplacement(Utf8(e.where.unpacked), target);
-    const std::string path = again == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    if (again == Staging::Failed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
-      if (again == Staging::Staged) platform::DiscardReplacement(target);
+    const std::string path = again == Staging::kStaged ? platform::TemporaryNameFor(target) : target;
+    if (again == Staging::kFailed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
+      if (again == Staging::kStaged) platform::DiscardReplacement(target);
       return false;
     }
     e.result = again;
@@ -101,7 +101,7 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
 }
 
 bool CLiveThread::StillAsVerified(const StagedEntry& e) const {
-  if (e.result != Staging::Staged || sharedNames_.count(e.entry)) return false;
+  if (e.result != Staging::kStaged || sharedNames_.count(e.entry)) return false;
   const auto found = verified_.find(e.entry);
   FileIdentity now;
   return found != verified_.end() && IdentifyFile(platform::TemporaryNameFor(Utf8(e.where.installed)), now) &&
@@ -123,7 +123,7 @@ bool CLiveThread::CommitEntry(const std::string& target) {
   if (platform::CommitReplacement(target)) return true;
   // Renaming fails over a directory: move it aside as the backup and commit again; if that
   // fails too, the directory goes back under its name.
-  if (platform::KindOf(target) != platform::PathKind::Directory) return false;
+  if (platform::KindOf(target) != platform::PathKind::kDirectory) return false;
   const std::string backup = target + ".bak";
   if (!platform::RenameReplacing(target, backup)) return false;
   if (platform::CommitReplacement(target)) return true;

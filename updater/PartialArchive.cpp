@@ -26,7 +26,7 @@ std::optional<uint64_t> Number(std::string_view text) {
 // The record itself, never what a link planted at its name points to.
 std::optional<std::string> ReadSmall(const std::string& path) {
   platform::FileFacts facts;
-  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts)) return std::nullopt;
+  if (!platform::RegularFileFacts(path, platform::Links::kNoFollow, facts)) return std::nullopt;
   return platform::ReadRegularFile(path, kValidatorFileLimit);
 }
 
@@ -48,7 +48,7 @@ ResumePoint FindResumePoint(const std::string& archive, const std::string& listH
   platform::FileFacts facts;
   const std::optional<std::string> record = ReadSmall(ValidatorPathFor(archive));
   ResumePoint point;
-  if (record && platform::RegularFileFacts(archive, platform::Links::NoFollow, facts) && facts.size > 0 &&
+  if (record && platform::RegularFileFacts(archive, platform::Links::kNoFollow, facts) && facts.size > 0 &&
       facts.size < listedSize) {
     point.validator = RecordedValidator(*record, listHash);
     if (!point.validator.empty()) point.offset = facts.size;

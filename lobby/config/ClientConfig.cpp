@@ -19,7 +19,9 @@ using text::WString;
 
 constexpr const char* kGroup = "LoginData";
 
-std::string DefaultProfilePath() { return platform::ProfileStore::PathFor(contract::kCorp, platform::ExecutableName()); }
+std::string DefaultProfilePath() {
+  return platform::ProfileStore::PathFor(contract::kCorp, platform::ExecutableName());
+}
 
 }  // namespace
 

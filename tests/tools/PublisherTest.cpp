@@ -29,9 +29,9 @@ namespace {
 // Unpacks the archive's first item beside it, without the archive's ".zip", as the updater does.
 bool UnpackBeside(const std::string& zipped) {
   updater::ArchiveReader reader;
-  return reader.OpenArchive(text::FromUtf8(zipped)) == updater::ArchiveResult::Ok &&
+  return reader.OpenArchive(text::FromUtf8(zipped)) == updater::ArchiveResult::kOk &&
          reader.ExtractItem(0, text::FromUtf8(zipped.substr(0, zipped.size() - 4)), UINT64_MAX) ==
-             updater::ArchiveResult::Ok;
+             updater::ArchiveResult::kOk;
 }
 
 struct RunResult {

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 unsigned ModeOf(const std::string& path) {
   FileFacts facts;
-  return RegularFileFacts(path, Links::Follow, facts) ? facts.mode : 0u;
+  return RegularFileFacts(path, Links::kFollow, facts) ? facts.mode : 0u;
 }
 
 #if defined(_WIN32)
@@ -30,7 +30,7 @@ constexpr unsigned kOwnMode = 0755;
 // Stage, flush and commit one file, as the install does for many.
 bool ReplaceOne(const std::string& source, const std::string& target) {
   const Staging staged = StageReplacement(source, target);
-  if (staged != Staging::Staged) return staged == Staging::AlreadyInPlace;
+  if (staged != Staging::kStaged) return staged == Staging::kAlreadyInPlace;
   if (FlushFiles({TemporaryNameFor(target)}) && CommitReplacement(target)) return true;
   DiscardReplacement(target);
   return false;
@@ -59,7 +59,7 @@ TEST_F(Replace, TargetGetsTheContentAndModeAndTheSourceStays) {
 TEST_F(Replace, StagingLeavesTheTargetUntouchedUntilTheCommit) {
   WriteFileBytes(source, "new");
   WriteFileBytes(target, "old");
-  ASSERT_EQ(StageReplacement(source, target), Staging::Staged);
+  ASSERT_EQ(StageReplacement(source, target), Staging::kStaged);
   EXPECT_EQ(ReadFileBytes(target), "old");
   DiscardReplacement(target);
   EXPECT_EQ(ReadFileBytes(target), "old");

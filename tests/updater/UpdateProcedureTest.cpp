@@ -298,7 +298,7 @@ TEST_F(Procedure, FileThatCannotBeReplacedFailsTheInstallAndKeepsTheOldFile) {
 
 unsigned ModeOf(const std::string& path) {
   platform::FileFacts facts;
-  return platform::RegularFileFacts(path, platform::Links::Follow, facts) ? facts.mode : 0u;
+  return platform::RegularFileFacts(path, platform::Links::kFollow, facts) ? facts.mode : 0u;
 }
 
 TEST_F(Procedure, InstalledFilesKeepTheirModeAndNothingElseIsLeftBeside) {

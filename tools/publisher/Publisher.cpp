@@ -212,7 +212,7 @@ std::optional<text::WString> PackFile(const Paths& paths, PlannedFile& file, Pub
   const std::string& source = file.source.localPath;
   std::optional<std::string> data = ReadWholeFile(source);
   platform::FileFacts facts;
-  if (!data || !platform::RegularFileFacts(source, platform::Links::Follow, facts)) {
+  if (!data || !platform::RegularFileFacts(source, platform::Links::kFollow, facts)) {
     return u"cannot read " + text::FromUtf8(source);
   }
   if (data->size() > size_t(INT32_MAX)) return u"file " + text::FromUtf8(source) + u" is larger than 2 GiB";
