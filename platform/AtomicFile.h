@@ -28,7 +28,7 @@ bool ReplaceFileContent(const std::string& target, std::string_view bytes, unsig
 
 // Replacing many files that share one flush: stage every file, flush them all, then commit
 // each (rename). Staging never touches the target; until its commit a target is untouched.
-enum class Staging { Staged, AlreadyInPlace, Failed };
+enum class Staging { kStaged, kAlreadyInPlace, kFailed };
 // Writes the temporary copy of `source` (a hard link when possible, else a copy with the mode
 // bits); a failure leaves no temporary.
 Staging StageReplacement(const std::string& source, const std::string& target);

@@ -26,7 +26,7 @@ std::string Utf8Path(const std::filesystem::path& path);
 // The working directory as UTF-8 text; empty when unknown.
 std::string CurrentDirectoryPath();
 
-enum class PathKind { Missing, File, Directory, Link, Other };
+enum class PathKind { kMissing, kFile, kDirectory, kLink, kOther };
 
 // What stands at the path itself: a link at the last level is reported, not followed.
 PathKind KindOf(const std::string& path);
@@ -59,8 +59,8 @@ struct FileFacts {
   int64_t modifiedNs = 0;  // since 1970 UTC
   unsigned mode = 0;       // permission bits; Windows knows only read-only (0444) or not (0644)
 };
-enum class Links { Follow, NoFollow };
-// Facts about a regular file; false for anything else (with NoFollow, a link too).
+enum class Links { kFollow, kNoFollow };
+// Facts about a regular file; false for anything else (with kNoFollow, a link too).
 bool RegularFileFacts(const std::string& path, Links links, FileFacts& out);
 
 // A file created new for writing: whatever stood at its name (a file or a link) is removed

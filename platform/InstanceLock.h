@@ -10,8 +10,6 @@ namespace platform {
 // Forms the lock name the programs share: "Global\<app>_<corp>".
 std::string InstanceLockName(const std::string& app, const std::string& corp);
 
-inline constexpr const char* kCorp = "Zemba";
-
 class InstanceLock {
  public:
   InstanceLock() = default;

@@ -1,6 +1,6 @@
-// Per-user remembered values. On Linux one group of a key file ($XDG_CONFIG_HOME/Zemba/<app>.ini):
+// Per-user remembered values. On Linux one group of a key file ($XDG_CONFIG_HOME/<corp>/<app>.ini):
 // numbers as 32-bit values in decimal, byte blocks as hex text; the file is written only by
-// Save, atomically. On Windows a subkey of HKEY_CURRENT_USER\Software\Zemba\<app>: REG_DWORD,
+// Save, atomically. On Windows a subkey of HKEY_CURRENT_USER\Software\<corp>\<app>: REG_DWORD,
 // REG_SZ and REG_BINARY values, written by Save. Reads of absent or damaged values give nothing.
 #pragma once
 
@@ -19,8 +19,8 @@ class ProfileStore {
   // Windows); `group` the section of it (a key file group, a subkey).
   ProfileStore(std::string path, std::string group);
 
-  // The path of a program's values, empty when unknown.
-  static std::string PathFor(const std::string& app);
+  // The path of a program's values under the brand word `corp`, empty when unknown.
+  static std::string PathFor(const std::string& corp, const std::string& app);
   ~ProfileStore();
   ProfileStore(const ProfileStore&) = delete;
   ProfileStore& operator=(const ProfileStore&) = delete;

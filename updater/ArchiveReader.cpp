@@ -92,10 +92,10 @@ void ApplyExtendedTimestamp(const std::vector<unsigned char>& extra, ItemTimes& 
 
 ArchiveResult FromUnzipError(int error) {
   switch (error) {
-    case UNZ_OK: return ArchiveResult::Ok;
-    case UNZ_PARAMERROR: return ArchiveResult::BadArgument;
-    case UNZ_ERRNO: return ArchiveResult::ReadFailure;
-    default: return ArchiveResult::Corrupt;
+    case UNZ_OK: return ArchiveResult::kOk;
+    case UNZ_PARAMERROR: return ArchiveResult::kBadArgument;
+    case UNZ_ERRNO: return ArchiveResult::kReadFailure;
+    default: return ArchiveResult::kCorrupt;
   }
 }
 
@@ -104,7 +104,7 @@ void CreateLevels(const std::string& directory) {
   for (size_t slash = directory.find_first_of(platform::kPathSeparators, 1);;
        slash = directory.find_first_of(platform::kPathSeparators, slash + 1)) {
     std::string level = directory.substr(0, slash);
-    if (!level.empty() && platform::KindOf(level) == platform::PathKind::Missing) {
+    if (!level.empty() && platform::KindOf(level) == platform::PathKind::kMissing) {
       platform::CreateDirectory(text::FromUtf8(level));
     }
     if (slash == std::string::npos) return;
@@ -158,33 +158,33 @@ struct ArchiveReader::Impl {
       const uint64_t room = maxBytes - written.size;
       const unsigned want = static_cast<unsigned>(room >= buffer.size() ? buffer.size() : room + 1);
       int n = unzReadCurrentFile(archive, buffer.data(), want);
-      if (n < 0) return ArchiveResult::DecompressFailure;
+      if (n < 0) return ArchiveResult::kDecompressFailure;
       if (n == 0) {
         written.crc = static_cast<uint32_t>(storedCrc);
-        if (!unzeof(archive)) return ArchiveResult::DecompressFailure;
-        return CloseItem() ? ArchiveResult::Ok : ArchiveResult::DecompressFailure;
+        if (!unzeof(archive)) return ArchiveResult::kDecompressFailure;
+        return CloseItem() ? ArchiveResult::kOk : ArchiveResult::kDecompressFailure;
       }
-      if (static_cast<uint64_t>(n) > maxBytes - written.size) return ArchiveResult::TooLarge;
-      if (!out.Write(buffer.data(), static_cast<size_t>(n))) return ArchiveResult::WriteFailure;
+      if (static_cast<uint64_t>(n) > maxBytes - written.size) return ArchiveResult::kTooLarge;
+      if (!out.Write(buffer.data(), static_cast<size_t>(n))) return ArchiveResult::kWriteFailure;
       written.size += static_cast<uint64_t>(n);
     }
   }
 
   ArchiveResult ExtractFile(const std::string& path, const unz_file_info64& info, const ItemAttributes& attributes,
                             uint64_t maxBytes, Digest& written) {
-    if (info.flag & 1) return ArchiveResult::PasswordRequired;
-    if (info.uncompressed_size > maxBytes) return ArchiveResult::TooLarge;
+    if (info.flag & 1) return ArchiveResult::kPasswordRequired;
+    if (info.uncompressed_size > maxBytes) return ArchiveResult::kTooLarge;
     size_t slash = path.find_last_of(platform::kPathSeparators);
     if (slash != std::string::npos && slash > 0) CreateLevels(path.substr(0, slash));
     platform::NewFile out;
-    if (!out.Create(path, 0600)) return ArchiveResult::CannotOpen;
+    if (!out.Create(path, 0600)) return ArchiveResult::kCannotOpen;
     int error = unzOpenCurrentFile(archive);
     if (error != UNZ_OK) return FromUnzipError(error);
     itemOpen = true;
     ItemTimes times{DosTimeToUtc(info.dosDate), DosTimeToUtc(info.dosDate)};
     ApplyExtendedTimestamp(LocalExtraField(), times);
     ArchiveResult result = CopyItem(out, maxBytes, info.crc, written);
-    if (result == ArchiveResult::Ok) out.Finish(attributes.mode, times.access, times.modify);
+    if (result == ArchiveResult::kOk) out.Finish(attributes.mode, times.access, times.modify);
     return result;
   }
 };
@@ -194,34 +194,34 @@ ArchiveReader::ArchiveReader() : impl_(std::make_unique<Impl>()) {}
 ArchiveReader::~ArchiveReader() { CloseArchive(); }
 
 ArchiveResult ArchiveReader::OpenArchive(text::WStringView path) {
-  if (impl_->archive) return ArchiveResult::BadArgument;
+  if (impl_->archive) return ArchiveResult::kBadArgument;
   impl_->root = platform::CurrentDirectoryPath();
   if (impl_->root.empty() || impl_->root.find_last_of(platform::kPathSeparators) != impl_->root.size() - 1) {
     impl_->root += '/';
   }
   impl_->archive = OpenZipForReading(text::ToUtf8(path));
-  if (!impl_->archive) return ArchiveResult::CannotOpen;
+  if (!impl_->archive) return ArchiveResult::kCannotOpen;
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(impl_->archive, &global) != UNZ_OK) {
     CloseArchive();
-    return ArchiveResult::CannotOpen;
+    return ArchiveResult::kCannotOpen;
   }
   impl_->itemCount = global.number_entry;
-  return ArchiveResult::Ok;
+  return ArchiveResult::kOk;
 }
 
 ArchiveResult ArchiveReader::ExtractItem(int index, text::WStringView target, uint64_t maxBytes, Digest* written) {
-  if (!impl_->archive) return ArchiveResult::BadArgument;
+  if (!impl_->archive) return ArchiveResult::kBadArgument;
   impl_->CloseItem();
-  if (index < 0 || static_cast<uint64_t>(index) >= impl_->itemCount || target.empty()) return ArchiveResult::BadArgument;
+  if (index < 0 || static_cast<uint64_t>(index) >= impl_->itemCount || target.empty()) return ArchiveResult::kBadArgument;
   unz_file_info64 info{};
   ArchiveResult result = impl_->PositionOn(index, info);
-  if (result != ArchiveResult::Ok) return result;
+  if (result != ArchiveResult::kOk) return result;
   ItemAttributes attributes = TranslateAttributes(info.version, info.external_fa);
   std::string path = impl_->Resolve(target);
   if (attributes.directory) {
     CreateLevels(path);
-    return ArchiveResult::Ok;
+    return ArchiveResult::kOk;
   }
   Digest digest;
   result = impl_->ExtractFile(path, info, attributes, maxBytes, digest);
@@ -231,12 +231,12 @@ ArchiveResult ArchiveReader::ExtractItem(int index, text::WStringView target, ui
 }
 
 ArchiveResult ArchiveReader::CloseArchive() {
-  if (!impl_->archive) return ArchiveResult::BadArgument;
+  if (!impl_->archive) return ArchiveResult::kBadArgument;
   impl_->CloseItem();
   unzClose(impl_->archive);
   impl_->archive = nullptr;
   impl_->itemCount = 0;
-  return ArchiveResult::Ok;
+  return ArchiveResult::kOk;
 }
 
 }  // namespace updater

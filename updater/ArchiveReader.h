@@ -12,15 +12,15 @@
 namespace updater {
 
 enum class ArchiveResult {
-  Ok,
-  BadArgument,  // also: no item with that index
-  CannotOpen,   // the archive cannot be opened, or the output cannot be created
-  WriteFailure,
-  Corrupt,
-  ReadFailure,
-  PasswordRequired,
-  DecompressFailure,  // also: the data does not match the CRC stored with the item
-  TooLarge,           // the item holds more than the caller allows
+  kOk,
+  kBadArgument,  // also: no item with that index
+  kCannotOpen,   // the archive cannot be opened, or the output cannot be created
+  kWriteFailure,
+  kCorrupt,
+  kReadFailure,
+  kPasswordRequired,
+  kDecompressFailure,  // also: the data does not match the CRC stored with the item
+  kTooLarge,           // the item holds more than the caller allows
 };
 
 class ArchiveReader {
@@ -36,7 +36,7 @@ class ArchiveReader {
   // Writes item `index` to `target`; the item's stored name plays no part. A directory item
   // creates a directory at the target. The target is always a new file (whatever stood at its
   // name, a link included, is removed first, never followed). Inflating stops at maxBytes
-  // (TooLarge), and the data must match the item's stored CRC. `written` receives the size and
+  // (kTooLarge), and the data must match the item's stored CRC. `written` receives the size and
   // CRC of what was written. Callers that install files make that atomic themselves.
   ArchiveResult ExtractItem(int index, text::WStringView target, uint64_t maxBytes = UINT64_MAX,
                             Digest* written = nullptr);

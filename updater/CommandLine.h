@@ -1,8 +1,8 @@
 // The updater's command line: which program to bring to which version, where it lives, where
-// downloads are kept and which server directory to fetch from.
+// downloads are kept and which server directory to fetch from. The lobby writes it (see
+// lobby/update/UpdateTask); the option spellings are in contract/Contract.h.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "text/Text.h"
@@ -27,11 +27,6 @@ struct UpdaterOptions {
   bool restart = false;       // -reboot
 };
 
-// Splits a whole command line (without the program's own name) into tokens: spaces separate,
-// a token starting with a double quote runs to the next double quote (no escapes), and an empty
-// pair of quotes is an empty token.
-std::vector<text::WString> TokenizeCommandLine(text::WStringView line);
-
 // Matches tokens against the option table in order. The first token that is not an option, an
 // unknown option, or a value-taking option without a value ends the parse; what was matched
 // before stays.
@@ -41,11 +36,8 @@ std::vector<CommandLineOption> MatchOptions(const std::vector<text::WString>& to
 // is missing.
 bool ValidateOptions(const std::vector<CommandLineOption>& options, UpdaterOptions& out);
 
-// The program's entry: the argument vector (argv[0] is the program itself and is skipped; on
-// this platform each argument is already one token, given in UTF-8).
+// The program's entry: the argument vector (argv[0] is the program itself and is skipped), each
+// argument one token in UTF-8, as the system split the command line.
 bool ParseUpdaterArguments(int argc, const char* const* argv, UpdaterOptions& out);
-
-// The same from one command-line string, tokenised first.
-bool ParseUpdaterCommandLine(text::WStringView line, UpdaterOptions& out);
 
 }  // namespace updater

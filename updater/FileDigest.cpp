@@ -44,7 +44,7 @@ bool FileDigest::Measure(const std::string& path) {
 
 bool FileDigest::Matches(const std::string& path, int32_t size, text::WStringView crcText) {
   platform::FileFacts facts;
-  if (!platform::RegularFileFacts(path, platform::Links::Follow, facts) ||
+  if (!platform::RegularFileFacts(path, platform::Links::kFollow, facts) ||
       static_cast<uint32_t>(facts.size) != static_cast<uint32_t>(size)) {
     size_ = 0;
     crcText_.clear();

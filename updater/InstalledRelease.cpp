@@ -1,7 +1,8 @@
 #include "updater/InstalledRelease.h"
 
+#include "contract/UpdaterState.h"
+#include "platform/Paths.h"
 #include "platform/StateFile.h"
-#include "platform/UpdaterContract.h"
 
 namespace updater {
 namespace {
@@ -14,7 +15,7 @@ std::string WithoutLeadingZeros(const std::string& digits) {
 }
 
 std::string RecordPath(text::WStringView stateDir, text::WStringView programDir) {
-  return text::ToUtf8(platform::StateFileFor(stateDir, kKind, programDir));
+  return text::ToUtf8(contract::StateFileFor(stateDir, kKind, programDir));
 }
 
 }  // namespace

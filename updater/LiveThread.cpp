@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "contract/UpdaterState.h"
 #include "platform/AtomicFile.h"
 #include "platform/DebugLog.h"
 #include "platform/FileRead.h"
@@ -19,9 +20,8 @@
 #include "platform/Paths.h"
 #include "updater/ArchiveHash.h"
 #include "updater/ArchiveReader.h"
-#include "updater/FileChecker.h"
-#include "updater/LiveThreadParts.h"
 #include "updater/ListPaths.h"
+#include "updater/LiveThreadParts.h"
 #include "updater/PartialArchive.h"
 #include "updater/PathDirectories.h"
 #include "updater/ReleaseAuthentication.h"
@@ -35,14 +35,14 @@ namespace {
 using text::WString;
 using text::WStringView;
 
-using platform::UpdaterExit;
+using contract::UpdaterExit;
 
-constexpr const char16_t kSignatureName[] = u"UpdateList.xml.sig";
-
+// A name of the updater's own in a directory or below an address.
+WString NameIn(WStringView dir, const char* name) { return WString(dir) + u"/" + text::Ascii(name); }
 
 // The key file of the program directory itself, which a release may replace.
 bool IsKeyFile(const UpdateFileEntry& entry) {
-  return entry.FilePath().empty() && text::AsciiLower(entry.FileName()) == text::AsciiLower(text::FromUtf8(kKeyFileName));
+  return entry.FilePath().empty() && text::AsciiLower(entry.FileName()) == text::AsciiLower(text::Ascii(contract::kKeyFileName));
 }
 
 // A size from the list as a limit; a negative size allows nothing.
@@ -70,8 +70,8 @@ WString CheckLine(WStringView kind, WStringView path, uint32_t measured, int32_t
 // left by an earlier attempt goes first, so nothing of it survives a failed extraction.
 bool UnpackArchive(const std::string& archive, const std::string& target, uint64_t maxBytes, Digest& written) {
   ArchiveReader reader;
-  if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::Ok) return false;
-  const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::Ok;
+  if (reader.OpenArchive(text::FromUtf8(archive)) != ArchiveResult::kOk) return false;
+  const bool ok = reader.ExtractItem(0, text::FromUtf8(target), maxBytes, &written) == ArchiveResult::kOk;
   reader.CloseArchive();
   if (!ok) platform::RemoveFile(target);
   return ok;
@@ -81,7 +81,7 @@ bool UnpackArchive(const std::string& archive, const std::string& target, uint64
 // it) is measured where it is instead of fetched again; the list's size, CRC and hash decide.
 bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, ArchiveHash* hash) {
   platform::FileFacts facts;
-  if (listed == 0 || !platform::RegularFileFacts(path, platform::Links::NoFollow, facts) || facts.size != listed) {
+  if (listed == 0 || !platform::RegularFileFacts(path, platform::Links::kNoFollow, facts) || facts.size != listed) {
     return false;
   }
   platform::StreamPtr in = platform::OpenForReading(path);
@@ -104,7 +104,7 @@ bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, Arch
 
 CLiveThread::CLiveThread(WorkerSettings settings)
     : settings_(std::move(settings)),
-      logPath_(settings_.downloadDir + u"/UpdateLog.xml"),
+      logPath_(NameIn(settings_.downloadDir, contract::kLogName)),
       baseUrl_(settings_.serverUrl + u"/" + settings_.versionKey),
       debug_([](WStringView line) { platform::DebugLine(line); }) {}
 
@@ -118,21 +118,7 @@ UpdateList& CLiveThread::List() {
   return *list_;
 }
 
-// Made by OnInit; made here too when the steps are used without starting the thread.
-FileChecker& CLiveThread::Checker() {
-  if (!checker_) checker_ = std::make_unique<FileChecker>();
-  return *checker_;
-}
-
-bool CLiveThread::OnInit() {
-  checker_ = std::make_unique<FileChecker>();
-  return true;
-}
-
-void CLiveThread::OnUninit() {
-  checker_.reset();
-  owner_ = nullptr;
-}
+void CLiveThread::OnUninit() { owner_ = nullptr; }
 
 // Whatever escaped the procedure, the window must still learn that the run is over.
 void CLiveThread::OnException(uint32_t) { Post(WM_UPDATE_FAILED, 0, 0); }
@@ -163,7 +149,7 @@ void CLiveThread::Run() {
   if (!DownloadUpdate()) {
     Debug(u"Vendrel DownloadUpdate Failed!");
     if (hashMismatch_) Refuse("an archive does not match the hash its signed list gives");
-    if (!List().Save(settings_.downloadDir + u"/UpdateLogError.xml")) Debug(u"Vendrel DownloadUpdate Back File Failed!");
+    if (!List().Save(NameIn(settings_.downloadDir, contract::kErrorLogName))) Debug(u"Vendrel DownloadUpdate Back File Failed!");
     return EndWithoutInstalling();
   }
   if (!ReleaseKeysUsable()) return EndWithoutInstalling();
@@ -205,18 +191,18 @@ void CLiveThread::Restart() {
 // --- check ---------------------------------------------------------------------------------
 
 bool CLiveThread::CheckUpdate() {
-  PostStep(0, u"正在检查新的版本...");
+  PostStep(contract::kStepChecking, u"正在检查新的版本...");
   const UpdateTrust& trust = settings_.trust;
   if (trust.mode == UpdateTrust::Mode::kBroken) {
     return Refuse("UpdateKeys.pub beside the updater cannot be read or holds no usable key");
   }
-  PostStep(1, u"正在下载更新列表...");
+  PostStep(contract::kStepFetchingList, u"正在下载更新列表...");
   if (!FetchList()) return false;
   // The list is read only once its signature holds; a resumed run checks it as strictly.
   if (trust.Authenticates() ? !AuthenticateList() : !ReadUnsignedList()) return false;
   if (ResumeLog()) return true;
   UpdateList& list = List();
-  PostStep(2, u"正在准备更新包...");
+  PostStep(contract::kStepPreparing, u"正在准备更新包...");
   std::vector<ExpectedFile> installed;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     installed.push_back({Utf8(InstalledPath(*entry)), entry->FileLen(), entry->FileCrc()});
@@ -227,7 +213,7 @@ bool CLiveThread::CheckUpdate() {
     if (current[i]) {
       list.Remove(entry);
     } else {
-      entry->SetStatus(0);
+      entry->SetStatus(kEntryPending);
     }
   }
   if (list.Count() == 0) {
@@ -246,12 +232,12 @@ bool CLiveThread::CheckUpdate() {
 // The list archive, and its signature when keys are trusted. A signature that cannot be
 // fetched (removed, or longer than a signature can be) refuses the release.
 bool CLiveThread::FetchList() {
-  const WString archive = settings_.downloadDir + u"/UpdateList.xml.zip";
-  const WString listUrl = baseUrl_ + u"/UpdateList.xml." + settings_.versionKey;
+  const WString archive = NameIn(settings_.downloadDir, contract::kListArchiveName);
+  const WString listUrl = NameIn(baseUrl_, contract::kListName) + u"." + settings_.versionKey;
   if (!DownloadToFile(listUrl, archive, 0, kListArchiveLimit)) return false;
   if (!settings_.trust.Authenticates()) return true;
-  const WString signature = settings_.downloadDir + u"/" + kSignatureName;
-  if (!DownloadToFile(listUrl + u".sig", signature, 0, kSignatureFileLimit)) {
+  const WString signature = NameIn(settings_.downloadDir, contract::kListSignatureName);
+  if (!DownloadToFile(listUrl + text::Ascii(contract::kSignatureSuffix), signature, 0, kSignatureFileLimit)) {
     platform::RemoveFile(Utf8(signature));
     return Refuse("no signature file of at most " + std::to_string(kSignatureFileLimit) + " bytes for the list");
   }
@@ -259,21 +245,25 @@ bool CLiveThread::FetchList() {
 }
 
 bool CLiveThread::UnpackList() {
-  return Checker().MeasureFile(settings_.downloadDir + u"/UpdateList.xml.zip") && Checker().UnpackMeasured(kListLimit);
+  Digest unpacked;
+  return UnpackArchive(Utf8(NameIn(settings_.downloadDir, contract::kListArchiveName)),
+                       Utf8(NameIn(settings_.downloadDir, contract::kListName)), kListLimit, unpacked);
 }
 
 // The archive's bytes are checked against the signature before anything reads them as a zip
 // or a list; then the list must be the release that was asked for.
 bool CLiveThread::AuthenticateList() {
-  const std::optional<std::string> archive = platform::ReadRegularFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
-  const std::optional<std::string> signature = platform::ReadRegularFile(Utf8(settings_.downloadDir + u"/" + kSignatureName), kSignatureFileLimit);
+  const std::optional<std::string> archive =
+      platform::ReadRegularFile(Utf8(NameIn(settings_.downloadDir, contract::kListArchiveName)), kListArchiveLimit);
+  const std::optional<std::string> signature =
+      platform::ReadRegularFile(Utf8(NameIn(settings_.downloadDir, contract::kListSignatureName)), kSignatureFileLimit);
   if (!archive || !signature) return false;
   std::string why;
   if (!SignedByTrustedKey(settings_.trust, *archive, *signature, settings_.programName, why)) return Refuse(why);
   listHash_ = HashText(*archive);
   UpdateList& list = List();
   list.Clear();
-  if (!UnpackList() || !list.Load(settings_.downloadDir + u"/UpdateList.xml") || !ListIsSound()) return false;
+  if (!UnpackList() || !list.Load(NameIn(settings_.downloadDir, contract::kListName)) || !ListIsSound()) return false;
   const std::optional<InstalledRelease> installed = ReadInstalledRelease(settings_.stateDir, settings_.programDir);
   if (!BindsRelease(list, settings_.programName, settings_.version, installed, why)) return Refuse(why);
   return true;
@@ -281,12 +271,13 @@ bool CLiveThread::AuthenticateList() {
 
 // Without trusted keys the list is taken as it arrives; its hash still ties the log to it.
 bool CLiveThread::ReadUnsignedList() {
-  const std::optional<std::string> archive = platform::ReadRegularFile(Utf8(settings_.downloadDir + u"/UpdateList.xml.zip"), kListArchiveLimit);
+  const std::optional<std::string> archive =
+      platform::ReadRegularFile(Utf8(NameIn(settings_.downloadDir, contract::kListArchiveName)), kListArchiveLimit);
   if (!archive) return false;
   listHash_ = HashText(*archive);
   UpdateList& list = List();
   list.Clear();
-  return UnpackList() && list.Load(settings_.downloadDir + u"/UpdateList.xml") && ListIsSound();
+  return UnpackList() && list.Load(NameIn(settings_.downloadDir, contract::kListName)) && ListIsSound();
 }
 
 // A log resumes only when it was made from this very list (its "list" hash): a release
@@ -312,7 +303,7 @@ bool CLiveThread::ReleaseKeysUsable() {
   UpdateList& list = List();
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     if (!IsKeyFile(*entry)) continue;
-    if (!CanSignFor(LoadTrustedKeys(Utf8(NamesOf(*entry).unpacked)), settings_.programName)) {
+    if (!CanSignFor(LoadTrustedKeys(Utf8(LocationsOf(*entry).unpacked)), settings_.programName)) {
       return Refuse("the release's UpdateKeys.pub holds no key that may sign " + Utf8(settings_.programName));
     }
   }
@@ -356,14 +347,14 @@ bool CLiveThread::ListIsSound() {
 void CLiveThread::FindSharedNames() {
   sharedNames_.clear();
   std::unordered_map<std::string, int> uses;
-  for (const char* own : {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip", "UpdateList.xml.sig"}) ++uses[own];
+  for (const char* own : contract::kDownloadOwnNames) ++uses[own];
   UpdateList& list = List();
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     const FileRecord& r = entry->Record();
     const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
     ++uses[prefix + r.fileName];
-    ++uses[prefix + r.fileName + ".zip"];
-    ++uses[prefix + r.fileName + ".zip.range"];
+    ++uses[prefix + r.fileName + contract::kArchiveSuffix];
+    ++uses[ValidatorPathFor(prefix + r.fileName + contract::kArchiveSuffix)];
     for (size_t level = r.filePath.find('\\'); ; level = r.filePath.find('\\', level + 1)) {
       if (!r.filePath.empty()) ++uses[r.filePath.substr(0, level)];
       if (level == std::string::npos) break;
@@ -372,7 +363,7 @@ void CLiveThread::FindSharedNames() {
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     const FileRecord& r = entry->Record();
     const std::string prefix = r.filePath.empty() ? std::string() : r.filePath + '\\';
-    if (uses[prefix + r.fileName] > 1 || uses[prefix + r.fileName + ".zip"] > 1) sharedNames_.insert(entry);
+    if (uses[prefix + r.fileName] > 1 || uses[prefix + r.fileName + contract::kArchiveSuffix] > 1) sharedNames_.insert(entry);
   }
 }
 
@@ -382,14 +373,15 @@ WString CLiveThread::InstalledPath(const UpdateFileEntry& entry) const {
   return PathIn(settings_.programDir, entry.FilePath(), entry.FileName());
 }
 
-CLiveThread::Names CLiveThread::NamesOf(const UpdateFileEntry& entry) const {
+CLiveThread::EntryLocations CLiveThread::LocationsOf(const UpdateFileEntry& entry) const {
   const WString name = entry.FileName();
   const WString path = entry.FilePath();
   WString url = baseUrl_ + u"/";
   if (!path.empty()) url += EscapeListPath(path) + u"/";
   url += EscapeListPath(name) + u"." + settings_.versionKey;
-  return Names{PathIn(settings_.programDir, path, name), url, PathIn(settings_.downloadDir, path, name + u".zip"),
-               PathIn(settings_.downloadDir, path, name)};
+  return EntryLocations{PathIn(settings_.programDir, path, name), url,
+                        PathIn(settings_.downloadDir, path, name + text::Ascii(contract::kArchiveSuffix)),
+                        PathIn(settings_.downloadDir, path, name)};
 }
 
 // --- download ------------------------------------------------------------------------------
@@ -404,7 +396,7 @@ struct CLiveThread::EntryFetch {
   int32_t inFlight = 0;
   text::WString shownText{};  // the status line of the file started last
 
-  uint32_t Step() const { return static_cast<uint32_t>(total > 0 ? 3 + (62 * done) / total : 3); }
+  uint32_t Step() const { return contract::DownloadStep(done, total); }
   std::atomic<bool> failed{false};
 };
 
@@ -419,7 +411,7 @@ bool CLiveThread::DownloadUpdate() {
                  SaveSchedule(logInterval_, SaveSchedule::Clock::now())};
   int32_t index = 0;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next(), ++index) {
-    if (entry->Status() != 0) {
+    if (entry->Status() != kEntryPending) {
       run.done += entry->CompressLen();
       continue;
     }
@@ -456,7 +448,7 @@ void CLiveThread::FetchEntries(const std::vector<UpdateFileEntry*>& pending, Ent
           run.failed = true;
           return;
         }
-        entry.SetStatus(1);
+        entry.SetStatus(kEntryFetched);
         run.done += entry.CompressLen();
         // A file that ends while others still arrive moves the bar under the same status line.
         if (run.inFlight > 0) PostStep(run.Step(), run.shownText);
@@ -477,13 +469,13 @@ void CLiveThread::FetchEntries(const std::vector<UpdateFileEntry*>& pending, Ent
 }
 
 bool CLiveThread::FetchEntry(UpdateFileEntry& entry, HttpDownload& http) {
-  const Names names = NamesOf(entry);
+  const EntryLocations where = LocationsOf(entry);
   if (!CreateRealDirectories(entry.FilePath(), settings_.downloadDir)) return false;
   int transient = 0, other = 0;
   bool mismatch = false;
   for (auto pause = retryPause_; transient < kTransientAttempts && other < kOtherAttempts; pause *= 2) {
     if (transient + other > 0) std::this_thread::sleep_for(pause);
-    const Fetched fetched = TryEntry(entry, names, http, mismatch);
+    const Fetched fetched = TryEntry(entry, where, http, mismatch);
     if (fetched == Fetched::kComplete) return true;
     ++(fetched == Fetched::kTransient ? transient : other);
     if (!IsActive()) break;
@@ -494,35 +486,35 @@ bool CLiveThread::FetchEntry(UpdateFileEntry& entry, HttpDownload& http) {
 
 // A partial archive of this list is continued from where it stopped; when the server cannot
 // continue it consistently, it starts over once from the first byte.
-Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash,
+Fetched CLiveThread::FetchArchive(const UpdateFileEntry& entry, const EntryLocations& where, Digest& archive, ArchiveHash* hash,
                                   HttpDownload& http) {
-  const std::string path = Utf8(names.archive);
+  const std::string path = Utf8(where.archive);
   const uint64_t listed = Limit(entry.CompressLen());
   if (WholeOnDisk(path, listed, archive, hash)) return Fetched::kComplete;
   const ResumePoint point = FindResumePoint(path, listHash_, listed);
   DownloadResume resume{point.offset, point.validator, listed, [&](const std::string& validator) {
                           SaveValidator(path, listHash_, validator);
                         }};
-  Fetched fetched = FetchArchiveOnce(entry, names, resume, archive, hash, http);
+  Fetched fetched = FetchArchiveOnce(entry, where, resume, archive, hash, http);
   if (fetched == Fetched::kRangeRefused) {
-    Debug(u"Vendrel: the server cannot continue " + names.archive + u"; fetching it from the first byte");
+    Debug(u"Vendrel: the server cannot continue " + where.archive + u"; fetching it from the first byte");
     DiscardPartial(path);
     if (hash) hash->FinishText();  // starts the hash again
     resume = DownloadResume{0, {}, listed, resume.onFresh};
-    fetched = FetchArchiveOnce(entry, names, resume, archive, hash, http);
+    fetched = FetchArchiveOnce(entry, where, resume, archive, hash, http);
   }
   return fetched == Fetched::kRangeRefused ? Fetched::kRefused : fetched;
 }
 
-Fetched CLiveThread::FetchArchiveOnce(const UpdateFileEntry& entry, const Names& names, const DownloadResume& resume,
+Fetched CLiveThread::FetchArchiveOnce(const UpdateFileEntry& entry, const EntryLocations& where, const DownloadResume& resume,
                                       Digest& archive, ArchiveHash* hash, HttpDownload& http) {
   if (!IsActive()) return Fetched::kRefused;
-  const std::string request = RequestUrl(names.archiveUrl, static_cast<uint32_t>(std::time(nullptr)));
+  const std::string request = RequestUrl(where.archiveUrl, static_cast<uint32_t>(std::time(nullptr)));
   const uint32_t expected = static_cast<uint32_t>(entry.CompressLen());
   DownloadHooks hooks;
   hooks.keepGoing = [this] { return IsActive(); };
   hooks.onChunk = [this, &entry, expected](uint32_t count) { PostBytesOf(&entry, count, expected); };
-  return http.Continue(request, Utf8(names.archive), resume.size, hooks, resume, &archive, hash);
+  return http.Continue(request, Utf8(where.archive), resume.size, hooks, resume, &archive, hash);
 }
 
 // The window shows the bytes of the file started last; the others' progress shows in the bar
@@ -535,7 +527,7 @@ void CLiveThread::PostBytesOf(const UpdateFileEntry* entry, uint32_t received, u
 
 // The archive's and the unpacked file's size and CRC are taken while they are written (a
 // continued archive reads back only the part it keeps). Neither may grow past its listed size.
-Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names, HttpDownload& http, bool& mismatch) {
+Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const EntryLocations& where, HttpDownload& http, bool& mismatch) {
   {
     std::lock_guard<std::mutex> lock(shared_);
     verified_.erase(&entry);
@@ -543,10 +535,10 @@ Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names, HttpDo
   Digest archive;
   const bool hashed = settings_.trust.Authenticates();
   ArchiveHash hash;
-  const Fetched fetched = FetchArchive(entry, names, archive, hashed ? &hash : nullptr, http);
+  const Fetched fetched = FetchArchive(entry, where, archive, hashed ? &hash : nullptr, http);
   if (fetched != Fetched::kComplete) return fetched;
   // A complete archive is not continued again: the next attempt of a bad one starts afresh.
-  platform::RemoveFile(ValidatorPathFor(Utf8(names.archive)));
+  platform::RemoveFile(ValidatorPathFor(Utf8(where.archive)));
   const WString archiveCrc = CrcText(archive.crc);
   const bool hashGood = !hashed || hash.FinishText() == entry.CompressHash();
   mismatch = !hashGood;
@@ -554,27 +546,27 @@ Fetched CLiveThread::TryEntry(UpdateFileEntry& entry, const Names& names, HttpDo
   if (!archiveGood) {
     // A complete archive that is not the listed one is never unpacked, and never resumed:
     // the next attempt fetches it from its first byte.
-    platform::RemoveFile(Utf8(names.archive));
+    platform::RemoveFile(Utf8(where.archive));
   }
   Digest unpacked;
-  if (!archiveGood || !UnpackArchive(Utf8(names.archive), Utf8(names.unpacked), Limit(entry.FileLen()), unpacked)) {
-    Debug(CheckLine(u"CompressFile", names.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
+  if (!archiveGood || !UnpackArchive(Utf8(where.archive), Utf8(where.unpacked), Limit(entry.FileLen()), unpacked)) {
+    Debug(CheckLine(u"CompressFile", where.archive, static_cast<uint32_t>(archive.size), entry.CompressLen(),
                     entry.CompressCrc(), archiveCrc, u"Decompress Failed!"));
     return Fetched::kRefused;
   }
   const WString unpackedCrc = CrcText(unpacked.crc);
   if (unpacked.size != Limit(entry.FileLen()) || unpackedCrc != entry.FileCrc()) {
-    Debug(CheckLine(u"DecompressFile", names.unpacked, static_cast<uint32_t>(unpacked.size), entry.FileLen(),
+    Debug(CheckLine(u"DecompressFile", where.unpacked, static_cast<uint32_t>(unpacked.size), entry.FileLen(),
                     entry.FileCrc(), unpackedCrc, u"Check Failed!"));
     return Fetched::kRefused;
   }
   FileIdentity id;
-  if (IdentifyFile(Utf8(names.unpacked), id)) {
+  if (IdentifyFile(Utf8(where.unpacked), id)) {
     std::lock_guard<std::mutex> lock(shared_);
     verified_[&entry] = id;
   }
   // The install flushes this file; writing it out now overlaps that with the next downloads.
-  platform::StartWriteback(Utf8(names.unpacked));
+  platform::StartWriteback(Utf8(where.unpacked));
   return Fetched::kComplete;
 }
 
@@ -595,13 +587,11 @@ Fetched CLiveThread::DownloadToFile(WStringView url, WStringView target, uint32_
   return download_.Continue(request, Utf8(target), maxBytes, hooks, resume, received, hash);
 }
 
-// --- install -------------------------------------------------------------------------------
-
 // --- creation ------------------------------------------------------------------------------
 
 bool IdentifyFile(const std::string& path, FileIdentity& out) {
   platform::FileFacts facts;
-  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts)) return false;
+  if (!platform::RegularFileFacts(path, platform::Links::kNoFollow, facts)) return false;
   out = FileIdentity{facts.device, facts.index, facts.size, facts.modifiedNs};
   return true;
 }
@@ -621,11 +611,11 @@ std::unique_ptr<CLiveThread> CreateWorker(const UpdaterOptions& options) {
   platform::CreateDirectory(options.programDir);
   platform::CreateDirectory(options.downloadDir);
   WorkerSettings settings = SettingsFromOptions(options);
-  settings.trust = LoadTrustedKeys(Utf8(platform::ExecutableDir() + u"/" + text::FromUtf8(kKeyFileName)));
+  settings.trust = LoadTrustedKeys(Utf8(NameIn(platform::ExecutableDir(), contract::kKeyFileName)));
   if (!settings.trust.Authenticates()) {
     platform::DebugLine(u"Vendrel: no UpdateKeys.pub beside the updater: updates are not authenticated");
   }
-  settings.stateDir = platform::UpdaterStateDir();
+  settings.stateDir = contract::UpdaterStateDir();
   return std::make_unique<CLiveThread>(std::move(settings));
 }
 

@@ -14,9 +14,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "text/Text.h"
+#include "contract/Contract.h"
 #include "platform/AtomicFile.h"
-#include "platform/UpdaterContract.h"
+#include "text/Text.h"
 #include "updater/CommandLine.h"
 #include "updater/FileDigest.h"
 #include "updater/HttpDownload.h"
@@ -26,7 +26,6 @@
 
 namespace updater {
 
-class FileChecker;
 class UpdateFileEntry;
 class UpdateList;
 
@@ -103,7 +102,7 @@ class CLiveThread : public Basalt::IThread {
   // Which keys to trust and where the installed-release records live (tests set their own).
   void SetTrust(UpdateTrust trust, text::WString stateDir);
   // How the last Run ended; kFailed until one ends otherwise.
-  platform::UpdaterExit Outcome() const { return outcome_; }
+  contract::UpdaterExit Outcome() const { return outcome_; }
 
   UpdateList& List();
 
@@ -122,14 +121,12 @@ class CLiveThread : public Basalt::IThread {
                          const DownloadResume& resume, Digest* received = nullptr, ArchiveHash* hash = nullptr);
 
  protected:
-  bool OnInit() override;
   void OnUninit() override;
   void OnException(uint32_t error) override;
 
  private:
-  struct Names;
-  FileChecker& Checker();
-  Names NamesOf(const UpdateFileEntry& entry) const;
+  struct EntryLocations;
+  EntryLocations LocationsOf(const UpdateFileEntry& entry) const;
   text::WString InstalledPath(const UpdateFileEntry& entry) const;
   bool FetchList();
   bool UnpackList();
@@ -145,10 +142,10 @@ class CLiveThread : public Basalt::IThread {
   struct EntryFetch;
   void FetchEntries(const std::vector<UpdateFileEntry*>& pending, EntryFetch& run);
   bool FetchEntry(UpdateFileEntry& entry, HttpDownload& http);
-  Fetched TryEntry(UpdateFileEntry& entry, const Names& names, HttpDownload& http, bool& mismatch);
-  Fetched FetchArchive(const UpdateFileEntry& entry, const Names& names, Digest& archive, ArchiveHash* hash,
+  Fetched TryEntry(UpdateFileEntry& entry, const EntryLocations& where, HttpDownload& http, bool& mismatch);
+  Fetched FetchArchive(const UpdateFileEntry& entry, const EntryLocations& where, Digest& archive, ArchiveHash* hash,
                        HttpDownload& http);
-  Fetched FetchArchiveOnce(const UpdateFileEntry& entry, const Names& names, const DownloadResume& resume,
+  Fetched FetchArchiveOnce(const UpdateFileEntry& entry, const EntryLocations& where, const DownloadResume& resume,
                            Digest& archive, ArchiveHash* hash, HttpDownload& http);
   void PostBytesOf(const UpdateFileEntry* entry, uint32_t received, uint32_t expected);
   struct StagedEntry;
@@ -168,7 +165,6 @@ class CLiveThread : public Basalt::IThread {
   text::WString baseUrl_;  // server URL + "/" + version key
   IProgressWindow* owner_ = nullptr;
   std::unique_ptr<UpdateList> list_;
-  std::unique_ptr<FileChecker> checker_;  // measures and unpacks archives
   FileDigest digest_;                      // measures staged files
   // Unpacked files verified in this run (size and CRC taken while inflating), by the identity
   // of the file then: until the install, only this entry's own fetch writes that name, unless
@@ -176,7 +172,7 @@ class CLiveThread : public Basalt::IThread {
   std::unordered_map<const UpdateFileEntry*, FileIdentity> verified_;
   std::unordered_set<const UpdateFileEntry*> sharedNames_;
   std::atomic<uint32_t> active_{0};
-  platform::UpdaterExit outcome_ = platform::UpdaterExit::kFailed;
+  contract::UpdaterExit outcome_ = contract::UpdaterExit::kFailed;
   std::string listHash_;      // hash of the list archive the run works from
   uint32_t lastStep_ = 0;     // the bar's step, kept when a refusal replaces the text
   std::atomic<bool> hashMismatch_{false};  // an archive did not match its signed hash

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "contract/Contract.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "updater/DownloadCleanup.h"
@@ -20,13 +21,10 @@ namespace {
 
 using platform::Staging;
 
-// The names the updater itself keeps at the top of the download directory.
-constexpr const char* kOwnNames[] = {"UpdateLog.xml", "UpdateLogError.xml", "UpdateList.xml", "UpdateList.xml.zip",
-                                     "UpdateList.xml.sig"};
-
 // The program's version record, which the lobby compares with the server's version.
 bool IsVersionRecord(const UpdateFileEntry& entry) {
-  return entry.FilePath().empty() && text::AsciiLower(entry.FileName()) == u"update.cfg";
+  return entry.FilePath().empty() &&
+         text::AsciiLower(entry.FileName()) == text::AsciiLower(text::Ascii(contract::kVersionRecordName));
 }
 
 }  // namespace
@@ -35,15 +33,15 @@ bool IsVersionRecord(const UpdateFileEntry& entry) {
 // and only then is each renamed over its target: an interruption leaves each file old or new,
 // and a failure before the renames leaves every installed file as it was.
 bool CLiveThread::InstallUpdate() {
-  PostStep(65, u"正在安装更新包");
+  PostStep(contract::kStepInstalling, u"正在安装更新包");
   Post(WM_UPDATE_BYTES, 0, 0);
   UpdateList& list = List();
   std::vector<StagedEntry> entries;
   for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
     if (!entry->FilePath().empty()) CreatePathDirectories(entry->FilePath(), settings_.programDir);
-    Names names = NamesOf(*entry);
-    const Staging result = platform::StageReplacement(Utf8(names.unpacked), Utf8(names.installed));
-    entries.push_back({entry, std::move(names), result});
+    EntryLocations where = LocationsOf(*entry);
+    const Staging result = platform::StageReplacement(Utf8(where.unpacked), Utf8(where.installed));
+    entries.push_back({entry, std::move(where), result});
   }
   // The version record is renamed last: while any other file could not be, the program still
   // says it is the old version, so the lobby offers the update again instead of starting a
@@ -53,7 +51,7 @@ bool CLiveThread::InstallUpdate() {
   std::vector<std::string> staged;
   const bool ready = CheckStaged(entries);
   for (const StagedEntry& e : entries) {
-    if (e.result == Staging::Staged) staged.push_back(Utf8(e.names.installed));
+    if (e.result == Staging::kStaged) staged.push_back(Utf8(e.where.installed));
   }
   std::vector<std::string> temporaries;
   for (const std::string& target : staged) temporaries.push_back(platform::TemporaryNameFor(target));
@@ -78,23 +76,23 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
   for (size_t i = 0; i < entries.size(); ++i) {
     const StagedEntry& e = entries[i];
     if (StillAsVerified(e)) continue;
-    const std::string target = Utf8(e.names.installed);
-    const std::string path = e.result == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    expected.push_back({e.result == Staging::Failed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
+    const std::string target = Utf8(e.where.installed);
+    const std::string path = e.result == Staging::kStaged ? platform::TemporaryNameFor(target) : target;
+    expected.push_back({e.result == Staging::kFailed ? std::string() : path, e.entry->FileLen(), e.entry->FileCrc()});
     measured.push_back(i);
   }
   const std::vector<bool> good = MatchAll(expected);
   for (size_t k = 0; k < measured.size(); ++k) {
     if (good[k]) continue;
     StagedEntry& e = entries[measured[k]];
-    const std::string target = Utf8(e.names.installed);
-    if (e.result == Staging::Staged) platform::DiscardReplacement(target);
-    e.result = Staging::Failed;
+    const std::string target = Utf8(e.where.installed);
+    if (e.result == Staging::kStaged) platform::DiscardReplacement(target);
+    e.result = Staging::kFailed;
     if (!FetchEntry(*e.entry, download_)) return false;
-    const Staging again = platform::StageReplacement(Utf8(e.names.unpacked), target);
-    const std::string path = again == Staging::Staged ? platform::TemporaryNameFor(target) : target;
-    if (again == Staging::Failed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
-      if (again == Staging::Staged) platform::DiscardReplacement(target);
+    const Staging again = platform::StageReplacement(Utf8(e.where.unpacked), target);
+    const std::string path = again == Staging::kStaged ? platform::TemporaryNameFor(target) : target;
+    if (again == Staging::kFailed || !digest_.Matches(path, e.entry->FileLen(), e.entry->FileCrc())) {
+      if (again == Staging::kStaged) platform::DiscardReplacement(target);
       return false;
     }
     e.result = again;
@@ -103,10 +101,10 @@ bool CLiveThread::CheckStaged(std::vector<StagedEntry>& entries) {
 }
 
 bool CLiveThread::StillAsVerified(const StagedEntry& e) const {
-  if (e.result != Staging::Staged || sharedNames_.count(e.entry)) return false;
+  if (e.result != Staging::kStaged || sharedNames_.count(e.entry)) return false;
   const auto found = verified_.find(e.entry);
   FileIdentity now;
-  return found != verified_.end() && IdentifyFile(platform::TemporaryNameFor(Utf8(e.names.installed)), now) &&
+  return found != verified_.end() && IdentifyFile(platform::TemporaryNameFor(Utf8(e.where.installed)), now) &&
          now == found->second;
 }
 
@@ -125,7 +123,7 @@ bool CLiveThread::CommitEntry(const std::string& target) {
   if (platform::CommitReplacement(target)) return true;
   // Renaming fails over a directory: move it aside as the backup and commit again; if that
   // fails too, the directory goes back under its name.
-  if (platform::KindOf(target) != platform::PathKind::Directory) return false;
+  if (platform::KindOf(target) != platform::PathKind::kDirectory) return false;
   const std::string backup = target + ".bak";
   if (!platform::RenameReplacing(target, backup)) return false;
   if (platform::CommitReplacement(target)) return true;
@@ -147,7 +145,7 @@ void CLiveThread::RemoveDownloadDirectory() {
   if (!ec && (rel.empty() || *rel.begin() != "..")) return;
   // The log goes first, so an interruption below leaves no log that points at removed files.
   std::vector<OwnedName> names;
-  for (const char* own : kOwnNames) {
+  for (const char* own : contract::kDownloadOwnNames) {
     names.push_back({"", own});
     names.push_back({"", platform::TemporaryNameFor(own)});
   }
@@ -156,8 +154,8 @@ void CLiveThread::RemoveDownloadDirectory() {
     const std::string dir = Utf8(LocalRelativePath(entry->FilePath()));
     const std::string name = Utf8(entry->FileName());
     names.push_back({dir, name});
-    names.push_back({dir, name + ".zip"});
-    const std::string validator = ValidatorPathFor(name + ".zip");
+    names.push_back({dir, name + contract::kArchiveSuffix});
+    const std::string validator = ValidatorPathFor(name + contract::kArchiveSuffix);
     names.push_back({dir, validator});
     names.push_back({dir, platform::TemporaryNameFor(validator)});
   }

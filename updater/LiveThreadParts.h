@@ -1,4 +1,4 @@
-// What the worker's translation units share: the names of one entry and its staging state.
+// What the worker's translation units share: where one entry's files are, and its staging state.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace updater {
 
-struct CLiveThread::Names {
+struct CLiveThread::EntryLocations {
   text::WString installed;   // in the program directory
   text::WString archiveUrl;
   text::WString archive;     // "<unpacked>.zip" in the download directory
@@ -18,7 +18,7 @@ struct CLiveThread::Names {
 
 struct CLiveThread::StagedEntry {
   UpdateFileEntry* entry;
-  Names names;
+  EntryLocations where;
   platform::Staging result;
 };
 

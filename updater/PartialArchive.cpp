@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "contract/Contract.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileRead.h"
 #include "platform/FileSystem.h"
@@ -25,7 +26,7 @@ std::optional<uint64_t> Number(std::string_view text) {
 // The record itself, never what a link planted at its name points to.
 std::optional<std::string> ReadSmall(const std::string& path) {
   platform::FileFacts facts;
-  if (!platform::RegularFileFacts(path, platform::Links::NoFollow, facts)) return std::nullopt;
+  if (!platform::RegularFileFacts(path, platform::Links::kNoFollow, facts)) return std::nullopt;
   return platform::ReadRegularFile(path, kValidatorFileLimit);
 }
 
@@ -41,13 +42,13 @@ std::string RecordedValidator(const std::string& record, const std::string& list
 
 }  // namespace
 
-std::string ValidatorPathFor(const std::string& archive) { return archive + ".range"; }
+std::string ValidatorPathFor(const std::string& archive) { return archive + contract::kRangeSuffix; }
 
 ResumePoint FindResumePoint(const std::string& archive, const std::string& listHash, uint64_t listedSize) {
   platform::FileFacts facts;
   const std::optional<std::string> record = ReadSmall(ValidatorPathFor(archive));
   ResumePoint point;
-  if (record && platform::RegularFileFacts(archive, platform::Links::NoFollow, facts) && facts.size > 0 &&
+  if (record && platform::RegularFileFacts(archive, platform::Links::kNoFollow, facts) && facts.size > 0 &&
       facts.size < listedSize) {
     point.validator = RecordedValidator(*record, listHash);
     if (!point.validator.empty()) point.offset = facts.size;

@@ -62,7 +62,7 @@ UpdateTrust ParseTrustedKeys(std::string_view text) {
 }
 
 UpdateTrust LoadTrustedKeys(const std::string& keyFile) {
-  if (platform::KindOf(keyFile) == platform::PathKind::Missing) return UpdateTrust{};
+  if (platform::KindOf(keyFile) == platform::PathKind::kMissing) return UpdateTrust{};
   platform::StreamPtr file = platform::OpenForReading(keyFile);
   if (!file) return Broken();
   // One byte more than allowed tells an over-long file from one of exactly the limit.

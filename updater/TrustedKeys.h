@@ -1,7 +1,8 @@
-// The keys a program directory trusts to sign its releases: "UpdateKeys.pub" beside the
-// updater. UTF-8 text, one key a line: the base64 of a 32-byte Ed25519 public key, optionally a
-// space and a comma-separated list of the program names the key may sign (no list: any
-// program). A line starting with "#" is a comment; blank lines are skipped; CR LF is accepted.
+// The keys a program directory trusts to sign its releases: the key file beside the updater
+// (contract::kKeyFileName). UTF-8 text, one key a line: the base64 of a 32-byte Ed25519 public
+// key, optionally a space and a comma-separated list of the program names the key may sign (no
+// list: any program). A line starting with "#" is a comment; blank lines are skipped; CR LF is
+// accepted.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,6 @@
 
 namespace updater {
 
-inline constexpr const char* kKeyFileName = "UpdateKeys.pub";
 // A key file is read up to this size; a longer one is malformed.
 inline constexpr size_t kKeyFileLimit = 64 * 1024;
 

@@ -18,8 +18,12 @@ inline constexpr size_t kCrcFieldLimit = 16;    // FileCrc, CompressCrc
 inline constexpr size_t kCommandLimit = 500;
 
 // The stored values of one entry, used to build entries (the publisher) and to read them raw.
+// An entry's status in a list or log; a log may hold other numbers, which count as fetched.
+inline constexpr int32_t kEntryPending = 0;  // still to fetch
+inline constexpr int32_t kEntryFetched = 1;  // downloaded, verified and unpacked
+
 struct FileRecord {
-  int32_t status = 0;  // 0 still to fetch, 1 downloaded, verified and unpacked
+  int32_t status = kEntryPending;
   std::string fileName;
   std::string filePath;  // levels separated by "\", empty for the program directory itself
   std::string fileCrc;

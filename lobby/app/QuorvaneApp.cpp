@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "contract/Contract.h"
+#include "contract/SelfUpdateMarker.h"
+#include "contract/UpdaterState.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
 #include "lobby/update/HandOverPause.h"
@@ -45,9 +48,9 @@ bool IsUsableDirectory(const text::WString& dir) {
 // True when a newer lobby is on the server and the updater that installs it has started. A
 // version whose self-update recently ended without installing is skipped, and the page told.
 bool HandedOverToUpdater(const text::WString& mainPath, ClientConfig& config) {
-  UpdateTask self(u"Quorvane", mainPath);
-  if (!self.ReadInstalledVersion() || self.CheckLatestVersion() != UpdateTask::kNewer) return false;
-  const auto marker = platform::ReadSelfUpdateMarker(platform::UpdaterStateDir(), mainPath);
+  UpdateTask self(text::Ascii(contract::kLobbyName), mainPath);
+  if (!self.ReadInstalledVersion() || self.CheckLatestVersion() != contract::GameState::kNewer) return false;
+  const auto marker = contract::ReadSelfUpdateMarker(contract::UpdaterStateDir(), mainPath);
   if (HandOverPaused(marker, self.Version, static_cast<int64_t>(std::time(nullptr)))) {
     config.SkippedUpdateVersion = marker->version;
     config.SkippedUpdateResult = static_cast<int32_t>(marker->outcome);
@@ -74,7 +77,7 @@ bool HandedOverToUpdater(const text::WString& mainPath, ClientConfig& config) {
     EndProcess(1);
   }
   platform::InstanceLock lock;
-  if (!lock.Acquire(platform::InstanceLockName("Quorvane", platform::kCorp))) EndProcess(0);
+  if (!lock.Acquire(contract::LobbyLockName())) EndProcess(0);
   ClientConfig& config = ClientConfig::Instance();
   config.LoadConfig();
   if (HandedOverToUpdater(mainPath, config)) EndProcess(0);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "contract/Contract.h"
 #include "platform/MacAddress.h"
 #include "platform/Paths.h"
 #include "platform/ProcessName.h"
@@ -18,7 +19,9 @@ using text::WString;
 
 constexpr const char* kGroup = "LoginData";
 
-std::string DefaultProfilePath() { return platform::ProfileStore::PathFor(platform::ExecutableName()); }
+std::string DefaultProfilePath() {
+  return platform::ProfileStore::PathFor(contract::kCorp, platform::ExecutableName());
+}
 
 }  // namespace
 
@@ -31,7 +34,7 @@ ClientConfig::ClientConfig(WString mainPath, std::string profilePath)
     : mainPath_(std::move(mainPath)),
       profilePath_(std::move(profilePath)),
       updateUrl_(Ascii(kDefaultUpdateUrl)),
-      corp_(Ascii("Zemba")) {
+      corp_(Ascii(contract::kCorp)) {
   Servers.reserve(8);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   std::rand();

@@ -25,7 +25,7 @@ struct ServerEntry {
 class ClientConfig {
  public:
   // The program's store: MainPath is the executable's directory, the profile lives under
-  // $XDG_CONFIG_HOME/Zemba/<executable name>.ini. Created on first use, never freed.
+  // $XDG_CONFIG_HOME/<corp>/<executable name>.ini. Created on first use, never freed.
   static ClientConfig& Instance();
 
   // A store over any directory and profile file (tests, tools).

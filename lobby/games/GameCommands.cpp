@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "contract/Contract.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/ArgumentObject.h"
 #include "lobby/core/IFrameWindow.h"
@@ -10,19 +11,18 @@
 #include "lobby/games/GameName.h"
 #include "lobby/games/StartValues.h"
 #include "platform/DebugLog.h"
-#include "platform/InstanceLock.h"
 #include "platform/Paths.h"
-#include "platform/UpdaterNames.h"
 
 namespace lobby {
 
+using contract::GameState;
 using text::WString;
 
 namespace {
 
 // Runs on the check worker: touches nothing but its own copy of the task.
-int StatusOf(UpdateTask& task) {
-  if (!task.ReadInstalledVersion()) return GameCommands::kNotInstalled;
+GameState StatusOf(UpdateTask& task) {
+  if (!task.ReadInstalledVersion()) return GameState::kNotInstalled;
   return task.CheckLatestVersion();
 }
 
@@ -32,8 +32,8 @@ GameCommands::GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConf
     : frame_(frame),
       player_(player),
       config_(config),
-      stagingRoot_(platform::StagingRoot()),
-      updaterLock_(platform::UpdaterLockName()),
+      stagingRoot_(platform::StagingRoot(contract::kCorp)),
+      updaterLock_(contract::UpdaterLockName()),
       checks_(frame) {}
 
 GameCommands::~GameCommands() = default;
@@ -55,9 +55,9 @@ std::unique_ptr<UpdateTask> GameCommands::MakeTask(const WString& gameName) cons
   return task;
 }
 
-void GameCommands::SendGameResult(const char16_t* name, const WString& gameName, int result,
+void GameCommands::SendGameResult(const char16_t* name, const WString& gameName, GameState result,
                                   const WString& gameParam) {
-  player_.CallFunction(GameResultMessage(name, gameName, result, gameParam));
+  player_.CallFunction(GameResultMessage(name, gameName, static_cast<int>(result), gameParam));
 }
 
 // A page that asks far faster than checks finish gets no answers past the queue's bound:
@@ -69,7 +69,7 @@ bool GameCommands::RunInTurn(CheckQueue::Work work) {
 }
 
 // An answer that needs no check still waits for the checks asked for before it.
-void GameCommands::AnswerInTurn(const char16_t* name, const WString& gameName, int result,
+void GameCommands::AnswerInTurn(const char16_t* name, const WString& gameName, GameState result,
                                 const WString& gameParam) {
   RunInTurn([this, name, gameName, result, gameParam] {
     return std::function<void()>([this, name, gameName, result, gameParam] {
@@ -83,16 +83,16 @@ void GameCommands::CheckGame(const WString& arguments) {
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
-    AnswerInTurn(u"CheckGameResult", gameName, kNotInstalled, gameParam);
+    AnswerInTurn(u"CheckGameResult", gameName, GameState::kNotInstalled, gameParam);
     return;
   }
   if (checksPending_ >= kMaxPendingChecks) {
-    AnswerInTurn(u"CheckGameResult", gameName, kNoAnswer, gameParam);
+    AnswerInTurn(u"CheckGameResult", gameName, GameState::kNoAnswer, gameParam);
     return;
   }
   ++checksPending_;
   const bool queued = RunInTurn([this, task = *MakeTask(gameName), gameName, gameParam]() mutable {
-    int status = StatusOf(task);
+    const GameState status = StatusOf(task);
     return std::function<void()>([this, gameName, gameParam, status] {
       --checksPending_;
       SendGameResult(u"CheckGameResult", gameName, status, gameParam);
@@ -107,16 +107,16 @@ void GameCommands::UpdateGame(const WString& arguments) {
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
-    AnswerInTurn(u"UpdateGameResult", gameName, kNoAnswer, gameParam);
+    AnswerInTurn(u"UpdateGameResult", gameName, GameState::kNoAnswer, gameParam);
     return;
   }
   // Held from now on, so a second request is dropped while this one is being checked.
   pendingUpdate_ = MakeTask(gameName);
   pendingUpdate_->Param = gameParam;
   const bool queued = RunInTurn([this, task = *pendingUpdate_]() mutable {
-    int status = StatusOf(task);
-    bool start = status == kNewer ||
-                 (status == kNotInstalled && task.CheckLatestVersion() == UpdateTask::kNewer);
+    const GameState status = StatusOf(task);
+    bool start = status == GameState::kNewer ||
+                 (status == GameState::kNotInstalled && task.CheckLatestVersion() == GameState::kNewer);
     return std::function<void()>([this, version = task.Version, start] {
       FinishUpdateCheck(version, start);
     });
@@ -134,7 +134,7 @@ void GameCommands::FinishUpdateCheck(const WString& version, bool start) {
   }
   // Nothing started (no newer version, or the updater could not be started): answer now.
   std::unique_ptr<UpdateTask> task = std::move(pendingUpdate_);
-  SendGameResult(u"UpdateGameResult", task->Name, kNoAnswer, task->Param);
+  SendGameResult(u"UpdateGameResult", task->Name, GameState::kNoAnswer, task->Param);
 }
 
 void GameCommands::PlayGame(const WString& arguments) {
@@ -171,7 +171,7 @@ void GameCommands::OnUpdateWaitTick() {
   frame_.StopTimer(kTimerUpdateWait);
   std::unique_ptr<UpdateTask> task = std::move(pendingUpdate_);
   frame_.ShowWindow(true);
-  SendGameResult(u"UpdateGameResult", task->Name, 0, task->Param);
+  SendGameResult(u"UpdateGameResult", task->Name, GameState::kCurrent, task->Param);
 }
 
 void GameCommands::OnGameWaitTick() {

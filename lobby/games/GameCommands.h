@@ -18,9 +18,8 @@ class IMoviePlayer;
 
 class GameCommands : public IGameCommands {
  public:
-  enum GameStatus { kCurrent = 0, kNoAnswer = 1, kNewer = 2, kNotInstalled = 3 };
   // Version checks waiting or running at once; a "CheckGame" past them is answered with
-  // kNoAnswer, in its turn, without a check.
+  // GameState::kNoAnswer, in its turn, without a check.
   static constexpr size_t kMaxPendingChecks = 16;
 
   GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config);
@@ -48,9 +47,9 @@ class GameCommands : public IGameCommands {
 
  private:
   std::unique_ptr<UpdateTask> MakeTask(const text::WString& gameName) const;
-  void SendGameResult(const char16_t* name, const text::WString& gameName, int result,
+  void SendGameResult(const char16_t* name, const text::WString& gameName, contract::GameState result,
                       const text::WString& gameParam);
-  void AnswerInTurn(const char16_t* name, const text::WString& gameName, int result,
+  void AnswerInTurn(const char16_t* name, const text::WString& gameName, contract::GameState result,
                     const text::WString& gameParam);
   // Queues work in request order; false (with a debug line) when the queue is full.
   bool RunInTurn(CheckQueue::Work work);

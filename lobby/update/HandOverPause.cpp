@@ -2,7 +2,7 @@
 
 namespace lobby {
 
-bool HandOverPaused(const std::optional<platform::SelfUpdateMarker>& marker, text::WStringView announced, int64_t now) {
+bool HandOverPaused(const std::optional<contract::SelfUpdateMarker>& marker, text::WStringView announced, int64_t now) {
   if (!marker) return false;
   const int64_t age = now - marker->time;
   // A marker from the future (a clock set back) counts as fresh for no longer than a pause.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/SelfUpdateMarker.h"
+#include "contract/SelfUpdateMarker.h"
 #include "text/Text.h"
 
 namespace lobby {
@@ -19,6 +19,6 @@ inline constexpr int64_t kHandOverPauseSeconds = 60 * 60;
 inline constexpr int64_t kJustFailedSeconds = 2 * 60;
 
 // True when the lobby must not hand over for `announced` now (seconds since 1970).
-bool HandOverPaused(const std::optional<platform::SelfUpdateMarker>& marker, text::WStringView announced, int64_t now);
+bool HandOverPaused(const std::optional<contract::SelfUpdateMarker>& marker, text::WStringView announced, int64_t now);
 
 }  // namespace lobby

@@ -2,11 +2,11 @@
 
 #include <ctime>
 
+#include "contract/Contract.h"
 #include "lobby/config/ClientConfig.h"
 #include "platform/InstanceLock.h"
 #include "platform/ChildProcess.h"
 #include "platform/Paths.h"
-#include "platform/UpdaterNames.h"
 #include "text/CodePage.h"
 #include "xml/XmlDocument.h"
 
@@ -26,9 +26,11 @@ WString TimeQuery() {
 
 }  // namespace
 
+using contract::GameState;
+
 UpdateTask::UpdateTask(WString name, WString programDir)
     : UpdateTask(std::move(name), std::move(programDir), ClientConfig::Instance(),
-                 platform::StagingRoot()) {}
+                 platform::StagingRoot(contract::kCorp)) {}
 
 UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& config,
                        const WString& stagingRoot)
@@ -38,7 +40,7 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
       PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
       mainPath_(config.GetMainPath()) {
   // The updater empties this directory when it is done: it must never be anyone else's.
-  DownloadDir = platform::IsAbsolutePath(stagingRoot) ? stagingRoot : platform::StagingRoot();
+  DownloadDir = platform::IsAbsolutePath(stagingRoot) ? stagingRoot : platform::StagingRoot(contract::kCorp);
   DownloadDir += u"/" + (platform::IsPlainName(Corp) ? Corp : u"_");
   DownloadDir += u"/" + (platform::IsPlainName(Name) ? Name : u"_");
 }
@@ -52,39 +54,39 @@ void UpdateTask::CreateDownloadDirectory() const {
 bool UpdateTask::ReadInstalledVersion() {
   if (!platform::IsDirectory(ProgramDir)) return false;
   xml::XmlDocument doc;
-  if (!doc.LoadFile(ProgramDir + u"/Update.cfg", kMaxConfigBytes)) return false;
+  if (!doc.LoadFile(ProgramDir + u"/" + text::Ascii(contract::kVersionRecordName), kMaxConfigBytes)) return false;
   if (!FindSoftware(doc)) return false;
   Version = doc.GetChildAttribute(u"version");
   return doc.GetChildData() == Name;
 }
 
-int UpdateTask::CheckLatestVersion() {
+GameState UpdateTask::CheckLatestVersion() {
   CreateDownloadDirectory();
-  std::string url = text::ToUtf8(PackageUrl + u"/UpdateVersion.xml" + TimeQuery());
+  std::string url = text::ToUtf8(PackageUrl + u"/" + text::Ascii(contract::kServerVersionName) + TimeQuery());
   auto body = FetchHead(url, limits_);
-  if (!body) return kNoAnswer;
+  if (!body) return GameState::kNoAnswer;
   // Stop at the first zero byte, as a C string buffer would.
   body->resize(std::min(body->size(), body->find('\0')));
   xml::XmlDocument doc(text::DecodeAnsi(*body).value_or(WString()));
-  if (!FindSoftware(doc) || doc.GetChildData() != Name) return kNoAnswer;
+  if (!FindSoftware(doc) || doc.GetChildData() != Name) return GameState::kNoAnswer;
   WString latest = doc.GetChildAttribute(u"version");
-  if (!VersionSortsBefore(Version, latest)) return kUpToDate;
+  if (!VersionSortsBefore(Version, latest)) return GameState::kCurrent;
   Version = latest;
-  return kNewer;
+  return GameState::kNewer;
 }
 
 std::string UpdateTask::UpdaterPath() const {
-  return text::ToUtf8(mainPath_) + "/Vendrel" + platform::kExeSuffix;
+  return text::ToUtf8(mainPath_) + "/" + contract::kUpdaterName + platform::kExeSuffix;
 }
 
 std::vector<std::string> UpdateTask::UpdaterArguments(bool reboot) const {
-  std::vector<std::string> argv{std::string("Vendrel") + platform::kExeSuffix,
-                                "-name", text::ToUtf8(Name),
-                                "-number", text::ToUtf8(Version),
-                                "-prog", text::ToUtf8(ProgramDir),
-                                "-down", text::ToUtf8(DownloadDir),
-                                "-http", text::ToUtf8(PackageUrl)};
-  if (reboot) argv.push_back("-reboot");
+  std::vector<std::string> argv{std::string(contract::kUpdaterName) + platform::kExeSuffix,
+                                contract::kNameOption, text::ToUtf8(Name),
+                                contract::kNumberOption, text::ToUtf8(Version),
+                                contract::kProgOption, text::ToUtf8(ProgramDir),
+                                contract::kDownOption, text::ToUtf8(DownloadDir),
+                                contract::kHttpOption, text::ToUtf8(PackageUrl)};
+  if (reboot) argv.push_back(contract::kRebootOption);
   return argv;
 }
 

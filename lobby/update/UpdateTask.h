@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/Contract.h"
 #include "lobby/update/VersionFetch.h"
 #include "text/Text.h"
 
@@ -19,8 +20,6 @@ class ClientConfig;
 
 class UpdateTask {
  public:
-  enum CheckResult { kUpToDate = 0, kNoAnswer = 1, kNewer = 2 };
-
   // Uses ClientConfig::Instance() and the per-user staging root.
   UpdateTask(text::WString name, text::WString programDir);
   // Same, with the configuration and the download root given; a root that is empty or not
@@ -35,8 +34,9 @@ class UpdateTask {
   bool ReadInstalledVersion();
   // Makes the download directory (and its Corp level) if it is not there.
   void CreateDownloadDirectory() const;
-  // Asks the server for its version file; kNewer sets Version to the server's version.
-  int CheckLatestVersion();
+  // Asks the server for its version file: kCurrent, kNoAnswer or kNewer, which sets Version to
+  // the server's version.
+  contract::GameState CheckLatestVersion();
   // Starts the updater from the lobby's directory with this task's options; never waits.
   // True when the updater process was really started.
   bool LaunchUpdater(bool reboot);

@@ -110,12 +110,12 @@ std::string TemporaryNameFor(const std::string& target) {
 Staging StageReplacement(const std::string& source, const std::string& target) {
   const std::string temp = TemporaryNameFor(target);
   unlink(temp.c_str());  // left over from an interrupted run
-  if (SameFile(source, target)) return Staging::AlreadyInPlace;
-  if (MakeLink(source, temp)) return Staging::Staged;
+  if (SameFile(source, target)) return Staging::kAlreadyInPlace;
+  if (MakeLink(source, temp)) return Staging::kStaged;
   unlink(temp.c_str());
-  if (MakeCopy(source, temp)) return Staging::Staged;
+  if (MakeCopy(source, temp)) return Staging::kStaged;
   unlink(temp.c_str());
-  return Staging::Failed;
+  return Staging::kFailed;
 }
 
 bool FlushFiles(const std::vector<std::string>& paths) {

@@ -21,11 +21,11 @@ std::string CurrentDirectoryPath() {
 
 PathKind KindOf(const std::string& path) {
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return PathKind::Missing;
-  if (S_ISLNK(st.st_mode)) return PathKind::Link;
-  if (S_ISREG(st.st_mode)) return PathKind::File;
-  if (S_ISDIR(st.st_mode)) return PathKind::Directory;
-  return PathKind::Other;
+  if (::lstat(path.c_str(), &st) != 0) return PathKind::kMissing;
+  if (S_ISLNK(st.st_mode)) return PathKind::kLink;
+  if (S_ISREG(st.st_mode)) return PathKind::kFile;
+  if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+  return PathKind::kOther;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
@@ -48,7 +48,7 @@ bool SetFileTimes(const std::string& path, int64_t accessed, int64_t modified) {
 
 bool RegularFileFacts(const std::string& path, Links links, FileFacts& out) {
   struct stat st;
-  const int result = links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+  const int result = links == Links::kFollow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
   if (result != 0 || !S_ISREG(st.st_mode)) return false;
   out = FileFacts{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
                   static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,

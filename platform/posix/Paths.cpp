@@ -25,11 +25,11 @@ text::WString ExecutableDir() {
   return text::FromUtf8(slash == std::string::npos ? std::string() : path.substr(0, slash));
 }
 
-text::WString StagingRoot() {
+text::WString StagingRoot(const std::string& corp) {
   const char* cache = g_get_user_cache_dir();
   std::string base = cache && g_path_is_absolute(cache) ? cache : g_get_tmp_dir();
   // In the shared temporary directory the folder carries the user id, so users don't collide.
-  std::string root = base + (base == g_get_tmp_dir() ? "/Zemba-" + std::to_string(::getuid()) : "/Zemba");
+  std::string root = base + "/" + corp + (base == g_get_tmp_dir() ? "-" + std::to_string(::getuid()) : "");
   g_mkdir_with_parents(root.c_str(), 0700);
   return text::FromUtf8(root);
 }

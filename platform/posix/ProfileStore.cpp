@@ -71,10 +71,10 @@ void ProfileStore::ValuesDeleter::operator()(Values* values) const {
 ProfileStore::ProfileStore(std::string path, std::string group)
     : path_(std::move(path)), group_(std::move(group)), values_(NewKeyFile()) {}
 
-std::string ProfileStore::PathFor(const std::string& app) {
+std::string ProfileStore::PathFor(const std::string& corp, const std::string& app) {
   WString root = ConfigRoot();
   if (root.empty() || app.empty()) return {};
-  return text::ToUtf8(root) + "/Zemba/" + app + ".ini";
+  return text::ToUtf8(root) + "/" + corp + "/" + app + ".ini";
 }
 
 ProfileStore::~ProfileStore() = default;

@@ -83,15 +83,15 @@ std::string TemporaryNameFor(const std::string& target) {
 Staging StageReplacement(const std::string& source, const std::string& target) {
   const std::string temp = TemporaryNameFor(target);
   DeleteFileW(W(temp).c_str());  // left over from an interrupted run
-  if (SameFile(source, target)) return Staging::AlreadyInPlace;
+  if (SameFile(source, target)) return Staging::kAlreadyInPlace;
   DWORD attributes = GetFileAttributesW(W(source).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-    return Staging::Failed;
+    return Staging::kFailed;
   }
-  if (CreateHardLinkW(W(temp).c_str(), W(source).c_str(), nullptr)) return Staging::Staged;
-  if (CopyFileW(W(source).c_str(), W(temp).c_str(), TRUE)) return Staging::Staged;
+  if (CreateHardLinkW(W(temp).c_str(), W(source).c_str(), nullptr)) return Staging::kStaged;
+  if (CopyFileW(W(source).c_str(), W(temp).c_str(), TRUE)) return Staging::kStaged;
   DeleteFileW(W(temp).c_str());
-  return Staging::Failed;
+  return Staging::kFailed;
 }
 
 // Windows starts writing back on its own; the flush below does the waiting.

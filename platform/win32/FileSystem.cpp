@@ -112,11 +112,11 @@ std::string CurrentDirectoryPath() {
 
 PathKind KindOf(const std::string& path) {
   const DWORD attributes = AttributesOf(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Directory;
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
-  return PathKind::File;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::kLink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kDirectory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::kOther;
+  return PathKind::kFile;
 }
 
 bool RemoveFile(const std::string& path) { return RemoveNameAt(Wide(path)); }
@@ -158,7 +158,7 @@ bool SetFileTimes(const std::string& path, int64_t accessed, int64_t modified) {
 }
 
 bool RegularFileFacts(const std::string& path, Links links, FileFacts& out) {
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (links == Links::NoFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (links == Links::kNoFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   Handle file(CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, flags,
                           nullptr));

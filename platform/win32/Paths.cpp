@@ -32,7 +32,7 @@ text::WString ExecutableDir() {
 }
 
 // Downloads are staged under the user's documents folder, as the updater always did there.
-text::WString StagingRoot() {
+text::WString StagingRoot(const std::string& corp) {
   text::WString base = ShellFolder(CSIDL_PERSONAL);
   if (base.empty()) {
     wchar_t buf[MAX_PATH + 1];
@@ -40,7 +40,7 @@ text::WString StagingRoot() {
     base = detail::FromWide(buf, n);
     while (!base.empty() && (base.back() == u'\\' || base.back() == u'/')) base.pop_back();
   }
-  text::WString root = base + u"\\Zemba";
+  text::WString root = base + u"\\" + text::FromUtf8(corp);
   CreateDirectory(root);
   return root;
 }

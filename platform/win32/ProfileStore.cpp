@@ -12,8 +12,6 @@ namespace platform {
 
 namespace {
 
-constexpr const wchar_t* kRoot = L"Software\\Zemba\\";
-
 using Value = std::variant<uint32_t, std::wstring, std::string>;  // DWORD, SZ, BINARY
 
 // Owns one open registry key.
@@ -90,8 +88,8 @@ ProfileStore::ProfileStore(std::string path, std::string group)
 
 ProfileStore::~ProfileStore() = default;
 
-std::string ProfileStore::PathFor(const std::string& app) {
-  return app.empty() ? std::string() : detail::Utf8(kRoot) + app;
+std::string ProfileStore::PathFor(const std::string& corp, const std::string& app) {
+  return app.empty() ? std::string() : "Software\\" + corp + "\\" + app;
 }
 
 ProfileStore::FileState ProfileStore::Load() {

@@ -11,11 +11,11 @@
 #include <random>
 #include <thread>
 
+#include "contract/Contract.h"
 #include "tests/support/Nginx.h"
 #include "tests/support/TempDir.h"
 #include "tools/publisher/Publisher.h"
 #include "updater/HttpDownload.h"
-#include "platform/UpdaterNames.h"
 #include "updater/LiveThread.h"
 #include "updater/UpdateList.h"
 
@@ -81,7 +81,7 @@ class EndToEnd : public ::testing::Test {
     updater::UpdaterOptions o;
     o.programName = u"Game";
     o.version = text::FromUtf8(version);
-    o.versionKey = platform::VersionKey(o.version);
+    o.versionKey = contract::VersionKey(o.version);
     o.programDir = text::FromUtf8(prog);
     o.downloadDir = text::FromUtf8(down);
     o.serverUrl = text::FromUtf8(nginx.BaseUrl() + "/zemba/game");
@@ -198,7 +198,7 @@ TEST_F(EndToEnd, InterruptedUpdatesResumeToTheExactVersion) {
     updater::UpdateList log;
     if (log.Load(text::FromUtf8(down + "/UpdateLog.xml")) && log.Version() == u"2.0") {
       for (auto* e = log.First(); e; e = log.Next()) {
-        if (e->Status() == 1) {
+        if (e->Status() == updater::kEntryFetched) {
           claimed.push_back("/zemba/game/20/" + text::ToUtf8(updater::EscapeListPath(e->FilePath())) + "/" +
                             text::ToUtf8(updater::EscapeListPath(e->FileName())) + ".20");
         }

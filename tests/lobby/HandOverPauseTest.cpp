@@ -1,18 +1,18 @@
 // When the lobby skips the hand-over to the updater after a self-update that did not install.
 #include <gtest/gtest.h>
 
+#include "contract/SelfUpdateMarker.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/update/HandOverPause.h"
-#include "platform/SelfUpdateMarker.h"
 #include "platform/Paths.h"
 #include "tests/support/TempDir.h"
 
 namespace lobby {
 namespace {
 
-using platform::SelfUpdateMarker;
-using platform::UpdaterExit;
+using contract::SelfUpdateMarker;
+using contract::UpdaterExit;
 
 constexpr int64_t kNow = 1700000000;
 
@@ -42,15 +42,15 @@ TEST(SelfUpdateMarkerFile, IsFoundForTheSameDirectoryUnderAnotherSpelling) {
   const text::WString prog = text::FromUtf8(dir.Join("prog"));
   platform::CreateDirectory(state);
   platform::CreateDirectory(prog);
-  ASSERT_TRUE(platform::WriteSelfUpdateMarker(state, {prog, u"1.0.2", kNow, UpdaterExit::kRefused}));
-  const auto read = platform::ReadSelfUpdateMarker(state, prog + u"/./");
+  ASSERT_TRUE(contract::WriteSelfUpdateMarker(state, {prog, u"1.0.2", kNow, UpdaterExit::kRefused}));
+  const auto read = contract::ReadSelfUpdateMarker(state, prog + u"/./");
   ASSERT_TRUE(read);
   EXPECT_EQ(read->version, u"1.0.2");
   EXPECT_EQ(read->time, kNow);
   EXPECT_EQ(read->outcome, UpdaterExit::kRefused);
-  EXPECT_FALSE(platform::ReadSelfUpdateMarker(state, text::FromUtf8(dir.Join("other"))));
-  platform::RemoveSelfUpdateMarker(state, prog);
-  EXPECT_FALSE(platform::ReadSelfUpdateMarker(state, prog));
+  EXPECT_FALSE(contract::ReadSelfUpdateMarker(state, text::FromUtf8(dir.Join("other"))));
+  contract::RemoveSelfUpdateMarker(state, prog);
+  EXPECT_FALSE(contract::ReadSelfUpdateMarker(state, prog));
 }
 
 TEST(SkippedUpdate, LoginServerTellsThePageOnlyWhenAnUpdateWasSkipped) {

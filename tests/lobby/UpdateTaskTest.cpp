@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "LobbyTestSupport.h"
+#include "contract/Contract.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/update/UpdateTask.h"
 #include "platform/InstanceLock.h"
@@ -13,6 +14,7 @@
 
 namespace {
 
+using contract::GameState;
 using lobby::ClientConfig;
 using lobby::UpdateTask;
 using testsupport::HttpResponse;
@@ -53,11 +55,11 @@ class UpdateTaskTest : public ::testing::Test {
   void Install(const std::string& version, const std::string& name = "MyGame") {
     WriteFileBytes(dir_.Join("MyGame/Update.cfg"), VersionFile(name, version));
   }
-  int Check(const std::string& installed, const std::string& served, std::string* after = nullptr) {
+  GameState Check(const std::string& installed, const std::string& served, std::string* after = nullptr) {
     server_.Set(kVersionPath, HttpResponse::Ok(VersionFile("MyGame", served)));
     UpdateTask task = Task();
     task.Version = text::FromUtf8(installed);
-    int r = task.CheckLatestVersion();
+    const GameState r = task.CheckLatestVersion();
     if (after) *after = text::ToUtf8(task.Version);
     return r;
   }
@@ -109,13 +111,13 @@ TEST_F(UpdateTaskTest, UpdateCfgThatIsNotXmlIsNotInstalled) {
 
 TEST_F(UpdateTaskTest, VersionsCompareAsText) {
   std::string after;
-  EXPECT_EQ(Check("1.0.9", "1.0.10"), UpdateTask::kUpToDate);
-  EXPECT_EQ(Check("1.0.10", "1.0.9", &after), UpdateTask::kNewer);
+  EXPECT_EQ(Check("1.0.9", "1.0.10"), GameState::kCurrent);
+  EXPECT_EQ(Check("1.0.10", "1.0.9", &after), GameState::kNewer);
   EXPECT_EQ(after, "1.0.9");
-  EXPECT_EQ(Check("1.0.8", "1.0.9"), UpdateTask::kNewer);
-  EXPECT_EQ(Check("1.0.9", "1.0.9"), UpdateTask::kUpToDate);
-  EXPECT_EQ(Check("1.2", "1.2.0"), UpdateTask::kNewer);
-  EXPECT_EQ(Check("1.0", ""), UpdateTask::kUpToDate);
+  EXPECT_EQ(Check("1.0.8", "1.0.9"), GameState::kNewer);
+  EXPECT_EQ(Check("1.0.9", "1.0.9"), GameState::kCurrent);
+  EXPECT_EQ(Check("1.2", "1.2.0"), GameState::kNewer);
+  EXPECT_EQ(Check("1.0", ""), GameState::kCurrent);
 }
 
 TEST_F(UpdateTaskTest, RequestCarriesTheUpdateClientSettings) {
@@ -143,7 +145,7 @@ TEST_F(UpdateTaskTest, Status206CountsLike200) {
   HttpResponse partial = HttpResponse::Status(206, VersionFile("MyGame", "2.0"));
   server_.Set(kVersionPath, partial);
   UpdateTask t = Task();
-  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  EXPECT_EQ(t.CheckLatestVersion(), GameState::kNewer);
   EXPECT_EQ(t.Version, u"2.0");
 }
 
@@ -151,7 +153,7 @@ TEST_F(UpdateTaskTest, OtherStatusesGiveNoAnswer) {
   for (int status : {304, 404, 500}) {
     server_.Set(kVersionPath, HttpResponse::Status(status, VersionFile("MyGame", "2.0")));
     UpdateTask t = Task();
-    EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNoAnswer) << status;
+    EXPECT_EQ(t.CheckLatestVersion(), GameState::kNoAnswer) << status;
     EXPECT_EQ(t.Version, u"0") << status;
   }
 }
@@ -160,7 +162,7 @@ TEST_F(UpdateTaskTest, OnlyTheFirst1024BytesAreRead) {
   std::string padding = "<!--" + std::string(1100, 'x') + "-->";
   server_.Set(kVersionPath,
               HttpResponse::Ok("<Update>" + padding + "<Software version=\"2\">MyGame</Software></Update>"));
-  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+  EXPECT_EQ(Task().CheckLatestVersion(), GameState::kNoAnswer);
 }
 
 TEST_F(UpdateTaskTest, DocumentOfExactly1024BytesIsReadWhole) {
@@ -170,18 +172,18 @@ TEST_F(UpdateTaskTest, DocumentOfExactly1024BytesIsReadWhole) {
   ASSERT_EQ(doc.size(), 1024u);
   server_.Set(kVersionPath, HttpResponse::Ok(doc + "<Update><Software version=\"9\">MyGame</Software></Update>"));
   UpdateTask t = Task();
-  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  EXPECT_EQ(t.CheckLatestVersion(), GameState::kNewer);
   EXPECT_EQ(t.Version, u"2");
 }
 
 TEST_F(UpdateTaskTest, NameDifferingInCaseGivesNoAnswer) {
   server_.Set(kVersionPath, HttpResponse::Ok(VersionFile("mygame", "2.0")));
-  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+  EXPECT_EQ(Task().CheckLatestVersion(), GameState::kNoAnswer);
 }
 
 TEST_F(UpdateTaskTest, BodyThatIsNotXmlGivesNoAnswer) {
   server_.Set(kVersionPath, HttpResponse::Ok("MyGame 2.0"));
-  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+  EXPECT_EQ(Task().CheckLatestVersion(), GameState::kNoAnswer);
 }
 
 TEST_F(UpdateTaskTest, GbkVersionFileIsDecodedAndTheNameEscaped) {
@@ -190,7 +192,7 @@ TEST_F(UpdateTaskTest, GbkVersionFileIsDecodedAndTheNameEscaped) {
   ASSERT_TRUE(body);
   server_.Set("/files/acme/象棋/UpdateVersion.xml", HttpResponse::Ok(*body));
   UpdateTask t(name, dir_.WPath() + u"/" + name, config_, cache_.WPath());
-  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNewer);
+  EXPECT_EQ(t.CheckLatestVersion(), GameState::kNewer);
   ASSERT_EQ(server_.Requests().size(), 1u);
   EXPECT_EQ(server_.Requests()[0].target.rfind("/files/acme/%E8%B1%A1%E6%A3%8B/UpdateVersion.xml?a=", 0), 0u);
   EXPECT_EQ(t.Version, u"3");
@@ -198,7 +200,7 @@ TEST_F(UpdateTaskTest, GbkVersionFileIsDecodedAndTheNameEscaped) {
 
 TEST_F(UpdateTaskTest, ServerNotListeningGivesNoAnswer) {
   server_.Stop();
-  EXPECT_EQ(Task().CheckLatestVersion(), UpdateTask::kNoAnswer);
+  EXPECT_EQ(Task().CheckLatestVersion(), GameState::kNoAnswer);
 }
 
 TEST_F(UpdateTaskTest, StalledServerGivesNoAnswerAfterTheTimeOut) {
@@ -208,7 +210,7 @@ TEST_F(UpdateTaskTest, StalledServerGivesNoAnswerAfterTheTimeOut) {
   server_.Set(kVersionPath, stalled);
   UpdateTask t = Task();
   t.SetFetchLimits({lobby::CheckTransferLimits(200, 400)});
-  EXPECT_EQ(t.CheckLatestVersion(), UpdateTask::kNoAnswer);
+  EXPECT_EQ(t.CheckLatestVersion(), GameState::kNoAnswer);
 }
 
 TEST_F(UpdateTaskTest, UpdaterGetsEachOptionAsItsOwnArgument) {
@@ -273,8 +275,8 @@ TEST(UpdateTaskRootTest, WithoutAStagingRootTheDownloadDirectoryIsOursAndAbsolut
   UpdateTask t(u"Game", u"/nonexistent/lobby/Game", config, u"");
   ASSERT_FALSE(t.DownloadDir.empty());
   EXPECT_TRUE(platform::IsAbsolutePath(t.DownloadDir));
-  EXPECT_EQ(t.DownloadDir, platform::StagingRoot() + u"/Zemba/Game");
-  EXPECT_NE(text::ToUtf8(platform::StagingRoot()).find("Zemba"), std::string::npos);
+  EXPECT_EQ(t.DownloadDir, platform::StagingRoot(contract::kCorp) + u"/Zemba/Game");
+  EXPECT_NE(text::ToUtf8(platform::StagingRoot(contract::kCorp)).find("Zemba"), std::string::npos);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ constexpr unsigned kOwnMode = 0755;
 // Stage, flush and commit one file, as the install does for many.
 bool ReplaceOne(const std::string& source, const std::string& target) {
   const Staging staged = StageReplacement(source, target);
-  if (staged != Staging::Staged) return staged == Staging::AlreadyInPlace;
+  if (staged != Staging::kStaged) return staged == Staging::kAlreadyInPlace;
   if (FlushFiles({TemporaryNameFor(target)}) && CommitReplacement(target)) return true;
   DiscardReplacement(target);
   return false;
@@ -55,7 +55,7 @@ TEST_F(Replace, TargetGetsTheContentAndModeAndTheSourceStays) {
 TEST_F(Replace, StagingLeavesTheTargetUntouchedUntilTheCommit) {
   WriteFileBytes(source, "new");
   WriteFileBytes(target, "old");
-  ASSERT_EQ(StageReplacement(source, target), Staging::Staged);
+  ASSERT_EQ(StageReplacement(source, target), Staging::kStaged);
   EXPECT_EQ(ReadFileBytes(target), "old");
   DiscardReplacement(target);
   EXPECT_EQ(ReadFileBytes(target), "old");

@@ -20,7 +20,7 @@ namespace {
 void ExpectRootInChild(const std::string& cache, const std::string& tmp, const std::string& expected, unsigned mode) {
   setenv("XDG_CACHE_HOME", cache.c_str(), 1);
   setenv("TMPDIR", tmp.c_str(), 1);
-  const std::string root = text::ToUtf8(platform::StagingRoot());
+  const std::string root = text::ToUtf8(platform::StagingRoot("Brand"));
   struct stat st {};
   const bool ok = root == expected && ::stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 0777) == mode;
   if (!ok) std::fprintf(stderr, "root \"%s\", mode %o\n", root.c_str(), st.st_mode & 0777);
@@ -31,14 +31,14 @@ void ExpectRootInChild(const std::string& cache, const std::string& tmp, const s
 TEST(StagingRoot, IsAFolderOfOurOwnInTheCacheFolder) {
   testsupport::TempDir dir;
   const std::string cache = dir.Join("cache");
-  EXPECT_EXIT(ExpectRootInChild(cache, dir.Join("tmp"), cache + "/Zemba", 0700), testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(ExpectRootInChild(cache, dir.Join("tmp"), cache + "/Brand", 0700), testing::ExitedWithCode(0), "");
 }
 
 // A relative cache folder would stage wherever the program happens to run.
 TEST(StagingRoot, WithoutAnAbsoluteCacheFolderIsTheUsersOwnFolderInTheTemporaryDirectory) {
   testsupport::TempDir dir;
   const std::string tmp = dir.Join("tmp");
-  const std::string own = tmp + "/Zemba-" + std::to_string(::getuid());
+  const std::string own = tmp + "/Brand-" + std::to_string(::getuid());
   EXPECT_EXIT(ExpectRootInChild("relative/cache", tmp, own, 0700), testing::ExitedWithCode(0), "");
 }
 

@@ -18,7 +18,7 @@ std::string UniqueName(const char* what) {
 }
 
 TEST(NamedMutexLock, OneHolderAndProbesThatNeverTakeIt) {
-  const std::string name = platform::InstanceLockName(UniqueName("Win32Test"), platform::kCorp);
+  const std::string name = platform::InstanceLockName(UniqueName("Win32Test"), "Test");
   EXPECT_FALSE(platform::InstanceLock::IsTaken(name));
   platform::InstanceLock first;
   ASSERT_TRUE(first.Acquire(name));
@@ -50,7 +50,7 @@ class RegistryProfile : public ::testing::Test {
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, WideKey().c_str()); }
   std::wstring WideKey() const { return std::wstring(path_.begin(), path_.end()); }
 
-  std::string path_ = platform::ProfileStore::PathFor(UniqueName("ProfileTest"));
+  std::string path_ = platform::ProfileStore::PathFor("Zemba", UniqueName("ProfileTest"));
 };
 
 TEST_F(RegistryProfile, ValuesLiveUnderTheZembaKeyWithTheirRegistryTypes) {

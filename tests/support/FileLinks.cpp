@@ -75,6 +75,6 @@ bool PlantLink(const std::string& target, const std::string& link, bool) {
 }
 #endif
 
-bool IsLink(const std::string& path) { return platform::KindOf(path) == platform::PathKind::Link; }
+bool IsLink(const std::string& path) { return platform::KindOf(path) == platform::PathKind::kLink; }
 
 }  // namespace testsupport

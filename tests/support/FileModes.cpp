@@ -6,7 +6,7 @@ namespace testsupport {
 
 unsigned ModeOf(const std::string& path) {
   platform::FileFacts facts;
-  return platform::RegularFileFacts(path, platform::Links::Follow, facts) ? facts.mode & 0777u : 0u;
+  return platform::RegularFileFacts(path, platform::Links::kFollow, facts) ? facts.mode & 0777u : 0u;
 }
 
 }  // namespace testsupport

@@ -1,8 +1,11 @@
 #include "updater/CommandLine.h"
 
-#include "platform/UpdaterNames.h"
-
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "contract/Contract.h"
 
 namespace updater {
 namespace {
@@ -13,44 +16,20 @@ std::vector<WString> Tokens(std::initializer_list<const char16_t*> list) {
   return std::vector<WString>(list.begin(), list.end());
 }
 
-UpdaterOptions Parse(const char16_t* line, bool expectOk = true) {
+// The arguments as the system hands them over, each one token, after the program's own name.
+UpdaterOptions Parse(std::initializer_list<const char*> arguments, bool expectOk = true) {
+  std::vector<const char*> argv{"Vendrel"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
   UpdaterOptions options;
-  EXPECT_EQ(ParseUpdaterCommandLine(line, options), expectOk) << text::ToUtf8(line);
+  std::string shown;
+  for (const char* a : arguments) shown += std::string(a) + " ";
+  EXPECT_EQ(ParseUpdaterArguments(static_cast<int>(argv.size()), argv.data(), options), expectOk) << shown;
   return options;
 }
 
-TEST(CommandLineTokens, SpacesSeparateAndQuotesGroup) {
-  EXPECT_EQ(TokenizeCommandLine(u"  -name \"Game One\"  -x"), Tokens({u"-name", u"Game One", u"-x"}));
-}
-
-TEST(CommandLineTokens, TabsDoNotSeparate) {
-  EXPECT_EQ(TokenizeCommandLine(u"a\tb c"), Tokens({u"a\tb", u"c"}));
-}
-
-TEST(CommandLineTokens, EmptyQuotesGiveAnEmptyToken) {
-  EXPECT_EQ(TokenizeCommandLine(u"-name \"\" -prog"), Tokens({u"-name", u"", u"-prog"}));
-}
-
-TEST(CommandLineTokens, UnclosedQuoteRunsToTheEnd) {
-  EXPECT_EQ(TokenizeCommandLine(u"-down \"C:\\a b"), Tokens({u"-down", u"C:\\a b"}));
-}
-
-TEST(CommandLineTokens, QuotesInsideAnUnquotedTokenAreOrdinary) {
-  EXPECT_EQ(TokenizeCommandLine(u"ab\"c d"), Tokens({u"ab\"c", u"d"}));
-}
-
-TEST(CommandLineTokens, QuotedValueIsCutAtTheNextQuote) {
-  EXPECT_EQ(TokenizeCommandLine(u"\"a\"b c\""), Tokens({u"a", u"b", u"c\""}));
-}
-
-TEST(CommandLineTokens, EmptyLineHasNoTokens) {
-  EXPECT_TRUE(TokenizeCommandLine(u"    ").empty());
-}
-
 TEST(CommandLineOptions, LobbyFormIsAccepted) {
-  UpdaterOptions o = Parse(
-      u"-name \"Quorvane\" -number \"1.2.3\" -prog \"/opt/q\" -down \"/tmp/q down\" -http "
-      u"\"http://u.example/zemba/quorvane\" -reboot");
+  UpdaterOptions o = Parse({"-name", "Quorvane", "-number", "1.2.3", "-prog", "/opt/q", "-down",
+                            "/tmp/q down", "-http", "http://u.example/zemba/quorvane", "-reboot"});
   EXPECT_EQ(o.programName, u"Quorvane");
   EXPECT_EQ(o.version, u"1.2.3");
   EXPECT_EQ(o.versionKey, u"123");
@@ -61,11 +40,12 @@ TEST(CommandLineOptions, LobbyFormIsAccepted) {
 }
 
 TEST(CommandLineOptions, WithoutRebootNoRestart) {
-  EXPECT_FALSE(Parse(u"-name a -number 1 -prog p -down d -http h").restart);
+  EXPECT_FALSE(Parse({"-name", "a", "-number", "1", "-prog", "p", "-down", "d", "-http", "h"}).restart);
 }
 
 TEST(CommandLineOptions, OtherOrderSlashAndUpperCaseAreAccepted) {
-  UpdaterOptions o = Parse(u"/HTTP h /Down d -PROG p /nUmBeR 1.0.12 /NAME n /REBOOT");
+  UpdaterOptions o = Parse({"/HTTP", "h", "/Down", "d", "-PROG", "p", "/nUmBeR", "1.0.12", "/NAME",
+                            "n", "/REBOOT"});
   EXPECT_EQ(o.programName, u"n");
   EXPECT_EQ(o.versionKey, u"1012");
   EXPECT_EQ(o.serverUrl, u"h");
@@ -74,31 +54,33 @@ TEST(CommandLineOptions, OtherOrderSlashAndUpperCaseAreAccepted) {
 
 TEST(CommandLineOptions, TrailingUnknownOptionIsToleratedAndEndsTheParse) {
   // -reboot after the unknown option is ignored.
-  EXPECT_FALSE(Parse(u"-name n -number 1 -prog p -down d -http h -verbose -reboot").restart);
+  EXPECT_FALSE(Parse({"-name", "n", "-number", "1", "-prog", "p", "-down", "d", "-http", "h",
+                      "-verbose", "-reboot"}).restart);
 }
 
 TEST(CommandLineOptions, UnknownOptionFirstStopsEverything) {
-  Parse(u"-verbose -name n -number 1 -prog p -down d -http h", false);
+  Parse({"-verbose", "-name", "n", "-number", "1", "-prog", "p", "-down", "d", "-http", "h"}, false);
 }
 
 TEST(CommandLineOptions, NonOptionTokenStopsTheParse) {
-  Parse(u"-name n -number 1 extra -prog p -down d -http h", false);
+  Parse({"-name", "n", "-number", "1", "extra", "-prog", "p", "-down", "d", "-http", "h"}, false);
 }
 
 TEST(CommandLineOptions, DoubledHyphenMatchesNothing) {
-  Parse(u"--name n -number 1 -prog p -down d -http h", false);
+  Parse({"--name", "n", "-number", "1", "-prog", "p", "-down", "d", "-http", "h"}, false);
 }
 
-TEST(CommandLineOptions, EmptyQuotedNameIsAccepted) {
-  EXPECT_EQ(Parse(u"-name \"\" -number 1 -prog p -down d -http h").programName, u"");
+TEST(CommandLineOptions, EmptyNameIsAccepted) {
+  EXPECT_EQ(Parse({"-name", "", "-number", "1", "-prog", "p", "-down", "d", "-http", "h"}).programName, u"");
 }
 
 TEST(CommandLineOptions, NumberAndRebootAloneAreRefused) {
-  Parse(u"-number 1.0 -reboot", false);
+  Parse({"-number", "1.0", "-reboot"}, false);
 }
 
 TEST(CommandLineOptions, ValueMayStartWithAHyphen) {
-  EXPECT_EQ(Parse(u"-name -reboot -number 1 -prog p -down d -http h").programName, u"-reboot");
+  UpdaterOptions o = Parse({"-name", "-reboot", "-number", "1", "-prog", "p", "-down", "d", "-http", "h"});
+  EXPECT_EQ(o.programName, u"-reboot");
 }
 
 TEST(CommandLineOptions, ValueLessLastOptionIsDropped) {
@@ -118,7 +100,8 @@ TEST(CommandLineOptions, OptionNamesTakeTheTableForm) {
 }
 
 TEST(CommandLineOptions, FirstOccurrenceWins) {
-  UpdaterOptions o = Parse(u"-name a -name b -number 1 -number 2 -prog p -down d -http h -prog q");
+  UpdaterOptions o = Parse({"-name", "a", "-name", "b", "-number", "1", "-number", "2", "-prog", "p",
+                            "-down", "d", "-http", "h", "-prog", "q"});
   EXPECT_EQ(o.programName, u"a");
   EXPECT_EQ(o.version, u"1");
   EXPECT_EQ(o.programDir, u"p");
@@ -140,13 +123,12 @@ TEST(CommandLineOptions, ArgumentVectorWithoutRequiredOptionsIsRefused) {
 }
 
 TEST(CommandLineOptions, VersionKeyDropsEveryDot) {
-  UpdaterOptions o;
-  ASSERT_TRUE(ParseUpdaterCommandLine(u"-name a -number ..1.0.12. -prog p -down d -http h", o));
+  UpdaterOptions o = Parse({"-name", "a", "-number", "..1.0.12.", "-prog", "p", "-down", "d", "-http", "h"});
   EXPECT_EQ(o.versionKey, u"1012");
 }
 
 TEST(CommandLineOptions, InstanceNameIsSharedWithTheLobby) {
-  EXPECT_EQ(platform::UpdaterLockName(), "Global\\Vendrel_Zemba");
+  EXPECT_EQ(contract::UpdaterLockName(), "Global\\Vendrel_Zemba");
 }
 
 }  // namespace

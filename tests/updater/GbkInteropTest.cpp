@@ -59,7 +59,7 @@ void ExpectSame(const std::string& path, bool log) {
   UpdateFileEntry* first = list.First();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->FileName(), u"棋盘.png");
-  EXPECT_EQ(first->Status(), log ? 1 : 0);
+  EXPECT_EQ(first->Status(), log ? updater::kEntryFetched : updater::kEntryPending);
   UpdateFileEntry* second = list.Next();
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->FileName(), u"象棋.exe");

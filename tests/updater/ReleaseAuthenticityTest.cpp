@@ -15,7 +15,7 @@ namespace {
 
 using namespace testsupport;
 namespace fs = std::filesystem;
-using platform::UpdaterExit;
+using contract::UpdaterExit;
 
 Seen RefusedEnd() { return {WM_UPDATE_FAILED, static_cast<uint32_t>(UpdaterExit::kRefused), 0, false, {}}; }
 

@@ -55,7 +55,7 @@ inline std::string ZippedList(const SignedSpec& spec, const std::vector<updater:
 // Publishes like Publish(), with a signed list under "<prefix>/<key>/", key from spec.version.
 inline Published PublishSigned(const std::string& prefix, const std::vector<SourceFile>& files, const TestKey& key,
                                const SignedSpec& spec = {}) {
-  const std::string versionKey = text::ToUtf8(platform::VersionKey(text::FromUtf8(spec.version)));
+  const std::string versionKey = text::ToUtf8(contract::VersionKey(text::FromUtf8(spec.version)));
   Published out = Publish(prefix, versionKey, files);
   for (updater::FileRecord& r : out.records) {
     std::string dir = r.filePath;

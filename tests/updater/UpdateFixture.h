@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "contract/Contract.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
 #include "tests/updater/ZipTestFiles.h"
 #include "text/CodePage.h"
 #include "updater/Crc32.h"
-#include "platform/UpdaterNames.h"
 #include "updater/LiveThread.h"
 #include "updater/Messages.h"
 #include "updater/UpdateList.h"
@@ -157,7 +157,7 @@ struct Install {
     updater::UpdaterOptions o;
     o.programName = name;
     o.version = version;
-    o.versionKey = platform::VersionKey(version);
+    o.versionKey = contract::VersionKey(version);
     o.programDir = text::FromUtf8(prog);
     o.downloadDir = text::FromUtf8(down);
     o.serverUrl = text::FromUtf8(serverUrl);

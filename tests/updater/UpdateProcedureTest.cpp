@@ -139,7 +139,7 @@ TEST_F(Procedure, EverythingCurrentEndsWithNothingToDoWithoutLogOrRestart) {
   auto worker = Worker();
   worker->SetRestart(true);
   worker->Run();
-  const Seen nothingToDo{updater::WM_UPDATE_FAILED, static_cast<uint32_t>(platform::UpdaterExit::kNothingToDo), 0, false, {}};
+  const Seen nothingToDo{updater::WM_UPDATE_FAILED, static_cast<uint32_t>(contract::UpdaterExit::kNothingToDo), 0, false, {}};
   EXPECT_EQ(install.window.Messages(),
             (std::vector<Seen>{Step(0, u"正在检查新的版本..."), Step(1, u"正在下载更新列表..."),
                                Step(2, u"正在准备更新包..."), nothingToDo}));

@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/UpdaterContract.h"
+#include "contract/Contract.h"
 #include "updater/LiveThread.h"
 #include "updater/app/gtk/VendrelDlg.h"
 
@@ -74,7 +74,7 @@ TEST_F(VendrelModalTest, RefusedReleaseKeepsItsStatusLineUpThenExitsWithRefused)
     updater::ProgressMessage line = Message(updater::WM_UPDATE_STEP, 2);
     line.text = std::make_unique<text::WString>(updater::kRefusedText);
     dlg.Post(std::move(line));
-    dlg.Post(Message(updater::WM_UPDATE_FAILED, static_cast<uint32_t>(platform::UpdaterExit::kRefused)));
+    dlg.Post(Message(updater::WM_UPDATE_FAILED, static_cast<uint32_t>(contract::UpdaterExit::kRefused)));
     // A message that arrives a moment later is handled only while the window stays.
     g_timeout_add(100, [](gpointer data) -> gboolean {
       updater::ProgressMessage later = Message(updater::WM_UPDATE_BYTES, 5);
@@ -87,14 +87,14 @@ TEST_F(VendrelModalTest, RefusedReleaseKeepsItsStatusLineUpThenExitsWithRefused)
   EXPECT_EQ(dlg.DoModal(), CVendrelDlg::kCancel);
   EXPECT_EQ(dlg.StatusText(), updater::kRefusedText);
   EXPECT_EQ(dlg.ByteText(), u"5 Byte/ 10 Byte");
-  EXPECT_EQ(dlg.ExitCode(), static_cast<int>(platform::UpdaterExit::kRefused));
+  EXPECT_EQ(dlg.ExitCode(), static_cast<int>(contract::UpdaterExit::kRefused));
 }
 
 TEST_F(VendrelModalTest, OutcomeOfTheFailureMessageIsTheExitCode) {
-  for (platform::UpdaterExit outcome : {platform::UpdaterExit::kFailed, platform::UpdaterExit::kNothingToDo}) {
+  for (contract::UpdaterExit outcome : {contract::UpdaterExit::kFailed, contract::UpdaterExit::kNothingToDo}) {
     CVendrelDlg dlg;
     dlg.OnStart([&dlg, outcome] {
-      dlg.Post(Message(updater::WM_UPDATE_FAILED, outcome == platform::UpdaterExit::kFailed ? 0 : static_cast<uint32_t>(outcome)));
+      dlg.Post(Message(updater::WM_UPDATE_FAILED, outcome == contract::UpdaterExit::kFailed ? 0 : static_cast<uint32_t>(outcome)));
       return true;
     });
     dlg.DoModal();

@@ -21,7 +21,7 @@ bool WriteNew(const std::string& path, const std::string& line, unsigned mode) {
 std::optional<text::WString> MakeKeyFiles(const std::string& secretPath, const std::string& publicPath) {
   if (secretPath.empty() || publicPath.empty()) return u"keygen needs --secret FILE and --public FILE";
   for (const std::string& path : {secretPath, publicPath}) {
-    if (platform::KindOf(path) != platform::PathKind::Missing) return u"will not overwrite " + text::FromUtf8(path);
+    if (platform::KindOf(path) != platform::PathKind::kMissing) return u"will not overwrite " + text::FromUtf8(path);
   }
   updater::PublicKey publicKey;
   updater::SecretKey secretKey;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -12,9 +13,9 @@
 #include <set>
 #include <vector>
 
+#include "contract/Contract.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
-#include "platform/UpdaterNames.h"
 #include "text/CodePage.h"
 #include "tools/publisher/KeyFiles.h"
 #include "tools/publisher/ProgramFiles.h"
@@ -22,8 +23,8 @@
 #include "tools/publisher/SingleFileZip.h"
 #include "updater/ArchiveHash.h"
 #include "updater/Crc32.h"
-#include "updater/TrustedKeys.h"
 #include "updater/ListPaths.h"
+#include "updater/TrustedKeys.h"
 #include "updater/UpdateList.h"
 
 namespace publisher {
@@ -31,8 +32,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char16_t kConfigName[] = u"Update.cfg";
-constexpr char16_t kListName[] = u"UpdateList.xml";
+const text::WString kConfigName = text::Ascii(contract::kVersionRecordName);
+const text::WString kListName = text::Ascii(contract::kListName);
 constexpr size_t kVersionFileLimit = 1024;  // the lobby reads no more than this
 constexpr time_t kGeneratedFileTime = 946684800;  // 2000-01-01 UTC: generated files get a fixed time
 
@@ -98,7 +99,7 @@ std::optional<text::WString> CheckOptions(const PublishOptions& o, std::string& 
     return u"program name and version are limited to 32 bytes in code page 936";
   if (!updater::IsSafeFileName(o.name) || !updater::IsSafeFileName(o.corp))
     return u"program name and brand word must be plain directory names";
-  text::WString key = platform::VersionKey(o.version);
+  text::WString key = contract::VersionKey(o.version);
   if (!updater::IsSafeFileName(key)) return u"version " + Quoted(o.version) + u" gives no usable directory name";
   if (!fs::is_directory(Local(o.programDir))) return u"no program directory " + Quoted(o.programDir);
   name = std::move(*encodedName);
@@ -136,8 +137,9 @@ std::optional<text::WString> PlanFile(const ProgramFile& file, const text::WStri
 // lists and logs at the top of its download directory: a file (or folder) under any of those
 // names would share a local name with another file.
 std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& files) {
-  const std::set<text::WString> own = {u"UpdateLog.xml", u"UpdateLogError.xml", u"UpdateList.xml.zip",
-                                       u"UpdateList.xml.sig"};
+  std::set<text::WString> own;
+  for (const char* name : contract::kDownloadOwnNames) own.insert(text::Ascii(name));
+  own.erase(kListName);  // PlanFile refuses it: it would clash with the list on the server too
   std::set<text::WString> taken;  // every file and folder, by its path below the program directory
   for (const ProgramFile& f : files) {
     taken.insert(ShownName(f));
@@ -148,10 +150,11 @@ std::optional<text::WString> CheckLocalNames(const std::vector<ProgramFile>& fil
   }
   for (const ProgramFile& f : files) {
     const text::WString shown = ShownName(f);
-    if ((f.localDir.empty() && own.count(f.name)) || taken.count(shown + u".zip"))
+    const text::WString archive = shown + text::Ascii(contract::kArchiveSuffix);
+    if ((f.localDir.empty() && own.count(f.name)) || taken.count(archive))
       return u"file " + Quoted(shown) + u" would share a local name in the updater's download directory";
     // The archive is kept as "<name>.zip", which must still be a name the file system takes.
-    if (text::ToUtf8(f.name).size() + 4 > platform::kNameBytesMax)
+    if (text::ToUtf8(f.name).size() + std::strlen(contract::kArchiveSuffix) > platform::kNameBytesMax)
       return u"file " + Quoted(shown) + u" has a name too long for its local archive name";
   }
   return std::nullopt;
@@ -165,7 +168,7 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
   bool hasConfig = false;
   for (const ProgramFile& f : files) hasConfig = hasConfig || (f.listPath.empty() && f.name == kConfigName);
   if (!hasConfig) {
-    ProgramFile config{Utf8(paths.program / "Update.cfg"), kConfigName, u"", u""};
+    ProgramFile config{Utf8(paths.program / contract::kVersionRecordName), kConfigName, u"", u""};
     files.insert(std::lower_bound(files.begin(), files.end(), config, ListedBefore), config);
   }
   if (std::optional<text::WString> problem = CheckLocalNames(files)) return problem;
@@ -178,7 +181,7 @@ std::optional<text::WString> PlanFiles(const Paths& paths, std::vector<PlannedFi
 }
 
 bool WriteConfigIfChanged(const fs::path& program, const std::string& document) {
-  fs::path config = program / "Update.cfg";
+  fs::path config = program / contract::kVersionRecordName;
   std::optional<std::string> existing = ReadWholeFile(Utf8(config));
   if (existing && *existing == document) return true;
   if (!ReplaceFile(config, document)) return false;
@@ -209,7 +212,7 @@ std::optional<text::WString> PackFile(const Paths& paths, PlannedFile& file, Pub
   const std::string& source = file.source.localPath;
   std::optional<std::string> data = ReadWholeFile(source);
   platform::FileFacts facts;
-  if (!data || !platform::RegularFileFacts(source, platform::Links::Follow, facts)) {
+  if (!data || !platform::RegularFileFacts(source, platform::Links::kFollow, facts)) {
     return u"cannot read " + text::FromUtf8(source);
   }
   if (data->size() > size_t(INT32_MAX)) return u"file " + text::FromUtf8(source) + u" is larger than 2 GiB";
@@ -235,7 +238,7 @@ std::optional<text::WString> SignList(const fs::path& archive, const updater::Se
   if (!bytes) return u"cannot read " + text::FromUtf8(Utf8(archive));
   const updater::SignatureBytes signature = updater::SignDetached(*bytes, key);
   fs::path sig = archive;
-  sig += ".sig";
+  sig += contract::kSignatureSuffix;
   if (!ReplaceFile(sig, updater::Base64(signature.data(), signature.size()) + "\n")) {
     return u"cannot write " + text::FromUtf8(Utf8(sig));
   }
@@ -247,7 +250,7 @@ std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions&
                                        const std::vector<PlannedFile>& files) {
   std::string document;
   if (auto problem = BuildListDocument(options.name, options.version, signedTime, Listed(files), document)) return problem;
-  fs::path archive = paths.version / text::ToUtf8(text::WString(kListName) + u"." + paths.key);
+  fs::path archive = paths.version / text::ToUtf8(kListName + u"." + paths.key);
   updater::FileRecord unused;
   ZipItemSource item{text::ToUtf8(kListName), std::move(document), kGeneratedFileTime, 0644};
   if (!PackArchive(archive, item, unused)) return u"cannot write " + text::FromUtf8(Utf8(archive));
@@ -255,7 +258,7 @@ std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions&
   // An unsigned release must not keep the signature of an earlier publication of the version.
   std::error_code ec;
   fs::path sig = archive;
-  sig += ".sig";
+  sig += contract::kSignatureSuffix;
   fs::remove(sig, ec);
   return std::nullopt;
 }
@@ -263,7 +266,7 @@ std::optional<text::WString> WriteList(const Paths& paths, const PublishOptions&
 // A key file shipped with the program must leave a key that may sign it, or the release would
 // lock out every later one (the updater refuses such a release).
 std::optional<text::WString> CheckShippedKeys(const Paths& paths, const PublishOptions& options) {
-  const fs::path keys = paths.program / updater::kKeyFileName;
+  const fs::path keys = paths.program / contract::kKeyFileName;
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(keys, ec))) return std::nullopt;
   if (!updater::CanSignFor(updater::LoadTrustedKeys(Utf8(keys)), options.name)) {
@@ -279,7 +282,7 @@ PublishResult Publish(const PublishOptions& options) {
   if (std::optional<text::WString> problem = CheckOptions(options, name, version)) return Failure(*problem);
   Paths paths;
   paths.program = Local(options.programDir);
-  paths.key = platform::VersionKey(options.version);
+  paths.key = contract::VersionKey(options.version);
   paths.product = Local(options.serverRoot) / Local(text::AsciiLower(options.corp)) / Local(text::AsciiLower(options.name));
   paths.version = paths.product / Local(paths.key);
 
@@ -300,7 +303,9 @@ PublishResult Publish(const PublishOptions& options) {
   }
   std::string document = SoftwareDocument(name, version);
   if (document.size() > kVersionFileLimit) return Failure(u"the version file would exceed 1024 bytes");
-  if (!WriteConfigIfChanged(paths.program, document)) return Failure(u"cannot write Update.cfg into the program directory");
+  if (!WriteConfigIfChanged(paths.program, document)) {
+    return Failure(u"cannot write " + kConfigName + u" into the program directory");
+  }
 
   PublishResult result;
   std::error_code ec;
@@ -310,7 +315,9 @@ PublishResult Publish(const PublishOptions& options) {
   }
   if (std::optional<text::WString> problem = WriteList(paths, options, signedTime, key, files)) return Failure(*problem);
   // Last: the lobby learns of the version only once every archive is in place.
-  if (!ReplaceFile(paths.product / "UpdateVersion.xml", document)) return Failure(u"cannot write UpdateVersion.xml");
+  if (!ReplaceFile(paths.product / contract::kServerVersionName, document)) {
+    return Failure(u"cannot write " + text::Ascii(contract::kServerVersionName));
+  }
 
   result.ok = true;
   result.files = uint32_t(files.size());

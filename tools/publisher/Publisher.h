@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "contract/Contract.h"
 #include "text/Text.h"
 
 namespace publisher {
@@ -17,7 +18,7 @@ struct PublishOptions {
   text::WString version;
   text::WString programDir;  // the files to publish; receives the program's Update.cfg
   text::WString serverRoot;  // the directory the update server serves
-  text::WString corp = u"Zemba";
+  text::WString corp = text::Ascii(contract::kCorp);
   text::WString secretKeyFile = u"";  // signs the release when given
   int64_t signingTime = 0;      // seconds since 1970 written into the list; 0: now
 };

@@ -5,13 +5,13 @@
 
 #include <ctime>
 
+#include "contract/Contract.h"
+#include "contract/SelfUpdateMarker.h"
+#include "contract/UpdaterState.h"
 #include "platform/DebugLog.h"
 #include "platform/InstanceLock.h"
 #include "platform/LaunchDetached.h"
 #include "platform/Paths.h"
-#include "platform/SelfUpdateMarker.h"
-#include "platform/UpdaterContract.h"
-#include "platform/UpdaterNames.h"
 #include "updater/CommandLine.h"
 #include "updater/LiveThread.h"
 #include "updater/app/VendrelDlg.h"
@@ -29,19 +29,19 @@ updater::CLiveThread* g_worker = nullptr;
   std::_Exit(code);
 }
 
-constexpr int kNotRun = static_cast<int>(platform::UpdaterExit::kNotRun);
+constexpr int kNotRun = static_cast<int>(contract::UpdaterExit::kNotRun);
 
 // A self-update that did not install must not keep the player out: the program it was to
 // restart starts anyway, and the marker tells it not to hand over for this version for a while.
 void AfterSelfUpdate(const updater::UpdaterOptions& options, int code) {
-  const text::WString stateDir = platform::UpdaterStateDir();
-  if (code == static_cast<int>(platform::UpdaterExit::kInstalled)) {
-    platform::RemoveSelfUpdateMarker(stateDir, options.programDir);
+  const text::WString stateDir = contract::UpdaterStateDir();
+  if (code == static_cast<int>(contract::UpdaterExit::kInstalled)) {
+    contract::RemoveSelfUpdateMarker(stateDir, options.programDir);
     return;
   }
-  platform::SelfUpdateMarker marker{options.programDir, options.version, static_cast<int64_t>(std::time(nullptr)),
-                                    static_cast<platform::UpdaterExit>(code)};
-  if (!platform::WriteSelfUpdateMarker(stateDir, marker)) platform::DebugLine(u"Vendrel: cannot write the self-update marker");
+  contract::SelfUpdateMarker marker{options.programDir, options.version, static_cast<int64_t>(std::time(nullptr)),
+                                    static_cast<contract::UpdaterExit>(code)};
+  if (!contract::WriteSelfUpdateMarker(stateDir, marker)) platform::DebugLine(u"Vendrel: cannot write the self-update marker");
   const std::string target =
       text::ToUtf8(options.programDir + u"/" + options.programName + text::FromUtf8(platform::kExeSuffix));
   platform::DebugLine(u"Vendrel ShellExecute!");
@@ -54,7 +54,7 @@ void AfterSelfUpdate(const updater::UpdaterOptions& options, int code) {
 int RunVendrel(text::WStringView rawLine, int argc, char** argv) {
   platform::DebugLine(rawLine);
   platform::InstanceLock lock;
-  if (!lock.Acquire(platform::UpdaterLockName())) return kNotRun;
+  if (!lock.Acquire(contract::UpdaterLockName())) return kNotRun;
   updater::UpdaterOptions options;
   if (!updater::ParseUpdaterArguments(argc, argv, options)) return kNotRun;
   g_worker = updater::CreateWorker(options).release();

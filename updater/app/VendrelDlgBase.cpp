@@ -23,8 +23,8 @@ void VendrelDlgBase::Handle(const updater::ProgressMessage& message) {
       Changed();
       break;
     case updater::WM_UPDATE_FAILED:
-      if (message.wParam != 0) ended_ = static_cast<platform::UpdaterExit>(message.wParam);
-      if (ended_ == platform::UpdaterExit::kRefused && result_ == kNone) {
+      if (message.wParam != 0) ended_ = static_cast<contract::UpdaterExit>(message.wParam);
+      if (ended_ == contract::UpdaterExit::kRefused && result_ == kNone) {
         // The status line says why nothing was installed; leave it up long enough to be read.
         result_ = kCancel;
         QuitAfterHold(layout::kRefusedHoldMs);

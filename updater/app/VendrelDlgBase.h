@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/UpdaterContract.h"
+#include "contract/Contract.h"
 #include "text/Text.h"
 #include "updater/Messages.h"
 #include "updater/app/VendrelArtwork.h"
@@ -19,8 +19,8 @@ class VendrelDlgBase : public updater::IProgressWindow {
  public:
   enum Result { kNone = 0, kOk = 1, kCancel = 2 };
 
-  static constexpr unsigned kMaxSegments = 65;
-  static constexpr unsigned kComplete = 66;  // the step of a finished run: right cap shown
+  static constexpr unsigned kMaxSegments = contract::kStepInstalling;
+  static constexpr unsigned kComplete = contract::kStepComplete;  // right cap shown
 
   // Loads the artwork and sets up both text lines; no window yet.
   VendrelDlgBase() = default;
@@ -53,7 +53,7 @@ class VendrelDlgBase : public updater::IProgressWindow {
   // The process's exit code: installed only when the worker reported the update done; else the
   // outcome the worker's failure message carried (nothing to do, refused), and failed for a
   // window closed before the end (Enter or Escape mid-update).
-  int ExitCode() const { return static_cast<int>(completed_ ? platform::UpdaterExit::kInstalled : ended_); }
+  int ExitCode() const { return static_cast<int>(completed_ ? contract::UpdaterExit::kInstalled : ended_); }
 
  protected:
   ~VendrelDlgBase() override = default;
@@ -81,7 +81,7 @@ class VendrelDlgBase : public updater::IProgressWindow {
   text::WString bytes_;
   Result result_ = kNone;
   bool completed_ = false;  // WM_UPDATE_DONE arrived
-  platform::UpdaterExit ended_ = platform::UpdaterExit::kFailed;
+  contract::UpdaterExit ended_ = contract::UpdaterExit::kFailed;
   std::function<bool()> start_;
 };
 

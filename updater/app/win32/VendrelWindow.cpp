@@ -4,13 +4,20 @@
 // VendrelDlg.h first: it brings windows.h in the right order.
 #include <windowsx.h>
 
+#include <string>
+
+#include "contract/Contract.h"
 #include "updater/app/VendrelLayout.h"
 #include "updater/app/win32/PostedText.h"
 
 namespace vendrel {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"ZembaVendrelProgress";
+// The brand and the program in the class name keep it apart from other programs' windows.
+const std::wstring kWindowClass = [] {
+  const std::string ascii = std::string(contract::kCorp) + contract::kUpdaterName + "Progress";
+  return std::wstring(ascii.begin(), ascii.end());
+}();
 constexpr UINT_PTR kDoneHoldTimer = 1;
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -38,7 +45,7 @@ bool RegisterWindowClass() {
     wc.hIcon = LoadProgramIcon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
     wc.hIconSm = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
+    wc.lpszClassName = kWindowClass.c_str();
     return RegisterClassExW(&wc) != 0;
   }();
   return registered;
@@ -58,7 +65,7 @@ void CVendrelDlg::OpenWindow() {
   quit_ = false;
   if (!RegisterWindowClass()) return;
   const POINT origin = CentredOrigin(Width(), Height());
-  HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_TOPMOST, kWindowClass, L"Vendrel", WS_POPUP,
+  HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_TOPMOST, kWindowClass.c_str(), L"Vendrel", WS_POPUP,
                               origin.x, origin.y, Width(), Height(), nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
   if (!hwnd) return;

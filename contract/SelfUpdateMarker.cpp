@@ -1,12 +1,14 @@
-#include "platform/SelfUpdateMarker.h"
+#include "contract/SelfUpdateMarker.h"
 
 #include <charconv>
 #include <string>
 
+#include "contract/UpdaterState.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/StateFile.h"
 
-namespace platform {
+namespace contract {
 namespace {
 
 constexpr const char* kKind = "selfupdate";
@@ -24,21 +26,21 @@ std::string MarkerPath(text::WStringView stateDir, text::WStringView programDir)
 
 bool WriteSelfUpdateMarker(text::WStringView stateDir, const SelfUpdateMarker& marker) {
   if (stateDir.empty()) return false;
-  StateValues values;
-  values["prog"] = text::ToUtf8(CanonicalDirectory(marker.programDir));
+  platform::StateValues values;
+  values["prog"] = text::ToUtf8(platform::CanonicalDirectory(marker.programDir));
   values["version"] = text::ToUtf8(marker.version);
   values["time"] = std::to_string(marker.time);
   values["outcome"] = std::to_string(static_cast<int>(marker.outcome));
-  return WriteStateFile(MarkerPath(stateDir, marker.programDir), values);
+  return platform::WriteStateFile(MarkerPath(stateDir, marker.programDir), values);
 }
 
 std::optional<SelfUpdateMarker> ReadSelfUpdateMarker(text::WStringView stateDir, text::WStringView programDir) {
   if (stateDir.empty()) return std::nullopt;
-  std::optional<StateValues> values = ReadStateFile(MarkerPath(stateDir, programDir));
+  std::optional<platform::StateValues> values = platform::ReadStateFile(MarkerPath(stateDir, programDir));
   if (!values) return std::nullopt;
   SelfUpdateMarker marker;
   marker.programDir = text::FromUtf8((*values)["prog"]);
-  if (marker.programDir != CanonicalDirectory(programDir)) return std::nullopt;
+  if (marker.programDir != platform::CanonicalDirectory(programDir)) return std::nullopt;
   marker.version = text::FromUtf8((*values)["version"]);
   int64_t outcome = 0;
   if (!ParseNumber((*values)["time"], marker.time) || !ParseNumber((*values)["outcome"], outcome)) return std::nullopt;
@@ -47,7 +49,7 @@ std::optional<SelfUpdateMarker> ReadSelfUpdateMarker(text::WStringView stateDir,
 }
 
 void RemoveSelfUpdateMarker(text::WStringView stateDir, text::WStringView programDir) {
-  if (!stateDir.empty()) RemoveFile(MarkerPath(stateDir, programDir));
+  if (!stateDir.empty()) platform::RemoveFile(MarkerPath(stateDir, programDir));
 }
 
-}  // namespace platform
+}  // namespace contract

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/UpdaterContract.h"
+#include "contract/Contract.h"
 #include "text/Text.h"
 
-namespace platform {
+namespace contract {
 
 struct SelfUpdateMarker {
   text::WString programDir;  // resolved form
@@ -24,4 +24,4 @@ bool WriteSelfUpdateMarker(text::WStringView stateDir, const SelfUpdateMarker& m
 std::optional<SelfUpdateMarker> ReadSelfUpdateMarker(text::WStringView stateDir, text::WStringView programDir);
 void RemoveSelfUpdateMarker(text::WStringView stateDir, text::WStringView programDir);
 
-}  // namespace platform
+}  // namespace contract
