@@ -14,25 +14,26 @@ endfunction()
 # Windows build, saying why at configure time. The Linux build keeps them.
 macro(zemba_skip_on_windows reason)
   if(WIN32)
-    foreach(skipped ${ARGN})
-      message(STATUS "Windows: ${CMAKE_CURRENT_SOURCE_DIR}/${skipped} left out: ${reason}")
-      list(APPEND ZEMBA_SKIPPED_TESTS ${CMAKE_CURRENT_SOURCE_DIR}/${skipped})
-    endforeach()
+    zemba_leave_out_tests(Windows "${reason}" ${ARGN})
   endif()
 endmacro()
 
 # zemba_only_on_windows(<reason> files...): the converse, for tests of what only Windows does.
 macro(zemba_only_on_windows reason)
   if(NOT WIN32)
-    foreach(skipped ${ARGN})
-      message(STATUS "Linux: ${CMAKE_CURRENT_SOURCE_DIR}/${skipped} left out: ${reason}")
-      list(APPEND ZEMBA_SKIPPED_TESTS ${CMAKE_CURRENT_SOURCE_DIR}/${skipped})
-    endforeach()
+    zemba_leave_out_tests(Linux "${reason}" ${ARGN})
   endif()
 endmacro()
 
+macro(zemba_leave_out_tests system reason)
+  foreach(skipped ${ARGN})
+    message(STATUS "${system}: ${CMAKE_CURRENT_SOURCE_DIR}/${skipped} left out: ${reason}")
+    list(APPEND ZEMBA_SKIPPED_TESTS ${CMAKE_CURRENT_SOURCE_DIR}/${skipped})
+  endforeach()
+endmacro()
+
 # zemba_test_dir(<name> deps...): one GoogleTest program from every .cpp in the current folder,
-# less what zemba_skip_on_windows left out. ZEMBA_TEST_PROPERTIES, when set, adds test
+# less what this system leaves out (above). ZEMBA_TEST_PROPERTIES, when set, adds test
 # properties (a resource lock, say) to every test of the program.
 function(zemba_test_dir name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
