@@ -62,7 +62,9 @@ counts=()
 complete=0
 for raw in "$shots"/window-*.xwd; do
   png=${raw%.xwd}.png
-  if convert "xwd:$raw" "$png" 2>/dev/null; then
+  # Once the bar is complete the run is over: the restarted game's window may already cover
+  # later pictures before it can be told apart by its name, and they say nothing of the bar.
+  if [ "$complete" = 0 ] && convert "xwd:$raw" "$png" 2>/dev/null; then
     [ -e "${raw%.xwd}.covered" ] || counts+=("$(bar_segments "$png" 0 0)")
     bar_complete "$png" && complete=1
   fi
