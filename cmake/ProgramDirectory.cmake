@@ -31,6 +31,8 @@ else()
   install(DIRECTORY ${_install_dir}/placeholder-movie/ DESTINATION movie)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/lobby/icon/128.png DESTINATION . RENAME quorvane.png)
+# Adds the lobby to the user's application menu and removes it again, on request only.
+install(PROGRAMS ${_install_dir}/menu-entry.sh DESTINATION .)
 # The .desktop file names the program by its installed, absolute place.
 install(CODE "
   set(PROGRAM_DIR \"\${CMAKE_INSTALL_PREFIX}\")

@@ -10,7 +10,7 @@ engine=${ENGINE:-chromium}
 page=$(mktemp -d)
 mkdir -p "$out"
 cp "$here"/../../movie/* "$page"/
-cp "$here"/fake_host.js "$page"/
+cp "$here"/../../tools/moviekit/fake_host.js "$page"/
 sed -i 's|<script src="protocol.js">|<script src="fake_host.js"></script>\n&|' "$page"/index.html
 for scenario in login hall failed installing playing menu about logout play-anyway nohost keys flow; do
   url="file://$page/index.html#$scenario"

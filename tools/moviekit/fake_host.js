@@ -1,10 +1,13 @@
-// Dev-only stand-in for the lobby host, for looking at the movie in a plain browser.
-// Loaded before the movie's scripts in a copy of the page; never shipped with the movie.
+// Dev-only stand-in for the lobby host, for building a movie in a plain browser.
+// Loaded before the movie's scripts; never shipped with the movie.
 // The scenario comes from the address's hash: #login, #hall, #failed, #installing,
-// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow.
+// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow (the sample movie's
+// screenshots), or #kit, the default of scripts/movie-kit.sh: the host answers and never
+// clicks (an unknown game is installed and current, an update installs after a second, a game
+// "runs" for two seconds).
 (function () {
   'use strict';
-  const scenario = (location.hash || '#login').slice(1);
+  const scenario = (location.hash || '#' + (window.FAKE_HOST_SCENARIO || 'login')).slice(1);
   const callbacks = {};
   const log = (window.fakeHostLog = []);
   const later = (fn, ms) => setTimeout(fn, ms || 50);
@@ -19,14 +22,37 @@
     flow: { DemoGame: 3, StarChess: 3 },
   };
   const results = checkResults[scenario] || checkResults.hall;
+  const kit = scenario === 'kit';
+
+  // The kit's host: answers like the lobby would, with nothing installed or started for real.
+  function kitCall(name, arg) {
+    const game = arg && typeof arg === 'object' ? String(arg.GameName ?? '') : '';
+    const answer = (result) => ({ GameName: game, Result: result, GameParam: arg && arg.GameParam });
+    if (name === 'CheckGame') {
+      send('CheckGameResult', answer(results[game] ?? 0));
+    } else if (name === 'UpdateGame') {
+      const state = results[game] ?? 0;
+      if (state !== 2 && state !== 3) return send('UpdateGameResult', answer(1));
+      later(() => {
+        results[game] = 0;
+        callbacks.UpdateGameResult && callbacks.UpdateGameResult(answer(0));
+      }, 1000);
+    } else if (name === 'PlayGame') {
+      send('LoginGame', 1);
+      later(() => callbacks.LogoutGame && callbacks.LogoutGame(1), 2000);
+    }
+  }
 
   // The page with no host at all: the form and hall must still work.
   if (scenario !== 'nohost') window.ExternalInterface = {
     addCallback(name, fn) { callbacks[name] = fn; },
+    available: true,
     call(name, arg) {
       log.push([name, JSON.stringify(arg)]);
-      if (name === 'CheckGame') {
-        send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam });
+      if (kit) {
+        kitCall(name, arg);
+      } else if (name === 'CheckGame') {
+        send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg && arg.GameParam });
       } else if (name === 'PlayGame') {
         send('LoginGame', 1);
         if (scenario === 'flow') later(() => callbacks.LogoutGame(1), 200);
@@ -34,7 +60,7 @@
         // The updater installs the game: the next check finds it current.
         later(() => {
           results[arg.GameName] = 0;
-          callbacks.UpdateGameResult({ GameName: arg.GameName, Result: 0, GameParam: arg.GameParam });
+          callbacks.UpdateGameResult({ GameName: arg.GameName, Result: 0, GameParam: arg && arg.GameParam });
         }, 200);
       }
       // Otherwise UpdateGame stays unanswered so the installing state can be seen.
@@ -105,7 +131,7 @@
   }
 
   window.addEventListener('load', () => {
-    if (scenario === 'login') return;
+    if (scenario === 'login' || kit) return;
     later(() => {
       const account = document.getElementById('account');
       if (!account.value) account.value = '访客';
