@@ -16,7 +16,7 @@ PACKAGES=(
   nginx-light curl unzip openssl util-linux
   xvfb xauth xdotool x11-apps imagemagick procps
   python3 python3-cairo python3-gi gir1.2-webkit2-4.1 desktop-file-utils
-  nodejs
+  nodejs node-typescript
 )
 
 missing=()
