@@ -157,10 +157,10 @@ void CLobbyFrame::OnCommand(int id) {
       bridge_.OnClose();
       break;
     case kProposal:
-      bridge_.OpenUserPage(config_.GetProposalUrl());
+      bridge_.OpenOperatorLink(config_.GetProposalUrl());
       break;
     case kService:
-      bridge_.OpenUserPage(config_.GetServiceUrl());
+      bridge_.OpenOperatorLink(config_.GetServiceUrl());
       break;
     case kDownload:
       // Without the engine there is no embedded browser to show the page in.
