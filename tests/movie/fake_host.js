@@ -1,7 +1,8 @@
 // Dev-only stand-in for the lobby host, for looking at the movie in a plain browser.
 // Loaded before the movie's scripts in a copy of the page; never shipped with the movie.
 // The scenario comes from the address's hash: #login, #hall, #failed, #installing,
-// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow.
+// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow, #server-down,
+// #update-failed, #open-web.
 (function () {
   'use strict';
   const scenario = (location.hash || '#login').slice(1);
@@ -17,7 +18,11 @@
     playing: { DemoGame: 0, StarChess: 3 },
     'play-anyway': { DemoGame: 2, StarChess: 3 },
     flow: { DemoGame: 3, StarChess: 3 },
+    'server-down': { DemoGame: 1, StarChess: 1 },
+    'update-failed': { DemoGame: 2, StarChess: 3 },
   };
+  // Why a check with Result 1 failed, as the host tells it.
+  const reasons = { 'server-down': 'unreachable' };
   const results = checkResults[scenario] || checkResults.hall;
 
   // The page with no host at all: the form and hall must still work.
@@ -26,10 +31,15 @@
     call(name, arg) {
       log.push([name, JSON.stringify(arg)]);
       if (name === 'CheckGame') {
-        send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam });
+        const answer = { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam };
+        if (answer.Result === 1 && reasons[scenario]) answer.Reason = reasons[scenario];
+        send('CheckGameResult', answer);
       } else if (name === 'PlayGame') {
         send('LoginGame', 1);
         if (scenario === 'flow') later(() => callbacks.LogoutGame(1), 200);
+      } else if (name === 'UpdateGame' && scenario === 'update-failed') {
+        // The updater ran and failed: nothing changed, the next check finds the old version.
+        later(() => callbacks.UpdateGameResult({ GameName: arg.GameName, Result: 0, GameParam: arg.GameParam, Outcome: 'failed' }), 200);
       } else if (name === 'UpdateGame' && scenario === 'flow') {
         // The updater installs the game: the next check finds it current.
         later(() => {
@@ -57,6 +67,7 @@
           { AutoDns: 'login2.quorvane.example', TelDns: 'tel2.quorvane.example', UniDns: '', Port: 8001 },
         ],
         UserTag: [1, 2, 3, 4, 5, 6],
+        LobbyVersion: '1.0.12',
       });
     }
   };
@@ -118,6 +129,8 @@
         if (scenario === 'installing') click('.game[data-name="StarChess"] .action');
         if (scenario === 'playing') click('.game[data-name="DemoGame"] .action');
         if (scenario === 'play-anyway') click('.game[data-name="DemoGame"] .play-anyway');
+        if (scenario === 'update-failed') click('.game[data-name="DemoGame"] .action');
+        if (scenario === 'open-web') click('.side a[data-url]');
         if (scenario === 'keys') keys();
         if (scenario === 'flow') flow();
       }, 400);
