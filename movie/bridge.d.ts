@@ -54,7 +54,17 @@ interface LoginServerInfo {
   LoginServer: LoginServerEntry[];
   /** Six numbers 0..255, the machine's tag. */
   UserTag: number[];
+  /** The lobby's own version from its Update.cfg; "" when there is none. */
+  LobbyVersion: string;
+  /** Only when a self-update of the lobby ended without installing and this start skipped it. */
+  SkippedUpdate?: { Version: string; Result: number; Outcome: UpdateOutcome };
 }
+
+/** Why a check answered Result 1. */
+type CheckReason = 'unreachable' | 'noRelease' | 'queueFull';
+
+/** How an update ended, from the updater's exit code; 'notRun' also when it never started. */
+type UpdateOutcome = 'installed' | 'failed' | 'nothingToDo' | 'refused' | 'notRun';
 
 /** "CheckGame" and "UpdateGame": GameParam is any value, handed back unchanged in the answer. */
 interface GameRequest<P = unknown> {
@@ -69,6 +79,12 @@ interface GameAnswer<R extends number, P = unknown> {
   Result: R;
   /** The request's GameParam, unchanged. */
   GameParam: P;
+  /** With Result 1 of a check, and with Outcome 'notRun' of an update whose check failed. */
+  Reason?: CheckReason;
+}
+
+interface UpdateAnswer<P = unknown> extends GameAnswer<UpdateResult, P> {
+  Outcome: UpdateOutcome;
 }
 
 /** The start values of "PlayGame"; each becomes one argument of the game. */
@@ -113,7 +129,7 @@ interface LobbyCalls {
 interface LobbyMessages {
   LoginServer: LoginServerInfo;
   CheckGameResult: GameAnswer<CheckResult>;
-  UpdateGameResult: GameAnswer<UpdateResult>;
+  UpdateGameResult: UpdateAnswer;
   /** Just before the game is started. */
   LoginGame: 1;
   /** The game has ended (or could not be started). */

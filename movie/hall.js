@@ -30,7 +30,6 @@
   }
 
   const OFFLINE = '未连接到大厅程序';
-  const CHECK_FAILED = '无法连接更新服务器，或服务器上没有这个游戏';
 
   class Hall {
     constructor(bridge, onChange) {
@@ -92,8 +91,8 @@
       g.checks = Math.max(0, g.checks - 1);
       const r = Number(answer && answer.Result);
       g.result = [0, 1, 2, 3].includes(r) ? r : 1; // an unknown answer counts as a failed check
-      if (g.result === 1 && !g.notice) g.notice = CHECK_FAILED;
-      if (g.result !== 1 && g.notice === CHECK_FAILED) g.notice = '';
+      if (g.result === 1 && (!g.notice || P.isCheckNotice(g.notice))) g.notice = P.checkNotice(answer);
+      if (g.result !== 1 && P.isCheckNotice(g.notice)) g.notice = '';
       this.onChange();
     }
 
@@ -117,9 +116,9 @@
       if (!g) return;
       const wasInstall = g.busy === 'installing';
       if (g.busy === 'installing' || g.busy === 'updating') g.busy = null;
-      if (Number(answer && answer.Result) === 1) {
-        g.notice = wasInstall ? '未能开始安装：服务器上没有可安装的版本' : '未能开始更新：没有可用的新版本';
-      }
+      const outcome = P.updateOutcome(answer, wasInstall);
+      g.updateFailed = outcome.failed;
+      g.notice = outcome.notice;
       this.sendCheck(g);
       this.onChange();
     }
@@ -172,6 +171,8 @@
         missing: { action: 'install', label: '安装', enabled: free && this.bridge.connected },
         failed: { action: 'retry', label: '重试', enabled: true },
       }[state] || { action: 'wait', label: P.stateText(state), enabled: false };
+      // After an update that did not install, the same button tries it again.
+      if (g && g.updateFailed && (state === 'outdated' || state === 'missing')) main.label = '重试';
       const playAnyway = state === 'outdated' ? { enabled: free } : null;
       return { state, main, playAnyway };
     }

@@ -283,6 +283,7 @@
   function showAbout() {
     closeMenu(false);
     const path = session.form.mainPath;
+    $('about-version').textContent = P.versionText(session.form, bridge.connected);
     $('about-path').textContent = path ? `程序目录：${path}` : '';
     openDialog('about-dialog', 'about-close');
   }
@@ -348,7 +349,7 @@
       const url = P.webAddress(link.dataset.url);
       if (url) {
         bridge.command('OpenWeb', url);
-        setStatus(`已在浏览器中打开：${url}`);
+        setStatus(P.openingText(url));
       }
     });
 
@@ -382,7 +383,12 @@
       });
     }
 
-    bridge.listen('LoginServer', (answer) => { if (!session.loggedIn) fillForm(P.formFromLoginAnswer(answer)); });
+    bridge.listen('LoginServer', (answer) => {
+      const form = P.formFromLoginAnswer(answer);
+      session.form.lobbyVersion = form.lobbyVersion;
+      if (!session.loggedIn) fillForm(form);
+      if (form.skippedUpdate) $('login-error').textContent = P.skippedUpdateText(form);
+    });
     bridge.listen('CheckGameResult', onCheckResult);
     bridge.listen('UpdateGameResult', (answer) => {
       hall.onUpdateResult(answer);

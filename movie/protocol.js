@@ -104,6 +104,8 @@
       netMode: 0,
       mainPath: '',
       userTag: [],
+      lobbyVersion: '',
+      skippedUpdate: null,
     };
   }
 
@@ -119,7 +121,51 @@
     form.netMode = clampIndex(a.NetMode, NET_MODES.length);
     form.mainPath = String(a.MainPath ?? '');
     form.userTag = toList(a.UserTag).map((b) => toInt(b, 0) & 0xff);
+    form.lobbyVersion = String(a.LobbyVersion ?? '');
+    const skipped = a.SkippedUpdate && typeof a.SkippedUpdate === 'object' ? a.SkippedUpdate : null;
+    if (skipped) form.skippedUpdate = { version: String(skipped.Version ?? ''), outcome: String(skipped.Outcome ?? '') };
     return form;
+  }
+
+  // What a failed check says to the player, by the host's reason (older hosts send none).
+  const CHECK_NOTICES = {
+    unreachable: '无法连接更新服务器',
+    noRelease: '服务器上没有这个游戏的版本',
+    queueFull: '检查请求太多，请稍后重试',
+  };
+  const CHECK_FAILED = '无法连接更新服务器，或服务器上没有这个游戏';
+
+  // The notice for a "CheckGameResult": empty unless its Result is 1.
+  function checkNotice(answer) {
+    const a = answer && typeof answer === 'object' ? answer : {};
+    const r = toInt(a.Result, 1);
+    if (r === 0 || r === 2 || r === 3) return '';
+    return CHECK_NOTICES[a.Reason] || CHECK_FAILED;
+  }
+
+  function isCheckNotice(text) {
+    return text === CHECK_FAILED || Object.values(CHECK_NOTICES).includes(text);
+  }
+
+  // How an "UpdateGameResult" ended, from its Outcome (and Reason when nothing ran):
+  // { failed, notice }. An older host sends no Outcome: Result 1 then means nothing started.
+  function updateOutcome(answer, wasInstall) {
+    const a = answer && typeof answer === 'object' ? answer : {};
+    const what = wasInstall ? '安装' : '更新';
+    switch (a.Outcome) {
+      case 'installed': return { failed: false, notice: '' };
+      case 'nothingToDo': return { failed: false, notice: '已是最新版本' };
+      case 'failed': return { failed: true, notice: `${what}失败` };
+      case 'refused': return { failed: true, notice: `${what}失败：更新包未通过校验` };
+      case 'notRun':
+        if (a.Reason === 'unreachable') return { failed: true, notice: '无法连接更新服务器' };
+        if (a.Reason === 'noRelease') return { failed: true, notice: '服务器上没有可安装的版本' };
+        return { failed: true, notice: `${what}失败：无法启动更新程序` };
+      default:
+        break;
+    }
+    if (toInt(a.Result, 0) !== 1) return { failed: false, notice: '' };
+    return { failed: false, notice: wasInstall ? '未能开始安装：服务器上没有可安装的版本' : '未能开始更新：没有可用的新版本' };
   }
 
   // The host name the chosen network mode connects through; the automatic name when the
@@ -185,6 +231,27 @@
     return /^https?:\/\/[^\s/]+/i.test(text) ? text : null;
   }
 
+  // The status line after "OpenWeb": the host hands the address to the system, and whether a
+  // browser comes up is not known here.
+  function openingText(url) {
+    return `正在打开浏览器：${url}`;
+  }
+
+  // The program's version for "关于", from "LoginServer"'s LobbyVersion.
+  function versionText(form, connected) {
+    const version = form && form.lobbyVersion;
+    if (version) return `程序版本：${version}`;
+    return connected ? '程序版本：未知' : '程序版本：未连接到大厅程序';
+  }
+
+  // A self-update of the lobby that did not install, told at log-in; empty when there was none.
+  function skippedUpdateText(form) {
+    const s = form && form.skippedUpdate;
+    if (!s) return '';
+    const why = s.outcome === 'refused' ? '更新包未通过校验' : '更新失败';
+    return `大厅更新到 ${s.version} 没有完成（${why}），本次使用当前版本`;
+  }
+
   // The answer's GameParam names the game; GameName is the fallback.
   function answerGameName(answer) {
     const a = answer && typeof answer === 'object' ? answer : {};
@@ -225,6 +292,12 @@
     playGameRequest,
     webAddress,
     answerGameName,
+    openingText,
+    versionText,
+    skippedUpdateText,
+    checkNotice,
+    isCheckNotice,
+    updateOutcome,
     createBridge,
   };
 });

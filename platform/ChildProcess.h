@@ -25,6 +25,9 @@ class ChildProcess {
 
   // Non-blocking: true once the process has ended (it is then reaped).
   bool HasEnded();
+  // The code the process ended with, once HasEnded has seen it end by itself; nothing while it
+  // runs, when a signal ended it, or when something else collected its end.
+  std::optional<int> ExitCode() const;
 
   // The backend's hold on the process: its pid, which names no other process until we reap it,
   // or its process handle.

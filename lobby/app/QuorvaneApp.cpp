@@ -80,6 +80,7 @@ bool HandedOverToUpdater(const text::WString& mainPath, ClientConfig& config) {
   if (!lock.Acquire(contract::LobbyLockName())) EndProcess(0);
   ClientConfig& config = ClientConfig::Instance();
   config.LoadConfig();
+  config.LobbyVersion = InstalledVersion(text::Ascii(contract::kLobbyName), mainPath);
   if (HandedOverToUpdater(mainPath, config)) EndProcess(0);
   {
     CLobbyFrame frame(config, text::ToUtf8(mainPath));

@@ -75,6 +75,7 @@ bool ClientConfig::ReadWindow(xml::XmlDocument& doc) {
   if (!png.empty()) logoPath_ = png;
   WString movie = doc.GetChildData();
   if (movie.empty()) return false;
+  movieEntry_ = movie;
   moviePath_ = mainPath_ + u"/" + movie;
   return true;
 }
@@ -86,6 +87,7 @@ bool ClientConfig::ReadDomainAndUrls(xml::XmlDocument& doc) {
   if (!doc.FindChildElement(u"UpdateUrl")) return false;
   updateUrl_ = doc.GetChildData();
   if (!doc.FindChildElement(u"WebUrl")) return false;
+  linkSchemes_ = doc.GetChildAttribute(u"LinkSchemes");
   doc.EnterElement();
   if (!doc.FindChildElement(u"Proposal")) return false;
   proposalUrl_ = doc.GetChildData();

@@ -48,8 +48,13 @@ class ClientConfig {
   text::WString GetTitle() const { return title_; }
   text::WString GetLogoPath() const { return logoPath_; }
   text::WString GetMoviePath() const { return moviePath_; }
+  // The movie as "Windows" names it, before it is joined to MainPath.
+  text::WString GetMovieEntry() const { return movieEntry_; }
   text::WString GetServiceUrl() const { return serviceUrl_; }
   text::WString GetProposalUrl() const { return proposalUrl_; }
+  // The schemes besides http, https and mailto that the title strip's two links may use, as
+  // the "LinkSchemes" attribute of "WebUrl" names them (none by default).
+  text::WString GetLinkSchemes() const { return linkSchemes_; }
   const std::string& ProfilePath() const { return profilePath_; }
 
   int32_t Width = 0;
@@ -67,6 +72,9 @@ class ClientConfig {
   // when none), with the updater's outcome: the page learns it from "LoginServer".
   text::WString SkippedUpdateVersion;
   int32_t SkippedUpdateResult = 0;
+  // The lobby's own version from its Update.cfg (empty when there is none): "LoginServer" tells
+  // the page.
+  text::WString LobbyVersion;
 
  private:
   void ReadServers(xml::XmlDocument& doc);
@@ -80,8 +88,10 @@ class ClientConfig {
   text::WString title_;
   text::WString logoPath_;
   text::WString moviePath_;
+  text::WString movieEntry_;
   text::WString serviceUrl_;
   text::WString proposalUrl_;
+  text::WString linkSchemes_;
   bool loginDataLoaded_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "lobby/flash/MovieBridge.h"
 
+#include "lobby/config/ClientConfig.h"
 #include "lobby/core/IFrameWindow.h"
 #include "lobby/core/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
@@ -39,6 +40,17 @@ bool MovieBridge::OpenChecked(text::WStringView address, bool movieAsked) {
 void MovieBridge::OpenWeb(text::WStringView address) { OpenChecked(address, true); }
 
 bool MovieBridge::OpenUserPage(text::WStringView address) { return OpenChecked(address, false); }
+
+bool MovieBridge::OpenOperatorLink(text::WStringView address) {
+  auto uri = CheckedOperatorLink(address, ReadLinkSchemes(config_.GetLinkSchemes()));
+  if (!uri) {
+    platform::DebugLine(u"Quorvane: a link of Config.cfg was not opened: not http, https, mailto or a "
+                        u"scheme its LinkSchemes names: " + text::WString(address));
+    return false;
+  }
+  frame_.OpenWebAddress(*uri);
+  return true;
+}
 
 void MovieBridge::OnFSCommand(const text::WString& command, const text::WString& args) {
   OnPageSpoke();

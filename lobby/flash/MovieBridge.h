@@ -58,6 +58,9 @@ class MovieBridge {
   // A page the user asked for outside the movie (the title-strip buttons): opened when it is a
   // checked web address, without the movie's limit; false when it is not one.
   bool OpenUserPage(text::WStringView address);
+  // A link of the operator's configuration (建议, 客服): also "mailto:" and the schemes
+  // Config.cfg names (CheckedOperatorLink); false when it is none of them.
+  bool OpenOperatorLink(text::WStringView address);
   // The engine reports the page unresponsive or its process gone.
   void OnPageUnresponsive() { pageStuck_ = true; }
 

@@ -1,5 +1,6 @@
 #include "lobby/flash/MovieMessages.h"
 
+#include "contract/Contract.h"
 #include "lobby/config/ClientConfig.h"
 #include "xml/XmlDocument.h"
 
@@ -104,6 +105,17 @@ WString SingleNumberMessage(WStringView name) {
 
 }  // namespace
 
+WString UpdaterOutcomeWord(std::optional<int> exitCode) {
+  using contract::UpdaterExit;
+  switch (exitCode ? static_cast<UpdaterExit>(*exitCode) : UpdaterExit::kFailed) {
+    case UpdaterExit::kInstalled: return u"installed";
+    case UpdaterExit::kNothingToDo: return u"nothingToDo";
+    case UpdaterExit::kRefused: return u"refused";
+    case UpdaterExit::kNotRun: return u"notRun";
+    default: return u"failed";
+  }
+}
+
 WString LoginServerMessage(const ClientConfig& config) {
   MessageWriter w(u"LoginServer");
   w.Begin(u"object");
@@ -120,18 +132,27 @@ WString LoginServerMessage(const ClientConfig& config) {
     w.BeginProperty(u"SkippedUpdate", u"object");
     w.String(u"Version", config.SkippedUpdateVersion);
     w.Number(u"Result", config.SkippedUpdateResult);
+    w.String(u"Outcome", UpdaterOutcomeWord(config.SkippedUpdateResult));
     w.EndProperty();
   }
+  w.String(u"LobbyVersion", config.LobbyVersion);
   return w.Finish();
 }
 
 WString GameResultMessage(WStringView name, WStringView gameName, int32_t result,
                           WStringView gameParamMarkup) {
+  return GameResultMessage(name, gameName, result, gameParamMarkup, {});
+}
+
+WString GameResultMessage(WStringView name, WStringView gameName, int32_t result,
+                          WStringView gameParamMarkup, const GameResultDetails& details) {
   MessageWriter w(name);
   w.Begin(u"object");
   w.String(u"GameName", gameName);
   w.Number(u"Result", result);
   w.Markup(u"GameParam", gameParamMarkup);
+  if (!details.reason.empty()) w.String(u"Reason", details.reason);
+  if (!details.outcome.empty()) w.String(u"Outcome", details.outcome);
   return w.Finish();
 }
 

@@ -1,6 +1,8 @@
 #include "lobby/flash/WebAddress.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 
 namespace lobby {
@@ -107,7 +109,57 @@ std::string WebHost(const std::string& address) {
   return host;
 }
 
+bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// RFC 3986: ALPHA *( ALPHA / DIGIT / "+" / "-" / "." ). A percent sign is no part of it.
+bool IsSchemeName(const std::string& s) {
+  if (s.empty() || !IsAsciiAlpha(s[0])) return false;
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    return IsAsciiAlpha(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+  });
+}
+
+bool IsNeverLinkScheme(const std::string& scheme) {
+  return std::any_of(std::begin(kNeverLinkSchemes), std::end(kNeverLinkSchemes),
+                     [&](const char* never) { return scheme == never; });
+}
+
+// Hidden characters refused as written and percent-encoded, as for web addresses.
+bool HasRefusedText(text::WStringView address, const std::string& utf8) {
+  return address.empty() || address.size() > kMaxAddressLength || HasRefusedCharacter(address) ||
+         HasRefusedEncodedCharacter(utf8);
+}
+
 }  // namespace
+
+std::vector<std::string> ReadLinkSchemes(text::WStringView list) {
+  std::vector<std::string> schemes;
+  std::string word;
+  const std::string utf8 = text::ToUtf8(list) + " ";
+  for (char c : utf8) {
+    if (c != ' ' && c != ',' && c != '\t') {
+      word.push_back(c);
+      continue;
+    }
+    word = text::AsciiLower(word);
+    if (IsSchemeName(word) && !IsNeverLinkScheme(word)) schemes.push_back(word);
+    word.clear();
+  }
+  return schemes;
+}
+
+std::optional<std::string> CheckedOperatorLink(text::WStringView address, const std::vector<std::string>& schemes) {
+  const std::string utf8 = text::ToUtf8(address);
+  if (HasRefusedText(address, utf8)) return std::nullopt;
+  const size_t colon = utf8.find(':');
+  if (colon == std::string::npos || colon + 1 == utf8.size()) return std::nullopt;
+  const std::string scheme = text::AsciiLower(utf8.substr(0, colon));
+  if (!IsSchemeName(scheme) || IsNeverLinkScheme(scheme)) return std::nullopt;
+  if (scheme == "http" || scheme == "https") return CheckedWebAddress(address);
+  const bool named = scheme == "mailto" || std::find(schemes.begin(), schemes.end(), scheme) != schemes.end();
+  if (!named) return std::nullopt;
+  return scheme + utf8.substr(colon);
+}
 
 std::optional<std::string> CheckedWebAddress(text::WStringView address) {
   if (address.empty() || address.size() > kMaxAddressLength || HasRefusedCharacter(address)) {

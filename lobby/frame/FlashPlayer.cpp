@@ -40,6 +40,10 @@ bool CFlashPlayer::LoadMovie(const text::WString& path) {
   return view_ && view_->LoadMovie(0, text::ToUtf8(path));
 }
 
+void CFlashPlayer::ShowPage(const std::string& html) {
+  if (view_) view_->ShowPage(html);
+}
+
 void CFlashPlayer::CallFunction(const text::WString& request) {
   if (view_) view_->CallFunction(request);
 }

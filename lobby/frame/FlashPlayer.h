@@ -27,6 +27,8 @@ class CFlashPlayer : public IMoviePlayer {
   GtkWidget* Widget() const;
 
   bool LoadMovie(const text::WString& path);
+  // Shows the lobby's own page instead of the movie; does nothing without a view.
+  void ShowPage(const std::string& html);
   // Does nothing without a view.
   void CallFunction(const text::WString& request) override;
   void ForwardKey(const GdkEventKey* event);

@@ -1,7 +1,10 @@
 #include "lobby/frame/LobbyFrame.h"
 
+#include <optional>
+
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/MoviePlacement.h"
+#include "lobby/frame/MovieProblemPage.h"
 #include "platform/DebugLog.h"
 #include "skin/Font.h"
 #include "skin/PngResource.h"
@@ -127,11 +130,21 @@ bool CLobbyFrame::IsFlashAvailable() {
 
 void CLobbyFrame::LoadLobbyMovie() {
   const text::WString movie = config_.GetMoviePath();
-  if (MovieFolderIsBelow(config_.GetMainPath(), movie)) {
-    player_.LoadMovie(movie);
-  } else {
+  const text::WString entry = config_.GetMovieEntry();
+  std::optional<MovieProblem> problem;
+  if (NamesAnAddress(entry)) {
+    problem = MovieProblem::kNotLocal;
+  } else if (!MovieFolderIsBelow(config_.GetMainPath(), movie)) {
     platform::DebugLine(u"Quorvane: the movie is not played: its folder must be a folder below "
                         u"the program directory: " + movie);
+    problem = MovieProblem::kNotBelowProgram;
+  } else if (!player_.LoadMovie(movie)) {
+    problem = MovieProblem::kMissing;
+  }
+  if (problem) {
+    const text::WString where = *problem == MovieProblem::kNotLocal ? entry : movie;
+    player_.ShowPage(MovieProblemPage(*problem, text::ToUtf8(where),
+                                      text::ToUtf8(config_.GetMainPath() + u"/Config.cfg")));
   }
   moviePlaying_ = true;
   if (GtkWidget* view = player_.Widget()) {
@@ -157,10 +170,10 @@ void CLobbyFrame::OnCommand(int id) {
       bridge_.OnClose();
       break;
     case kProposal:
-      bridge_.OpenUserPage(config_.GetProposalUrl());
+      bridge_.OpenOperatorLink(config_.GetProposalUrl());
       break;
     case kService:
-      bridge_.OpenUserPage(config_.GetServiceUrl());
+      bridge_.OpenOperatorLink(config_.GetServiceUrl());
       break;
     case kDownload:
       // Without the engine there is no embedded browser to show the page in.

@@ -26,6 +26,19 @@ GameState StatusOf(UpdateTask& task) {
   return task.CheckLatestVersion();
 }
 
+// Why a check gave no usable answer, as the movie reads it.
+const char16_t* ReasonWord(CheckFailure failure) {
+  switch (failure) {
+    case CheckFailure::kUnreachable: return u"unreachable";
+    case CheckFailure::kNoRelease: return u"noRelease";
+    case CheckFailure::kNone: break;
+  }
+  return u"";
+}
+
+// A check past the bound of waiting checks is answered without one.
+constexpr const char16_t* kQueueFullReason = u"queueFull";
+
 }  // namespace
 
 GameCommands::GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config)
@@ -56,8 +69,8 @@ std::unique_ptr<UpdateTask> GameCommands::MakeTask(const WString& gameName) cons
 }
 
 void GameCommands::SendGameResult(const char16_t* name, const WString& gameName, GameState result,
-                                  const WString& gameParam) {
-  player_.CallFunction(GameResultMessage(name, gameName, static_cast<int>(result), gameParam));
+                                  const WString& gameParam, const GameResultDetails& details) {
+  player_.CallFunction(GameResultMessage(name, gameName, static_cast<int>(result), gameParam, details));
 }
 
 // A page that asks far faster than checks finish gets no answers past the queue's bound:
@@ -70,10 +83,10 @@ bool GameCommands::RunInTurn(CheckQueue::Work work) {
 
 // An answer that needs no check still waits for the checks asked for before it.
 void GameCommands::AnswerInTurn(const char16_t* name, const WString& gameName, GameState result,
-                                const WString& gameParam) {
-  RunInTurn([this, name, gameName, result, gameParam] {
-    return std::function<void()>([this, name, gameName, result, gameParam] {
-      SendGameResult(name, gameName, result, gameParam);
+                                const WString& gameParam, const GameResultDetails& details) {
+  RunInTurn([this, name, gameName, result, gameParam, details] {
+    return std::function<void()>([this, name, gameName, result, gameParam, details] {
+      SendGameResult(name, gameName, result, gameParam, details);
     });
   });
 }
@@ -83,19 +96,20 @@ void GameCommands::CheckGame(const WString& arguments) {
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
-    AnswerInTurn(u"CheckGameResult", gameName, GameState::kNotInstalled, gameParam);
+    AnswerInTurn(u"CheckGameResult", gameName, GameState::kNotInstalled, gameParam, {});
     return;
   }
   if (checksPending_ >= kMaxPendingChecks) {
-    AnswerInTurn(u"CheckGameResult", gameName, GameState::kNoAnswer, gameParam);
+    AnswerInTurn(u"CheckGameResult", gameName, GameState::kNoAnswer, gameParam, {kQueueFullReason, {}});
     return;
   }
   ++checksPending_;
   const bool queued = RunInTurn([this, task = *MakeTask(gameName), gameName, gameParam]() mutable {
     const GameState status = StatusOf(task);
-    return std::function<void()>([this, gameName, gameParam, status] {
+    const GameResultDetails details{ReasonWord(task.LastFailure), {}};
+    return std::function<void()>([this, gameName, gameParam, status, details] {
       --checksPending_;
-      SendGameResult(u"CheckGameResult", gameName, status, gameParam);
+      SendGameResult(u"CheckGameResult", gameName, status, gameParam, details);
     });
   });
   if (!queued) --checksPending_;
@@ -107,7 +121,8 @@ void GameCommands::UpdateGame(const WString& arguments) {
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
-    AnswerInTurn(u"UpdateGameResult", gameName, GameState::kNoAnswer, gameParam);
+    AnswerInTurn(u"UpdateGameResult", gameName, GameState::kNoAnswer, gameParam,
+                 {{}, UpdaterOutcomeWord(static_cast<int>(contract::UpdaterExit::kNotRun))});
     return;
   }
   // Held from now on, so a second request is dropped while this one is being checked.
@@ -117,14 +132,14 @@ void GameCommands::UpdateGame(const WString& arguments) {
     const GameState status = StatusOf(task);
     bool start = status == GameState::kNewer ||
                  (status == GameState::kNotInstalled && task.CheckLatestVersion() == GameState::kNewer);
-    return std::function<void()>([this, version = task.Version, start] {
-      FinishUpdateCheck(version, start);
+    return std::function<void()>([this, version = task.Version, start, failure = task.LastFailure] {
+      FinishUpdateCheck(version, start, failure);
     });
   });
   if (!queued) pendingUpdate_.reset();
 }
 
-void GameCommands::FinishUpdateCheck(const WString& version, bool start) {
+void GameCommands::FinishUpdateCheck(const WString& version, bool start, CheckFailure failure) {
   if (!pendingUpdate_) return;
   pendingUpdate_->Version = version;
   if (start && pendingUpdate_->LaunchUpdater(false)) {
@@ -132,9 +147,14 @@ void GameCommands::FinishUpdateCheck(const WString& version, bool start) {
     frame_.ShowWindow(false);
     return;
   }
-  // Nothing started (no newer version, or the updater could not be started): answer now.
+  // Nothing started (no newer version, no answer, or the updater could not be started): answer
+  // now. Only a check that found the installed version current leaves nothing to do.
   std::unique_ptr<UpdateTask> task = std::move(pendingUpdate_);
-  SendGameResult(u"UpdateGameResult", task->Name, GameState::kNoAnswer, task->Param);
+  GameResultDetails details{ReasonWord(failure), {}};
+  const bool current = !start && failure == CheckFailure::kNone;
+  details.outcome = UpdaterOutcomeWord(static_cast<int>(current ? contract::UpdaterExit::kNothingToDo
+                                                                : contract::UpdaterExit::kNotRun));
+  SendGameResult(u"UpdateGameResult", task->Name, GameState::kNoAnswer, task->Param, details);
 }
 
 void GameCommands::PlayGame(const WString& arguments) {
@@ -171,7 +191,9 @@ void GameCommands::OnUpdateWaitTick() {
   frame_.StopTimer(kTimerUpdateWait);
   std::unique_ptr<UpdateTask> task = std::move(pendingUpdate_);
   frame_.ShowWindow(true);
-  SendGameResult(u"UpdateGameResult", task->Name, GameState::kCurrent, task->Param);
+  // Result stays 0 whatever the run did, as pages have always read it; Outcome tells.
+  SendGameResult(u"UpdateGameResult", task->Name, GameState::kCurrent, task->Param,
+                 {{}, UpdaterOutcomeWord(task->UpdaterExitCode())});
 }
 
 void GameCommands::OnGameWaitTick() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lobby/flash/MovieBridge.h"
+#include "lobby/flash/MovieMessages.h"
 #include "lobby/games/CheckQueue.h"
 #include "lobby/games/GameProcess.h"
 #include "lobby/update/UpdateTask.h"
@@ -48,12 +49,12 @@ class GameCommands : public IGameCommands {
  private:
   std::unique_ptr<UpdateTask> MakeTask(const text::WString& gameName) const;
   void SendGameResult(const char16_t* name, const text::WString& gameName, contract::GameState result,
-                      const text::WString& gameParam);
+                      const text::WString& gameParam, const GameResultDetails& details);
   void AnswerInTurn(const char16_t* name, const text::WString& gameName, contract::GameState result,
-                    const text::WString& gameParam);
+                    const text::WString& gameParam, const GameResultDetails& details);
   // Queues work in request order; false (with a debug line) when the queue is full.
   bool RunInTurn(CheckQueue::Work work);
-  void FinishUpdateCheck(const text::WString& version, bool start);
+  void FinishUpdateCheck(const text::WString& version, bool start, CheckFailure failure);
   void OnUpdateWaitTick();
   void OnGameWaitTick();
 

@@ -22,4 +22,6 @@ void MovieView::CallFunction(const text::WString& request) {
 
 void MovieView::ForwardKey(const GdkEventKey* event) { core_->ForwardKey(event); }
 
+void MovieView::ShowPage(const std::string& html) { core_->ShowPage(html); }
+
 }  // namespace lobby::player

@@ -19,6 +19,7 @@ class MovieView final : public IMoviePlayerView {
   bool LoadMovie(int layer, const std::string& path) override;
   void CallFunction(const text::WString& request) override;
   void ForwardKey(const GdkEventKey* event) override;
+  void ShowPage(const std::string& html) override;
 
  private:
   explicit MovieView(std::shared_ptr<ViewCore> core) : core_(std::move(core)) {}

@@ -38,20 +38,24 @@ class IMoviePlayerView {
   // Loads the movie page at this absolute file path (layer is always 0; a "\" counts as "/").
   // The page gets the lobby's own address for it, never a file address; it and everything it
   // loads are answered from that file's folder alone, and the bridge serves those pages only.
-  // Requests still waiting for an earlier movie are dropped. False when the path is relative,
-  // climbs with "..", or its folder does not exist.
+  // Requests still waiting for an earlier movie are dropped. False, and nothing loaded, when the
+  // path is relative, climbs with "..", its folder does not exist, or the page is no file that
+  // folder can serve.
   virtual bool LoadMovie(int layer, const std::string& path) = 0;
   // Hands one invoke document to the function the movie registered under its name. Requests
   // made before the page is ready are queued (in order, at most 256), not dropped.
   virtual void CallFunction(const text::WString& request) = 0;
   // Delivers a key press (Enter, Escape) to the movie as if the view had the focus.
   virtual void ForwardKey(const GdkEventKey* event) = 0;
+  // Shows `html` (UTF-8) in place of the movie, as a page of no origin: it has no bridge, reads
+  // no file of any folder, and messages for the movie are not delivered to it.
+  virtual void ShowPage(const std::string& html) = 0;
 };
 
 // The module's file name in the program directory and its one exported entry point.
 inline constexpr const char* kPlayerModuleFile = "libquorvane-player.so";
 inline constexpr const char* kPlayerCreateSymbol = "zemba_player_create";
-inline constexpr unsigned kPlayerAbiVersion = 2;
+inline constexpr unsigned kPlayerAbiVersion = 3;
 
 // Signature of the entry point: a new view reporting to `events` (not owned, outlives the
 // view), or null when the engine cannot create one or the ABI version differs.

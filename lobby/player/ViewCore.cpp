@@ -1,6 +1,7 @@
 #include "lobby/player/ViewCore.h"
 
 #include "lobby/player/BridgeScript.h"
+#include "lobby/player/MovieFile.h"
 #include "lobby/player/MovieScheme.h"
 #include "lobby/player/ViewSignals.h"
 #include "text/Text.h"
@@ -84,7 +85,8 @@ ViewCore::~ViewCore() {
 
 bool ViewCore::LoadMovie(const std::string& path) {
   std::optional<MovieAddress> movie = MakeMovieAddress(path);
-  if (!movie) return false;
+  // A page its folder cannot serve would only become the engine's own error page.
+  if (!movie || ReadMovieFile(movie->folderPath, movie->pageUri).status != MovieFileStatus::kOk) return false;
   // Requests made before the first movie wait for it; those left for an earlier movie are
   // not handed to a new page that never asked for them.
   if (movie_) queue_.Reset(); else queue_.SetNotReady();
@@ -92,6 +94,15 @@ bool ViewCore::LoadMovie(const std::string& path) {
   committedUri_.clear();
   webkit_web_view_load_uri(view_, movie_->pageUri.c_str());
   return true;
+}
+
+// Without a movie the page is no movie page: the bridge ignores it and the scheme serves it
+// nothing. No base address: it is "about:blank", of no origin.
+void ViewCore::ShowPage(const std::string& html) {
+  movie_.reset();
+  committedUri_.clear();
+  queue_.Reset();
+  webkit_web_view_load_html(view_, html.c_str(), nullptr);
 }
 
 void ViewCore::OnMovieRequest(WebKitURISchemeRequest* request) {

@@ -25,6 +25,7 @@ class ViewCore : public std::enable_shared_from_this<ViewCore> {
 
   GtkWidget* Widget() const { return GTK_WIDGET(view_); }
   bool LoadMovie(const std::string& path);
+  void ShowPage(const std::string& html);
   void CallFunction(std::string request);
   void ForwardKey(const GdkEventKey* event);
 

@@ -24,6 +24,20 @@ WString TimeQuery() {
   return u"?a=" + text::FormatInt(now);
 }
 
+// Reads programDir/Update.cfg: true when it names `name`. Its version goes to `version` first,
+// whichever program it names.
+bool ReadVersionRecord(const WString& programDir, const WString& name, WString& version) {
+  if (!platform::IsDirectory(programDir)) return false;
+  xml::XmlDocument doc;
+  if (!doc.LoadFile(programDir + u"/" + text::Ascii(contract::kVersionRecordName), kMaxConfigBytes)) return false;
+  if (!FindSoftware(doc)) return false;
+  version = doc.GetChildAttribute(u"version");
+  return doc.GetChildData() == name;
+}
+
+// The server is there and says it has no such file: nothing is published under that name.
+bool IsMissingFileStatus(long status) { return status == 404 || status == 410; }
+
 }  // namespace
 
 using contract::GameState;
@@ -51,24 +65,25 @@ void UpdateTask::CreateDownloadDirectory() const {
   platform::CreateDirectory(DownloadDir);
 }
 
-bool UpdateTask::ReadInstalledVersion() {
-  if (!platform::IsDirectory(ProgramDir)) return false;
-  xml::XmlDocument doc;
-  if (!doc.LoadFile(ProgramDir + u"/" + text::Ascii(contract::kVersionRecordName), kMaxConfigBytes)) return false;
-  if (!FindSoftware(doc)) return false;
-  Version = doc.GetChildAttribute(u"version");
-  return doc.GetChildData() == Name;
-}
+bool UpdateTask::ReadInstalledVersion() { return ReadVersionRecord(ProgramDir, Name, Version); }
 
 GameState UpdateTask::CheckLatestVersion() {
   CreateDownloadDirectory();
   std::string url = text::ToUtf8(PackageUrl + u"/" + text::Ascii(contract::kServerVersionName) + TimeQuery());
-  auto body = FetchHead(url, limits_);
-  if (!body) return GameState::kNoAnswer;
+  FetchedHead fetched = FetchHeadAndStatus(url, limits_);
+  LastFailure = CheckFailure::kNone;
+  std::optional<std::string>& body = fetched.body;
+  if (!body) {
+    LastFailure = IsMissingFileStatus(fetched.status) ? CheckFailure::kNoRelease : CheckFailure::kUnreachable;
+    return GameState::kNoAnswer;
+  }
   // Stop at the first zero byte, as a C string buffer would.
   body->resize(std::min(body->size(), body->find('\0')));
   xml::XmlDocument doc(text::DecodeAnsi(*body).value_or(WString()));
-  if (!FindSoftware(doc) || doc.GetChildData() != Name) return GameState::kNoAnswer;
+  if (!FindSoftware(doc) || doc.GetChildData() != Name) {
+    LastFailure = CheckFailure::kNoRelease;
+    return GameState::kNoAnswer;
+  }
   WString latest = doc.GetChildAttribute(u"version");
   if (!VersionSortsBefore(Version, latest)) return GameState::kCurrent;
   Version = latest;
@@ -100,6 +115,15 @@ bool UpdateTask::LaunchUpdater(bool reboot) {
 }
 
 bool UpdateTask::UpdaterProcessRunning() const { return updater_ && !updater_->HasEnded(); }
+
+std::optional<int> UpdateTask::UpdaterExitCode() const {
+  return updater_ ? updater_->ExitCode() : std::nullopt;
+}
+
+WString InstalledVersion(const WString& name, const WString& programDir) {
+  WString version;
+  return ReadVersionRecord(programDir, name, version) ? version : WString();
+}
 
 bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,13 @@ class ChildProcess;
 namespace lobby {
 
 class ClientConfig;
+
+// Why a version check gave no usable answer.
+enum class CheckFailure {
+  kNone,
+  kUnreachable,  // no answer, a broken transfer, or a status other than "not found"
+  kNoRelease,    // the server answered, but has no usable version file for this program
+};
 
 class UpdateTask {
  public:
@@ -35,7 +43,7 @@ class UpdateTask {
   // Makes the download directory (and its Corp level) if it is not there.
   void CreateDownloadDirectory() const;
   // Asks the server for its version file: kCurrent, kNoAnswer or kNewer, which sets Version to
-  // the server's version.
+  // the server's version. LastFailure says why when it is kNoAnswer.
   contract::GameState CheckLatestVersion();
   // Starts the updater from the lobby's directory with this task's options; never waits.
   // True when the updater process was really started.
@@ -43,6 +51,9 @@ class UpdateTask {
   // True while the updater this task started has not ended: a slowly starting updater that
   // has not taken its lock yet still counts as running.
   bool UpdaterProcessRunning() const;
+  // The code the updater this task started ended with; nothing before it has been seen to
+  // end, or when it did not end by itself.
+  std::optional<int> UpdaterExitCode() const;
 
   // The updater's argument vector, argv[0] included.
   std::vector<std::string> UpdaterArguments(bool reboot) const;
@@ -57,12 +68,16 @@ class UpdateTask {
   text::WString PackageUrl;
   text::WString DownloadDir;
   text::WString Param;
+  CheckFailure LastFailure = CheckFailure::kNone;
 
  private:
   text::WString mainPath_;
   FetchLimits limits_;
   std::shared_ptr<platform::ChildProcess> updater_;
 };
+
+// The version of `name` recorded in programDir/Update.cfg; empty when there is no record of it.
+text::WString InstalledVersion(const text::WString& name, const text::WString& programDir);
 
 // Versions compare as plain text, code unit by code unit: "1.0.10" sorts before "1.0.9".
 bool VersionSortsBefore(const text::WString& a, const text::WString& b);

@@ -13,10 +13,18 @@ platform::HttpLimits CheckTransferLimits(long connectTimeoutMs, long totalTimeou
 }
 
 std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& limits) {
+  return FetchHeadAndStatus(url, limits).body;
+}
+
+FetchedHead FetchHeadAndStatus(const std::string& url, const FetchLimits& limits) {
+  FetchedHead fetched;
   std::string body;
   bool full = false;
   platform::HttpReceiver receiver;
-  receiver.onStatus = [](const platform::HttpAnswer& answer) { return platform::IsGoodStatus(answer.status); };
+  receiver.onStatus = [&fetched](const platform::HttpAnswer& answer) {
+    fetched.status = answer.status;
+    return platform::IsGoodStatus(answer.status);
+  };
   receiver.onBody = [&](const char* data, size_t size) {
     size_t room = limits.maxBytes - body.size();
     body.append(data, size < room ? size : room);
@@ -26,9 +34,9 @@ std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& 
   platform::HttpClient client;
   platform::HttpResult result = client.Get(platform::EscapeUrl(url), limits.transfer, receiver);
   if (result == platform::HttpResult::kComplete || (result == platform::HttpResult::kEnded && full)) {
-    return body;
+    fetched.body = std::move(body);
   }
-  return std::nullopt;
+  return fetched;
 }
 
 }  // namespace lobby

@@ -23,4 +23,12 @@ struct FetchLimits {
 // on a transfer failure.
 std::optional<std::string> FetchHead(const std::string& url, const FetchLimits& limits);
 
+// The same, also telling the status of the server's last answer: 0 when no answer came at all
+// (no connection, a time-out before the status line).
+struct FetchedHead {
+  std::optional<std::string> body;
+  long status = 0;
+};
+FetchedHead FetchHeadAndStatus(const std::string& url, const FetchLimits& limits);
+
 }  // namespace lobby

@@ -12,6 +12,7 @@ namespace platform {
 struct ChildProcess::Handle {
   pid_t pid;
   bool ended = false;
+  std::optional<int> exitCode;
 };
 
 ChildProcess::ChildProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
@@ -24,7 +25,7 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& path,
                                                 const std::string& workDir, bool detached) {
   pid_t pid = detail::SpawnProgram(path, argv, workDir, detached);
   if (pid < 0) return std::nullopt;
-  return ChildProcess(std::unique_ptr<Handle>(new Handle{pid}));
+  return ChildProcess(std::unique_ptr<Handle>(new Handle{pid, false, std::nullopt}));
 }
 
 bool ChildProcess::HasEnded() {
@@ -33,7 +34,10 @@ bool ChildProcess::HasEnded() {
   pid_t r = ::waitpid(handle_->pid, &status, WNOHANG);
   // ECHILD means someone else reaped it: it has ended all the same.
   if (r == handle_->pid || r < 0) handle_->ended = true;
+  if (r == handle_->pid && WIFEXITED(status)) handle_->exitCode = WEXITSTATUS(status);
   return handle_->ended;
 }
+
+std::optional<int> ChildProcess::ExitCode() const { return handle_ ? handle_->exitCode : std::nullopt; }
 
 }  // namespace platform

@@ -10,6 +10,7 @@ namespace platform {
 struct ChildProcess::Handle {
   HANDLE process;
   bool ended = false;
+  std::optional<int> exitCode;
 
   ~Handle() { CloseHandle(process); }
 };
@@ -37,14 +38,22 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& path,
     return std::nullopt;
   }
   CloseHandle(info.hThread);
-  return ChildProcess(std::unique_ptr<Handle>(new Handle{info.hProcess}));
+  return ChildProcess(std::unique_ptr<Handle>(new Handle{info.hProcess, false, std::nullopt}));
 }
 
 bool ChildProcess::HasEnded() {
   if (!handle_ || handle_->ended) return true;
   // A failed wait means the handle is no good: the process is as good as gone.
-  if (WaitForSingleObject(handle_->process, 0) != WAIT_TIMEOUT) handle_->ended = true;
-  return handle_->ended;
+  const DWORD wait = WaitForSingleObject(handle_->process, 0);
+  if (wait == WAIT_TIMEOUT) return false;
+  handle_->ended = true;
+  DWORD code = 0;
+  if (wait == WAIT_OBJECT_0 && GetExitCodeProcess(handle_->process, &code)) {
+    handle_->exitCode = static_cast<int>(code);
+  }
+  return true;
 }
+
+std::optional<int> ChildProcess::ExitCode() const { return handle_ ? handle_->exitCode : std::nullopt; }
 
 }  // namespace platform

@@ -38,7 +38,7 @@ check "the lobby hides while the updater runs" wait_no_window QuorvaneTest 20
 check "the updater's window shows" wait_window Vendrel 60
 check "the lobby shows again after the update" wait_window QuorvaneTest 90
 check "and the movie hears the update has ended" \
-  wait_log '^recv UpdateGameResult \[\{"GameName":"DemoGame","Result":0,"GameParam":\{"n":7\}\}\]' 10
+  wait_log '^recv UpdateGameResult \[\{"GameName":"DemoGame","Result":0,"GameParam":\{"n":7\},"Outcome":"installed"\}\]' 10
 check "the game is installed as published" diff -r "$work/release/DemoGame" "$prog/DemoGame"
 movie_do 'ExternalInterface.call("CheckGame", {GameName: "DemoGame", GameParam: "second"})'
 check "the installed game checks as current" \

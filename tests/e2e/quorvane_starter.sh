@@ -31,7 +31,7 @@ movie_do 'click("#games li[data-name=DemoGame] button")'
 check "installing says so" wait_log '^state DemoGame=busy \| 正在安装 演示游戏…$' 10
 check "the updater's window shows" wait_window Vendrel 60
 check "the lobby comes back" wait_window QuorvaneTest 120
-check "and the game is current" wait_log '^state DemoGame=current \| 演示游戏 的更新已结束$' 20
+check "and the game is current" wait_log '^state DemoGame=current \| 演示游戏：已安装$' 20
 check "the game is installed as published" diff -r "$work/release/DemoGame" "$prog/DemoGame"
 
 movie_do 'click("#games li[data-name=DemoGame] button")'

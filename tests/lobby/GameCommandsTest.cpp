@@ -43,9 +43,10 @@ std::string GameObject(const std::string& game, const std::string& param) {
          "<property id=\"GameParam\">" + param + "</property></object>";
 }
 
-std::string Result(const std::string& message, const std::string& game, int result, const std::string& param) {
+std::string Result(const std::string& message, const std::string& game, int result, const std::string& param,
+                   const std::u16string& reason = u"", const std::u16string& outcome = u"") {
   return text::ToUtf8(lobby::GameResultMessage(text::FromUtf8(message), text::FromUtf8(game), result,
-                                               text::FromUtf8(param)));
+                                               text::FromUtf8(param), {reason, outcome}));
 }
 
 class GameCommandsTest : public ::testing::Test {
@@ -105,7 +106,24 @@ TEST_F(GameCommandsTest, CheckGameReportsCurrentNewerUnreachableAndMissing) {
   EXPECT_EQ(host_.calls, (std::vector<std::string>{Result("CheckGameResult", "Chess", 0, "<number>7</number>"),
                                                    Result("CheckGameResult", "Chess", 2, "<number>7</number>"),
                                                    Result("CheckGameResult", "Nothing", 3, "<string>x</string>"),
-                                                   Result("CheckGameResult", "Chess", 1, "<number>7</number>")}));
+                                                   Result("CheckGameResult", "Chess", 1, "<number>7</number>",
+                                                          u"unreachable")}));
+}
+
+TEST_F(GameCommandsTest, CheckGameTellsAnUnreachableServerFromAMissingRelease) {
+  Install("Chess", "1.0");
+  Call("CheckGame", GameObject("Chess", "<number>1</number>"));  // nothing published: 404
+  server_.Set("/zemba/chess/UpdateVersion.xml", HttpResponse::Ok(Software("Other", "2.0")));
+  Call("CheckGame", GameObject("Chess", "<number>2</number>"));  // a version file of another program
+  server_.Set("/zemba/chess/UpdateVersion.xml", HttpResponse::Status(500));
+  Call("CheckGame", GameObject("Chess", "<number>3</number>"));
+  server_.Stop();
+  Call("CheckGame", GameObject("Chess", "<number>4</number>"));
+  EXPECT_EQ(host_.calls,
+            (std::vector<std::string>{Result("CheckGameResult", "Chess", 1, "<number>1</number>", u"noRelease"),
+                                      Result("CheckGameResult", "Chess", 1, "<number>2</number>", u"noRelease"),
+                                      Result("CheckGameResult", "Chess", 1, "<number>3</number>", u"unreachable"),
+                                      Result("CheckGameResult", "Chess", 1, "<number>4</number>", u"unreachable")}));
 }
 
 TEST_F(GameCommandsTest, PropertyOrderDoesNotMatterAndOtherIdsAreSkipped) {
@@ -127,7 +145,8 @@ TEST_F(GameCommandsTest, UpdateGameForACurrentGameAnswersOneAtOnce) {
   Install("Chess", "1.0");
   Serve("Chess", "1.0");
   Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
-  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>")});
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>",
+                                                         u"", u"nothingToDo")});
   EXPECT_EQ(commands_.PendingUpdate(), nullptr);
   EXPECT_TRUE(host_.started.empty());
 }
@@ -136,7 +155,8 @@ TEST_F(GameCommandsTest, UpdateGameWithTheServerDownAnswersOne) {
   Install("Chess", "1.0");
   server_.Stop();
   Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
-  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>")});
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>",
+                                                         u"unreachable", u"notRun")});
   EXPECT_EQ(commands_.PendingUpdate(), nullptr);
 }
 
@@ -163,10 +183,30 @@ TEST_F(GameCommandsTest, UpdateGameRunsTheUpdaterAndAnswersWhenItHasEnded) {
 
   updater.Release();  // the lock is free; the answer comes once the started process has ended too
   ASSERT_TRUE(TickUntil(lobby::kTimerUpdateWait, [&] { return !host_.calls.empty(); }));
-  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>")});
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>",
+                                                         u"", u"installed")});
   EXPECT_EQ(host_.stopped, std::vector<int>{lobby::kTimerUpdateWait});
   EXPECT_EQ(host_.shows, (std::vector<bool>{false, true}));
   EXPECT_EQ(commands_.PendingUpdate(), nullptr);
+}
+
+// Result stays 0 after any run, as pages have always read it; Outcome tells how the run ended.
+TEST_F(GameCommandsTest, UpdateGameResultCarriesTheUpdatersOutcome) {
+  ASSERT_TRUE(lobbytest::InstallRecorder(dir_.Join("Vendrel")));
+  Install("Chess", "1.0");
+  Serve("Chess", "1.1");
+  const std::pair<const char*, std::u16string> runs[] = {
+      {"1", u"failed"}, {"3", u"refused"}, {"2", u"nothingToDo"}, {"4", u"notRun"}, {"0", u"installed"},
+      {"77", u"failed"}};
+  for (const auto& [code, outcome] : runs) {
+    WriteFileBytes(dir_.Join("Vendrel.exit"), code);
+    host_.calls.clear();
+    Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
+    ASSERT_TRUE(TickUntil(lobby::kTimerUpdateWait, [&] { return !host_.calls.empty(); })) << code;
+    EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>",
+                                                           u"", outcome)})
+        << code;
+  }
 }
 
 TEST_F(GameCommandsTest, UpdateGameInstallsAGameThatIsNotThereYet) {
@@ -194,9 +234,11 @@ TEST_F(GameCommandsTest, ChecksRunOffTheMainLoopAndAreAnsweredInRequestOrder) {
   // The requests returned while the first check still waits on the stalled server.
   EXPECT_TRUE(host_.calls.empty());
   EXPECT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
-  EXPECT_EQ(host_.calls, (std::vector<std::string>{Result("CheckGameResult", "Chess", 1, "<number>1</number>"),
+  EXPECT_EQ(host_.calls, (std::vector<std::string>{Result("CheckGameResult", "Chess", 1, "<number>1</number>",
+                                                          u"unreachable"),
                                                    Result("CheckGameResult", "Go", 0, "<number>2</number>"),
-                                                   Result("UpdateGameResult", "../x", 1, "<number>3</number>")}));
+                                                   Result("UpdateGameResult", "../x", 1, "<number>3</number>",
+                                                          u"", u"notRun")}));
 }
 
 // Resident memory of this process in KiB.
@@ -246,8 +288,10 @@ TEST_F(GameCommandsTest, ChecksAgainstAStalledServerAreBoundedAndTheRestAnswered
   EXPECT_TRUE(host_.calls.empty());  // the first check still waits on the server
   ASSERT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
   ASSERT_EQ(host_.calls.size(), lobby::CheckQueue::kMaxUnanswered);
+  // The checks that waited timed out; the requests past them were answered without a check.
   for (size_t i = 0; i < host_.calls.size(); ++i) {
-    EXPECT_EQ(host_.calls[i], Result("CheckGameResult", "G" + std::to_string(i % 4), 1, param)) << i;
+    const std::u16string reason = i < GameCommands::kMaxPendingChecks ? u"unreachable" : u"queueFull";
+    EXPECT_EQ(host_.calls[i], Result("CheckGameResult", "G" + std::to_string(i % 4), 1, param, reason)) << i;
   }
 }
 
@@ -275,14 +319,16 @@ TEST_F(GameCommandsTest, SecondUpdateWhileTheFirstIsStillBeingCheckedGetsNoAnswe
   Send("UpdateGame", GameObject("Chess", "<number>1</number>"));
   Send("UpdateGame", GameObject("Chess", "<number>2</number>"));
   EXPECT_TRUE(host_.PumpUntil([&] { return !commands_.ChecksPending(); }));
-  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>1</number>")});
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>1</number>",
+                                                         u"", u"nothingToDo")});
 }
 
 TEST_F(GameCommandsTest, UpdaterThatCannotStartAnswersOneAndKeepsTheWindow) {
   Install("Chess", "1.0");
   Serve("Chess", "1.1");  // newer, but there is no Vendrel beside the lobby
   Call("UpdateGame", GameObject("Chess", "<number>4</number>"));
-  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>")});
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 1, "<number>4</number>",
+                                                         u"", u"notRun")});
   EXPECT_EQ(commands_.PendingUpdate(), nullptr);
   EXPECT_TRUE(host_.started.empty());
   EXPECT_TRUE(host_.shows.empty());
@@ -299,7 +345,8 @@ TEST_F(GameCommandsTest, UpdaterStillStartingCountsAsRunningBeforeItTakesItsLock
   EXPECT_TRUE(host_.calls.empty());
   std::filesystem::remove(dir_.Join("Vendrel.hold"));
   ASSERT_TRUE(TickUntil(lobby::kTimerUpdateWait, [&] { return !host_.calls.empty(); }));
-  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>")});
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Result("UpdateGameResult", "Chess", 0, "<number>4</number>",
+                                                         u"", u"installed")});
 }
 
 TEST_F(GameCommandsTest, MovieThatPlaysAgainFromInsideLogoutGameGetsAWatchedGame) {

@@ -63,7 +63,8 @@ TEST(SkippedUpdate, LoginServerTellsThePageOnlyWhenAnUpdateWasSkipped) {
   EXPECT_NE(told.find("<property id=\"SkippedUpdate\"><object>"
                       "<property id=\"Version\"><string>1.0.2</string></property>"
                       "<property id=\"Result\"><number>3</number></property>"
-                      "</object></property></object></arguments></invoke>"),
+                      "<property id=\"Outcome\"><string>refused</string></property>"
+                      "</object></property>"),
             std::string::npos)
       << told;
 }

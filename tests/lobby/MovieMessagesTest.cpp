@@ -42,6 +42,7 @@ TEST(MovieMessagesTest, LoginServerCarriesConfigurationAndAccountData) {
       "<property id=\"Port\"><number>8000</number></property>"
       "</object></property></array></property>"
       "<property id=\"UserTag\"><array>" + TagItems({0, 26, 43, 60, 77, 255}) + "</array></property>"
+      "<property id=\"LobbyVersion\"><string/></property>"
       "</object></arguments></invoke>";
   EXPECT_EQ(ToUtf8(lobby::LoginServerMessage(c)), expected);
 }
@@ -59,6 +60,7 @@ TEST(MovieMessagesTest, LoginServerWithoutServersHasEmptyArrayAndSixTagItems) {
       "<property id=\"SaveAccount\"><number>0</number></property>"
       "<property id=\"LoginServer\"><array/></property>"
       "<property id=\"UserTag\"><array>" + TagItems({0, 0, 0, 0, 0, 0}) + "</array></property>"
+      "<property id=\"LobbyVersion\"><string/></property>"
       "</object></arguments></invoke>";
   EXPECT_EQ(ToUtf8(lobby::LoginServerMessage(c)), expected);
 }
@@ -80,6 +82,44 @@ TEST(MovieMessagesTest, UpdateGameResultWithObjectGameParam) {
             "<property id=\"Result\"><number>0</number></property>"
             "<property id=\"GameParam\"><object><property id=\"k\"><string>v</string></property></object></property>"
             "</object></arguments></invoke>");
+}
+
+TEST(MovieMessagesTest, LoginServerTellsTheLobbysOwnVersion) {
+  lobby::ClientConfig c(u"/l", "");
+  c.LobbyVersion = u"1.0.12";
+  const std::string told = ToUtf8(lobby::LoginServerMessage(c));
+  EXPECT_NE(told.find("<property id=\"LobbyVersion\"><string>1.0.12</string></property></object>"),
+            std::string::npos)
+      << told;
+}
+
+TEST(MovieMessagesTest, GameResultDetailsComeAfterTheResultAndOnlyWhenKnown) {
+  EXPECT_EQ(ToUtf8(lobby::GameResultMessage(u"CheckGameResult", u"abc", 1, u"<number>7</number>",
+                                            {u"unreachable", u""})),
+            "<invoke name=\"CheckGameResult\" returntype=\"xml\"><arguments><object>"
+            "<property id=\"GameName\"><string>abc</string></property>"
+            "<property id=\"Result\"><number>1</number></property>"
+            "<property id=\"GameParam\"><number>7</number></property>"
+            "<property id=\"Reason\"><string>unreachable</string></property>"
+            "</object></arguments></invoke>");
+  EXPECT_EQ(ToUtf8(lobby::GameResultMessage(u"UpdateGameResult", u"abc", 0, u"<string/>", {u"", u"failed"})),
+            "<invoke name=\"UpdateGameResult\" returntype=\"xml\"><arguments><object>"
+            "<property id=\"GameName\"><string>abc</string></property>"
+            "<property id=\"Result\"><number>0</number></property>"
+            "<property id=\"GameParam\"><string/></property>"
+            "<property id=\"Outcome\"><string>failed</string></property>"
+            "</object></arguments></invoke>");
+}
+
+TEST(MovieMessagesTest, TheUpdatersExitCodesHaveOneWordEach) {
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(0), u"installed");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(1), u"failed");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(2), u"nothingToDo");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(3), u"refused");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(4), u"notRun");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(5), u"failed");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(-1), u"failed");
+  EXPECT_EQ(lobby::UpdaterOutcomeWord(std::nullopt), u"failed");  // ended by a signal
 }
 
 TEST(MovieMessagesTest, SingleNumberMessages) {

@@ -200,7 +200,44 @@ TEST_F(UpdateTaskTest, GbkVersionFileIsDecodedAndTheNameEscaped) {
 
 TEST_F(UpdateTaskTest, ServerNotListeningGivesNoAnswer) {
   server_.Stop();
-  EXPECT_EQ(Task().CheckLatestVersion(), GameState::kNoAnswer);
+  UpdateTask t = Task();
+  EXPECT_EQ(t.CheckLatestVersion(), GameState::kNoAnswer);
+  EXPECT_EQ(t.LastFailure, lobby::CheckFailure::kUnreachable);
+}
+
+// "Not found" means the server is there and has nothing published under the name; any other
+// status or a broken transfer says nothing about the release.
+TEST_F(UpdateTaskTest, AFailedCheckSaysWhetherTheServerOrTheReleaseWasMissing) {
+  const std::pair<HttpResponse, lobby::CheckFailure> cases[] = {
+      {HttpResponse::Status(404), lobby::CheckFailure::kNoRelease},
+      {HttpResponse::Status(410), lobby::CheckFailure::kNoRelease},
+      {HttpResponse::Ok(VersionFile("Other", "2.0")), lobby::CheckFailure::kNoRelease},
+      {HttpResponse::Ok("MyGame 2.0"), lobby::CheckFailure::kNoRelease},
+      {HttpResponse::Status(500), lobby::CheckFailure::kUnreachable},
+      {HttpResponse::Status(503), lobby::CheckFailure::kUnreachable},
+      {HttpResponse::Status(403), lobby::CheckFailure::kUnreachable},
+      {HttpResponse::Ok(VersionFile("MyGame", "2.0")), lobby::CheckFailure::kNone},
+  };
+  for (const auto& [response, failure] : cases) {
+    server_.Set(kVersionPath, response);
+    UpdateTask t = Task();
+    t.CheckLatestVersion();
+    EXPECT_EQ(t.LastFailure, failure) << response.status << " " << response.body;
+  }
+  HttpResponse cut = HttpResponse::Ok(VersionFile("MyGame", "2.0"));
+  cut.closeWithoutAnswer = true;
+  server_.Set(kVersionPath, cut);
+  UpdateTask t = Task();
+  t.CheckLatestVersion();
+  EXPECT_EQ(t.LastFailure, lobby::CheckFailure::kUnreachable);
+}
+
+TEST_F(UpdateTaskTest, TheLobbysVersionIsItsOwnRecordsOrNothing) {
+  EXPECT_EQ(lobby::InstalledVersion(u"MyGame", dir_.WPath() + u"/MyGame"), u"");
+  Install("1.0.7");
+  EXPECT_EQ(lobby::InstalledVersion(u"MyGame", dir_.WPath() + u"/MyGame"), u"1.0.7");
+  Install("1.0.8", "Other");  // the record of another program is not ours
+  EXPECT_EQ(lobby::InstalledVersion(u"MyGame", dir_.WPath() + u"/MyGame"), u"");
 }
 
 TEST_F(UpdateTaskTest, StalledServerGivesNoAnswerAfterTheTimeOut) {

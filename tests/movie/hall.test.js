@@ -59,6 +59,16 @@ test('checking', async (t) => {
     assert.equal(stateOf(hall, 'DemoGame'), 'outdated');
     assert.equal(stateOf(hall, 'StarChess'), 'failed');
   });
+  await t.test('a failed check tells an unreachable server from a missing game', () => {
+    const { hall } = hallWith({});
+    hall.onCheckResult({ GameName: 'DemoGame', Result: 1, GameParam: 'DemoGame', Reason: 'unreachable' });
+    hall.onCheckResult({ GameName: 'StarChess', Result: 1, GameParam: 'StarChess', Reason: 'noRelease' });
+    assert.equal(hall.get('DemoGame').notice, '无法连接更新服务器');
+    assert.equal(hall.get('StarChess').notice, '服务器上没有这个游戏的版本');
+    hall.check('DemoGame');
+    hall.onCheckResult({ GameName: 'DemoGame', Result: 0, GameParam: 'DemoGame' });
+    assert.equal(hall.get('DemoGame').notice, '');
+  });
   await t.test('a failed check offers a retry that checks again', () => {
     const { hall, bridge } = hallWith({ DemoGame: 1, StarChess: 3 });
     assert.equal(hall.actions('DemoGame').main.action, 'retry');
@@ -106,6 +116,30 @@ test('installing and updating', async (t) => {
     assert.match(hall.get('StarChess').notice, /未能开始安装/);
     assert.equal(bridge.sent.pop()[0], 'CheckGame');
     assert.equal(hall.actions('DemoGame').main.enabled, true);
+  });
+  await t.test('an update that did not install says so and offers a retry', () => {
+    const { hall, bridge } = hallWith({ DemoGame: 2, StarChess: 3 });
+    hall.update('DemoGame');
+    hall.onUpdateResult({ GameName: 'DemoGame', Result: 0, GameParam: 'DemoGame', Outcome: 'failed' });
+    assert.equal(hall.get('DemoGame').notice, '更新失败');
+    assert.deepEqual(bridge.sent.pop(), ['CheckGame', { GameName: 'DemoGame', GameParam: 'DemoGame' }]);
+    hall.onCheckResult({ GameName: 'DemoGame', Result: 2, GameParam: 'DemoGame' });
+    assert.equal(hall.get('DemoGame').notice, '更新失败');
+    assert.deepEqual(hall.actions('DemoGame').main, { action: 'update', label: '重试', enabled: true });
+    hall.update('DemoGame');
+    assert.equal(bridge.sent.pop()[0], 'UpdateGame');
+    hall.onUpdateResult({ GameName: 'DemoGame', Result: 0, GameParam: 'DemoGame', Outcome: 'installed' });
+    hall.onCheckResult({ GameName: 'DemoGame', Result: 0, GameParam: 'DemoGame' });
+    assert.equal(hall.get('DemoGame').notice, '');
+    assert.equal(hall.actions('DemoGame').main.label, '开始游戏');
+  });
+  await t.test('an install the server could not be reached for says so', () => {
+    const { hall } = hallWith({ DemoGame: 0, StarChess: 3 });
+    hall.update('StarChess');
+    hall.onUpdateResult({ GameName: 'StarChess', Result: 1, GameParam: 'StarChess', Outcome: 'notRun', Reason: 'unreachable' });
+    assert.equal(hall.get('StarChess').notice, '无法连接更新服务器');
+    hall.onCheckResult({ GameName: 'StarChess', Result: 3, GameParam: 'StarChess' });
+    assert.deepEqual(hall.actions('StarChess').main, { action: 'install', label: '重试', enabled: true });
   });
   await t.test('a current game is not updated', () => {
     const { hall, bridge } = hallWith({ DemoGame: 0, StarChess: 3 });

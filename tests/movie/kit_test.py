@@ -107,7 +107,7 @@ try:
     check('after logging in the game is offered for update',
           'login=newer:欢迎，小明' in steps, steps)
     check('installing shows progress', 'install=busy:正在安装 演示游戏…' in steps, steps)
-    check('after the update the game checks as current', 'installed=current:' in steps, steps)
+    check('after the update the game checks as current', 'installed=current:演示游戏：已安装' in steps, steps)
     check('playing shows the game running', 'playing=current:游戏中…' in steps, steps)
     check('and the end of the game', 'ended=current:游戏已结束' in steps, steps)
     check('the log-in saves the remembered account and the chosen server',

@@ -160,3 +160,44 @@ test('the bridge routes to the host calls, and is silent without a host', () => 
   none.command('OpenWeb', 'https://example.com');
   none.listen('LoginServer', () => {});
 });
+
+test('honest answers', async (t) => {
+  await t.test('the lobby version and a skipped self-update come from LoginServer', () => {
+    const form = P.formFromLoginAnswer({ ...answer, LobbyVersion: '1.0.12' });
+    assert.equal(form.lobbyVersion, '1.0.12');
+    assert.equal(P.versionText(form, true), '程序版本：1.0.12');
+    assert.equal(P.versionText(P.formFromLoginAnswer(answer), true), '程序版本：未知');
+    assert.equal(P.versionText(P.defaultForm(), false), '程序版本：未连接到大厅程序');
+    assert.equal(P.skippedUpdateText(form), '');
+    const skipped = P.formFromLoginAnswer({ ...answer, SkippedUpdate: { Version: '1.0.13', Result: 3, Outcome: 'refused' } });
+    assert.deepEqual(skipped.skippedUpdate, { version: '1.0.13', outcome: 'refused' });
+    assert.equal(P.skippedUpdateText(skipped), '大厅更新到 1.0.13 没有完成（更新包未通过校验），本次使用当前版本');
+  });
+  await t.test('a failed check says why', () => {
+    assert.equal(P.checkNotice({ Result: 1, Reason: 'unreachable' }), '无法连接更新服务器');
+    assert.equal(P.checkNotice({ Result: 1, Reason: 'noRelease' }), '服务器上没有这个游戏的版本');
+    assert.equal(P.checkNotice({ Result: 1, Reason: 'queueFull' }), '检查请求太多，请稍后重试');
+    assert.equal(P.checkNotice({ Result: 1 }), '无法连接更新服务器，或服务器上没有这个游戏');  // an older host
+    assert.equal(P.checkNotice({ Result: 7 }), '无法连接更新服务器，或服务器上没有这个游戏');
+    for (const r of [0, 2, 3]) assert.equal(P.checkNotice({ Result: r, Reason: 'unreachable' }), '');
+    assert.ok(P.isCheckNotice('无法连接更新服务器'));
+    assert.ok(!P.isCheckNotice('更新失败'));
+  });
+  await t.test('an update says how it ended', () => {
+    const o = (answer, install = false) => P.updateOutcome(answer, install);
+    assert.deepEqual(o({ Result: 0, Outcome: 'installed' }), { failed: false, notice: '' });
+    assert.deepEqual(o({ Result: 0, Outcome: 'failed' }), { failed: true, notice: '更新失败' });
+    assert.deepEqual(o({ Result: 0, Outcome: 'failed' }, true), { failed: true, notice: '安装失败' });
+    assert.deepEqual(o({ Result: 0, Outcome: 'refused' }), { failed: true, notice: '更新失败：更新包未通过校验' });
+    assert.deepEqual(o({ Result: 1, Outcome: 'notRun', Reason: 'unreachable' }), { failed: true, notice: '无法连接更新服务器' });
+    assert.deepEqual(o({ Result: 1, Outcome: 'notRun', Reason: 'noRelease' }, true), { failed: true, notice: '服务器上没有可安装的版本' });
+    assert.deepEqual(o({ Result: 1, Outcome: 'notRun' }), { failed: true, notice: '更新失败：无法启动更新程序' });
+    assert.deepEqual(o({ Result: 1, Outcome: 'nothingToDo' }), { failed: false, notice: '已是最新版本' });
+    // An older host sends no Outcome: Result alone, as before.
+    assert.deepEqual(o({ Result: 0 }), { failed: false, notice: '' });
+    assert.deepEqual(o({ Result: 1 }, true), { failed: false, notice: '未能开始安装：服务器上没有可安装的版本' });
+  });
+  await t.test('opening a page does not claim the browser opened', () => {
+    assert.equal(P.openingText('https://example.com/'), '正在打开浏览器：https://example.com/');
+  });
+});

@@ -12,7 +12,8 @@ mkdir -p "$out"
 cp "$here"/../../movie/* "$page"/
 cp "$here"/../../tools/moviekit/fake_host.js "$page"/
 sed -i 's|<script src="protocol.js">|<script src="fake_host.js"></script>\n&|' "$page"/index.html
-for scenario in login hall failed installing playing menu about logout play-anyway nohost keys flow; do
+for scenario in login hall failed installing playing menu about logout play-anyway nohost keys flow \
+    server-down update-failed open-web; do
   url="file://$page/index.html#$scenario"
   if [ "$engine" = webkit ]; then
     run=""

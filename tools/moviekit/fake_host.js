@@ -1,10 +1,10 @@
 // Dev-only stand-in for the lobby host, for building a movie in a plain browser.
 // Loaded before the movie's scripts; never shipped with the movie.
 // The scenario comes from the address's hash: #login, #hall, #failed, #installing,
-// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow (the sample movie's
-// screenshots), or #kit, the default of scripts/movie-kit.sh: the host answers and never
-// clicks (an unknown game is installed and current, an update installs after a second, a game
-// "runs" for two seconds).
+// #playing, #menu, #about, #logout, #play-anyway, #nohost, #keys, #flow, #server-down,
+// #update-failed, #open-web (the sample movie's screenshots), or #kit, the default of
+// scripts/movie-kit.sh: the host answers and never clicks (an unknown game is installed and
+// current, an update installs after a second, a game "runs" for two seconds).
 (function () {
   'use strict';
   const scenario = (location.hash || '#' + (window.FAKE_HOST_SCENARIO || 'login')).slice(1);
@@ -20,7 +20,11 @@
     playing: { DemoGame: 0, StarChess: 3 },
     'play-anyway': { DemoGame: 2, StarChess: 3 },
     flow: { DemoGame: 3, StarChess: 3 },
+    'server-down': { DemoGame: 1, StarChess: 1 },
+    'update-failed': { DemoGame: 2, StarChess: 3 },
   };
+  // Why a check with Result 1 failed, as the host tells it.
+  const reasons = { 'server-down': 'unreachable' };
   const results = checkResults[scenario] || checkResults.hall;
   const kit = scenario === 'kit';
 
@@ -32,10 +36,10 @@
       send('CheckGameResult', answer(results[game] ?? 0));
     } else if (name === 'UpdateGame') {
       const state = results[game] ?? 0;
-      if (state !== 2 && state !== 3) return send('UpdateGameResult', answer(1));
+      if (state !== 2 && state !== 3) return send('UpdateGameResult', { ...answer(1), Outcome: 'nothingToDo' });
       later(() => {
         results[game] = 0;
-        callbacks.UpdateGameResult && callbacks.UpdateGameResult(answer(0));
+        callbacks.UpdateGameResult && callbacks.UpdateGameResult({ ...answer(0), Outcome: 'installed' });
       }, 1000);
     } else if (name === 'PlayGame') {
       send('LoginGame', 1);
@@ -52,10 +56,15 @@
       if (kit) {
         kitCall(name, arg);
       } else if (name === 'CheckGame') {
-        send('CheckGameResult', { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg && arg.GameParam });
+        const answer = { GameName: arg.GameName, Result: results[arg.GameName] ?? 1, GameParam: arg.GameParam };
+        if (answer.Result === 1 && reasons[scenario]) answer.Reason = reasons[scenario];
+        send('CheckGameResult', answer);
       } else if (name === 'PlayGame') {
         send('LoginGame', 1);
         if (scenario === 'flow') later(() => callbacks.LogoutGame(1), 200);
+      } else if (name === 'UpdateGame' && scenario === 'update-failed') {
+        // The updater ran and failed: nothing changed, the next check finds the old version.
+        later(() => callbacks.UpdateGameResult({ GameName: arg.GameName, Result: 0, GameParam: arg.GameParam, Outcome: 'failed' }), 200);
       } else if (name === 'UpdateGame' && scenario === 'flow') {
         // The updater installs the game: the next check finds it current.
         later(() => {
@@ -83,6 +92,7 @@
           { AutoDns: 'login2.quorvane.example', TelDns: 'tel2.quorvane.example', UniDns: '', Port: 8001 },
         ],
         UserTag: [1, 2, 3, 4, 5, 6],
+        LobbyVersion: '1.0.12',
       });
     }
   };
@@ -144,6 +154,8 @@
         if (scenario === 'installing') click('.game[data-name="StarChess"] .action');
         if (scenario === 'playing') click('.game[data-name="DemoGame"] .action');
         if (scenario === 'play-anyway') click('.game[data-name="DemoGame"] .play-anyway');
+        if (scenario === 'update-failed') click('.game[data-name="DemoGame"] .action');
+        if (scenario === 'open-web') click('.side a[data-url]');
         if (scenario === 'keys') keys();
         if (scenario === 'flow') flow();
       }, 400);

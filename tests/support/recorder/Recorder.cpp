@@ -1,6 +1,7 @@
 // Test program: writes its working directory and then each argument (argv[0] first), one per
 // line, to "<own path>.record". While "<own path>.hold" exists it stays alive (at most 10 s),
-// so a test can watch it run and then let it end. On Windows the own path is taken without
+// so a test can watch it run and then let it end. It ends with the number "<own path>.exit"
+// holds (0 without one), so a test can make it stand for a program that fails. On Windows the own path is taken without
 // ".exe" and the directory with "/", as the tests name them.
 #if defined(_WIN32)
 #include <windows.h>
@@ -44,5 +45,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 1000 && std::filesystem::exists(path + ".hold"); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return 0;
+  int code = 0;
+  std::ifstream(path + ".exit") >> code;
+  return code;
 }
