@@ -3,6 +3,7 @@
 #include "lobby/config/ClientConfig.h"
 #include "lobby/core/IFrameWindow.h"
 #include "lobby/core/IMoviePlayer.h"
+#include "lobby/flash/DevWarning.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/flash/WebAddress.h"
 #include "platform/DebugLog.h"
@@ -28,7 +29,10 @@ void MovieBridge::OnPageSpoke() {
 // start browsers without end. Refused addresses do not count against its limit.
 bool MovieBridge::OpenChecked(text::WStringView address, bool movieAsked) {
   auto uri = CheckedWebAddress(address);
-  if (!uri) return false;
+  if (!uri) {
+    DevWarning(u"an address that is not an http or https page was not opened: " + text::WString(address));
+    return false;
+  }
   if (movieAsked && !opens_.Allow(clock_())) {
     platform::DebugLine(u"Quorvane: a web page the movie asked for was not opened: more than 3 in 2 seconds");
     return false;
@@ -61,14 +65,23 @@ void MovieBridge::OnFSCommand(const text::WString& command, const text::WString&
     frame_.EndDialog();
   } else if (command == u"LoginServer") {
     SendLoginServer();
+  } else {
+    DevWarning(u"fscommand \"" + command + u"\" is no command; known: OpenWeb, LogoutServer, "
+               u"LoginServer (SaveServer, CheckGame, UpdateGame, PlayGame go through ExternalInterface.call)");
   }
 }
 
 void MovieBridge::OnFlashCall(const text::WString& request) {
   OnPageSpoke();
-  if (request.size() > kMaxRequestLength) return;
+  if (request.size() > kMaxRequestLength) {
+    DevWarning(u"a request longer than 64 Ki UTF-16 units was dropped");
+    return;
+  }
   xml::XmlDocument doc(request);
-  if (!doc.FindElement(u"invoke")) return;
+  if (!doc.FindElement(u"invoke")) {
+    DevWarning(u"a request without an invoke element was dropped: " + request.substr(0, 200));
+    return;
+  }
   text::WString name = doc.GetAttribute(u"name");
   text::WString arguments;
   if (doc.EnterElement() && doc.FindElement(u"arguments")) arguments = doc.GetElementContent();
@@ -80,6 +93,9 @@ void MovieBridge::OnFlashCall(const text::WString& request) {
     commands_.UpdateGame(arguments);
   } else if (name == u"PlayGame") {
     commands_.PlayGame(arguments);
+  } else {
+    DevWarning(u"ExternalInterface.call(\"" + name + u"\") is no command; known: SaveServer, CheckGame, "
+               u"UpdateGame, PlayGame (LoginServer, OpenWeb, LogoutServer go through fscommand)");
   }
 }
 

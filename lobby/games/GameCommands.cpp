@@ -5,6 +5,7 @@
 #include "contract/Contract.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/ArgumentObject.h"
+#include "lobby/flash/DevWarning.h"
 #include "lobby/core/IFrameWindow.h"
 #include "lobby/core/IMoviePlayer.h"
 #include "lobby/flash/MovieMessages.h"
@@ -39,6 +40,15 @@ const char16_t* ReasonWord(CheckFailure failure) {
 // A check past the bound of waiting checks is answered without one.
 constexpr const char16_t* kQueueFullReason = u"queueFull";
 
+// Dev mode: the address and port must be numbers in the lobby's encodings (docs/movie.md).
+void WarnAboutStartValues(const WString& gameParamMarkup) {
+  if (gameParamMarkup.rfind(u"<object", 0) != 0) {
+    DevWarning(u"PlayGame: GameParam is not an object; the game gets empty start values");
+    return;
+  }
+  WarnUnlessNumbers(u"PlayGame GameParam", ReadArgumentObject(gameParamMarkup), {u"GameIp", u"GamePort"});
+}
+
 }  // namespace
 
 GameCommands::GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConfig& config)
@@ -52,7 +62,9 @@ GameCommands::GameCommands(IFrameWindow& frame, IMoviePlayer& player, ClientConf
 GameCommands::~GameCommands() = default;
 
 void GameCommands::SaveServer(const WString& arguments) {
-  for (const ArgumentProperty& p : ReadArgumentObject(arguments)) {
+  const std::vector<ArgumentProperty> props = ReadArgumentObject(arguments);
+  WarnUnlessNumbers(u"SaveServer", props, {u"SaveAccount", u"NetMode", u"LoginNode"});
+  for (const ArgumentProperty& p : props) {
     if (p.id == u"UserName") config_.UserName = p.value;
     else if (p.id == u"SaveAccount") config_.SaveAccount = text::ParseInt(p.value);
     else if (p.id == u"NetMode") config_.NetMode = text::ParseInt(p.value);
@@ -96,6 +108,7 @@ void GameCommands::CheckGame(const WString& arguments) {
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
+    DevWarning(u"CheckGame: GameName \"" + gameName + u"\" is not a plain name; answered as not installed");
     AnswerInTurn(u"CheckGameResult", gameName, GameState::kNotInstalled, gameParam, {});
     return;
   }
@@ -116,11 +129,15 @@ void GameCommands::CheckGame(const WString& arguments) {
 }
 
 void GameCommands::UpdateGame(const WString& arguments) {
-  if (pendingUpdate_) return;
+  if (pendingUpdate_) {
+    DevWarning(u"UpdateGame dropped: another update is being checked or run");
+    return;
+  }
   auto props = ReadArgumentObject(arguments);
   WString gameName = PropertyValue(props, u"GameName");
   WString gameParam = PropertyMarkup(props, u"GameParam");
   if (!IsPlainGameName(gameName)) {
+    DevWarning(u"UpdateGame: GameName \"" + gameName + u"\" is not a plain name; nothing is run");
     AnswerInTurn(u"UpdateGameResult", gameName, GameState::kNoAnswer, gameParam,
                  {{}, UpdaterOutcomeWord(static_cast<int>(contract::UpdaterExit::kNotRun))});
     return;
@@ -158,13 +175,20 @@ void GameCommands::FinishUpdateCheck(const WString& version, bool start, CheckFa
 }
 
 void GameCommands::PlayGame(const WString& arguments) {
-  if (runningGame_) return;
+  if (runningGame_) {
+    DevWarning(u"PlayGame dropped: a game runs");
+    return;
+  }
   WString gameName;
   std::optional<StartValues> values;
   for (const ArgumentProperty& p : ReadArgumentObject(arguments)) {
     if (p.id == u"GameName") gameName = p.value;
-    else if (p.id == u"GameParam") values = ReadStartValues(p.markup);
+    if (p.id != u"GameParam") continue;
+    values = ReadStartValues(p.markup);
+    WarnAboutStartValues(p.markup);
   }
+  if (!IsPlainGameName(gameName)) DevWarning(u"PlayGame: GameName \"" + gameName + u"\" is not a plain name");
+  if (!values) DevWarning(u"PlayGame without GameParam: the game gets empty start values");
   WString argumentText = values ? FormatArgumentText(*values) : WString();
   std::vector<std::string> argumentList = values ? ArgumentList(*values) : std::vector<std::string>();
   player_.CallFunction(LoginGameMessage());

@@ -1,6 +1,8 @@
 #include "lobby/player/ViewCore.h"
 
+#include "lobby/core/DevMode.h"
 #include "lobby/player/BridgeScript.h"
+#include "lobby/player/DevTools.h"
 #include "lobby/player/MovieFile.h"
 #include "lobby/player/MovieScheme.h"
 #include "lobby/player/ViewSignals.h"
@@ -66,6 +68,7 @@ bool ViewCore::Build() {
   if (!webkit_user_content_manager_register_script_message_handler(content_, kBridgeChannel)) {
     return false;
   }
+  if (MovieDevMode()) EnableDevTools(view_, content_);
   const std::string source = BridgeScriptSource(token_);
   WebKitUserScript* script = webkit_user_script_new(
       source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
@@ -180,7 +183,8 @@ void ViewCore::OnResponsivenessChanged() {
 bool ViewCore::OnButton(const GdkEventButton* event) {
   if (event->button != GDK_BUTTON_SECONDARY) return false;
   if (event->type == GDK_BUTTON_PRESS) events_->OnRightClick();
-  return true;
+  // In dev mode the engine's context menu, with its inspector, comes as well.
+  return !MovieDevMode();
 }
 
 void ViewCore::ForwardKey(const GdkEventKey* event) {

@@ -1,5 +1,6 @@
 #include "lobby/player/ViewSignals.h"
 
+#include "lobby/core/DevMode.h"
 #include "lobby/player/BridgeScript.h"
 #include "lobby/player/ViewCore.h"
 
@@ -55,9 +56,10 @@ GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer dat
   return nullptr;
 }
 
+// No menu, except the engine's own (with "Inspect Element") in dev mode.
 gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
                        gpointer) {
-  return TRUE;
+  return !MovieDevMode();
 }
 
 gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer data) {

@@ -478,3 +478,42 @@ TEST_F(GameCommandsTest, GameWaitTimerWithoutAGameStops) {
 }
 
 }  // namespace
+
+// The page authors' dev mode: what the lobby drops or misreads is said on standard error, and
+// only when QUORVANE_DEV=1.
+class DevModeTest : public GameCommandsTest {
+ protected:
+  // Every request a page author gets wrong most often, sent once.
+  std::string Mistakes(bool devMode) {
+    if (devMode) setenv("QUORVANE_DEV", "1", 1); else unsetenv("QUORVANE_DEV");
+    testing::internal::CaptureStderr();
+    Send("PlayGame", GameObject("G", "<object><property id=\"GameIp\"><string>127.0.0.1</string></property>"
+                                     "<property id=\"GamePort\"><number>9100</number></property></object>"));
+    Send("PlayGame", GameObject("G", "<object/>"));
+    Send("LoginServer", "<object/>");
+    bridge_.OnFSCommand(u"CheckGame", u"");
+    Send("SaveServer", "<object><property id=\"NetMode\"><string>电信</string></property></object>");
+    bridge_.OnFSCommand(u"OpenWeb", u"mailto:a@b.example");
+    unsetenv("QUORVANE_DEV");
+    return testing::internal::GetCapturedStderr();
+  }
+};
+
+TEST_F(DevModeTest, MistakesAreExplainedOnStandardError) {
+  const std::string said = Mistakes(true);
+  for (const char* line : {
+           "Quorvane dev: PlayGame GameParam: GameIp is not a whole number (<string>127.0.0.1</string>); it reads as 127\n",
+           "Quorvane dev: PlayGame dropped: a game runs\n",
+           "Quorvane dev: ExternalInterface.call(\"LoginServer\") is no command",
+           "Quorvane dev: fscommand \"CheckGame\" is no command",
+           "Quorvane dev: SaveServer: NetMode is not a whole number (<string>电信</string>); it reads as 0\n",
+           "Quorvane dev: an address that is not an http or https page was not opened: mailto:a@b.example\n"}) {
+    EXPECT_NE(said.find(line), std::string::npos) << "missing: " << line << "\nin:\n" << said;
+  }
+  // A port written as a number is a number, even unswapped: the lobby cannot tell.
+  EXPECT_EQ(said.find("GamePort"), std::string::npos) << said;
+}
+
+TEST_F(DevModeTest, WithoutTheVariableNothingIsSaid) {
+  EXPECT_EQ(Mistakes(false), "");
+}

@@ -1,0 +1,67 @@
+#include "lobby/player/DevTools.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include <cstdio>
+#include <string>
+
+#include "lobby/player/BridgeSource.h"
+
+namespace lobby::player {
+namespace {
+
+constexpr const char* kDevChannel = "zembaDev";
+// A console line longer than this is cut: the terminal is for reading.
+constexpr size_t kMaxLineBytes = 4096;
+
+std::string Member(JSCValue* object, const char* name) {
+  JSCValue* value = jsc_value_object_get_property(object, name);
+  std::string out;
+  if (value && jsc_value_is_string(value)) {
+    gchar* s = jsc_value_to_string(value);
+    out = s ? s : "";
+    g_free(s);
+  }
+  if (value) g_object_unref(value);
+  return out;
+}
+
+// "Quorvane page console.log: text (quorvane://movie/index.html:12:9)"
+void OnDevMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
+  JSCValue* message = webkit_javascript_result_get_js_value(result);
+  if (!message || !jsc_value_is_object(message)) return;
+  std::string text = Member(message, "text");
+  if (text.size() > kMaxLineBytes) text = text.substr(0, kMaxLineBytes) + "…";
+  const std::string at = Member(message, "at");
+  std::string line = "Quorvane page " + Member(message, "k") + ": " + text;
+  if (!at.empty()) line += " (" + at + ")";
+  line += "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer) {
+  const bool control = (event->state & GDK_CONTROL_MASK) != 0;
+  if (event->keyval == GDK_KEY_F5 || (control && (event->keyval == GDK_KEY_r || event->keyval == GDK_KEY_R))) {
+    webkit_web_view_reload(WEBKIT_WEB_VIEW(widget));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void EnableDevTools(WebKitWebView* view, WebKitUserContentManager* content) {
+  webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(view), TRUE);
+  const std::string signal = std::string("script-message-received::") + kDevChannel;
+  g_signal_connect(content, signal.c_str(), G_CALLBACK(OnDevMessage), nullptr);
+  webkit_user_content_manager_register_script_message_handler(content, kDevChannel);
+  WebKitUserScript* script = webkit_user_script_new(kDevSource, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+                                                    nullptr, nullptr);
+  webkit_user_content_manager_add_script(content, script);
+  webkit_user_script_unref(script);
+  g_signal_connect(view, "key-press-event", G_CALLBACK(OnKey), nullptr);
+}
+
+}  // namespace lobby::player
