@@ -37,7 +37,7 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
     : Corp(config.GetCorp()),
       ProgramDir(std::move(programDir)),
       Name(std::move(name)),
-      PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
+      PackageUrl(contract::PackageUrl(config.GetUpdateUrl(), config.GetCorp(), Name)),
       mainPath_(config.GetMainPath()) {
   // The updater empties this directory when it is done: it must never be anyone else's.
   DownloadDir = platform::IsAbsolutePath(stagingRoot) ? stagingRoot : platform::StagingRoot(contract::kCorp);
@@ -101,7 +101,7 @@ bool UpdateTask::LaunchUpdater(bool reboot) {
 
 bool UpdateTask::UpdaterProcessRunning() const { return updater_ && !updater_->HasEnded(); }
 
-bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
+bool VersionSortsBefore(const WString& a, const WString& b) { return contract::VersionSortsBefore(a, b); }
 
 bool IsUpdaterRunning(const std::string& lockName) { return platform::InstanceLock::IsTaken(lockName); }
 
