@@ -180,7 +180,8 @@ VerifyReport Verify(const VerifyOptions& options) {
   report.summary = report.Good() ? u"verified " + what + u": " + text::FormatUInt(check.Archives()) + u" archives, " +
                                        Number(check.Bytes()) + u" bytes, all as listed" +
                                        (options.keysFile.empty() ? u"" : u", signature good")
-                                 : what + u": " + text::FormatUInt(uint32_t(report.faults.size())) + u" faults";
+                                 : what + u": " + text::FormatUInt(uint32_t(report.faults.size())) +
+                                       (report.faults.size() == 1 ? u" fault" : u" faults");
   return report;
 }
 
