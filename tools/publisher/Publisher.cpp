@@ -89,6 +89,7 @@ std::optional<text::WString> CheckOptions(const PublishOptions& o) {
 bool Overlap(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   const fs::path x = fs::weakly_canonical(a, ec), y = fs::weakly_canonical(b, ec);
+  if (x.empty() || y.empty()) return false;  // unresolvable: the writes fail on their own
   auto within = [](const fs::path& inner, const fs::path& outer) {
     auto [end, unused] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
     return end == outer.end();
