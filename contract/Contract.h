@@ -59,6 +59,16 @@ inline text::WString VersionKey(text::WStringView version) {
   return key;
 }
 
+// Clients compare versions as plain text, code unit by code unit: "1.0.10" sorts before
+// "1.0.9". A server's version is newer only when the installed one sorts before it.
+inline bool VersionSortsBefore(text::WStringView a, text::WStringView b) { return a < b; }
+
+// A program's directory on the update server, as clients address it: the configured update
+// address, the brand word and the program name, all in lower case (the server tree's spelling).
+inline text::WString PackageUrl(text::WStringView updateUrl, text::WStringView corp, text::WStringView name) {
+  return text::AsciiLower(text::WString(updateUrl) + u"/" + text::WString(corp) + u"/" + text::WString(name));
+}
+
 // --- The updater's command line ------------------------------------------------------------
 
 inline constexpr const char* kNameOption = "-name";      // executable name without suffix

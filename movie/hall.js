@@ -6,8 +6,12 @@
 })(typeof self !== 'undefined' ? self : this, function (P) {
   'use strict';
 
-  // A game name is a directory name on the host side.
-  const NAME = /^[A-Za-z0-9_][A-Za-z0-9_.-]*$/;
+  // A game name is a directory name on the host side, and the host takes exactly the plain
+  // names: not empty, not "." or "..", no "/" or "\", no control characters, at most 255 UTF-16
+  // units. Spaces and Chinese are fine.
+  function isPlainName(name) {
+    return name.length > 0 && name.length <= 255 && name !== '.' && name !== '..' && !/[\u0000-\u001f\u007f\/\\]/.test(name);
+  }
 
   // games.json: either a list or { games: [...] }; entries without a usable name are dropped.
   function readGameList(data) {
@@ -15,7 +19,7 @@
     const seen = new Set();
     const games = [];
     for (const item of list) {
-      if (!item || typeof item !== 'object' || !NAME.test(String(item.name ?? ''))) continue;
+      if (!item || typeof item !== 'object' || !isPlainName(String(item.name ?? ''))) continue;
       if (seen.has(item.name)) continue;
       seen.add(item.name);
       games.push({

@@ -24,6 +24,7 @@
 #include "updater/LiveThreadParts.h"
 #include "updater/PartialArchive.h"
 #include "updater/PathDirectories.h"
+#include "updater/ReleaseAddresses.h"
 #include "updater/ReleaseAuthentication.h"
 #include "updater/SaveSchedule.h"
 #include "updater/TransferQueue.h"
@@ -105,7 +106,6 @@ bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, Arch
 CLiveThread::CLiveThread(WorkerSettings settings)
     : settings_(std::move(settings)),
       logPath_(NameIn(settings_.downloadDir, contract::kLogName)),
-      baseUrl_(settings_.serverUrl + u"/" + settings_.versionKey),
       debug_([](WStringView line) { platform::DebugLine(line); }) {}
 
 CLiveThread::~CLiveThread() {
@@ -233,7 +233,7 @@ bool CLiveThread::CheckUpdate() {
 // fetched (removed, or longer than a signature can be) refuses the release.
 bool CLiveThread::FetchList() {
   const WString archive = NameIn(settings_.downloadDir, contract::kListArchiveName);
-  const WString listUrl = NameIn(baseUrl_, contract::kListName) + u"." + settings_.versionKey;
+  const WString listUrl = ListUrl(settings_.serverUrl, settings_.versionKey);
   if (!DownloadToFile(listUrl, archive, 0, kListArchiveLimit)) return false;
   if (!settings_.trust.Authenticates()) return true;
   const WString signature = NameIn(settings_.downloadDir, contract::kListSignatureName);
@@ -376,10 +376,8 @@ WString CLiveThread::InstalledPath(const UpdateFileEntry& entry) const {
 CLiveThread::EntryLocations CLiveThread::LocationsOf(const UpdateFileEntry& entry) const {
   const WString name = entry.FileName();
   const WString path = entry.FilePath();
-  WString url = baseUrl_ + u"/";
-  if (!path.empty()) url += EscapeListPath(path) + u"/";
-  url += EscapeListPath(name) + u"." + settings_.versionKey;
-  return EntryLocations{PathIn(settings_.programDir, path, name), url,
+  return EntryLocations{PathIn(settings_.programDir, path, name),
+                        ArchiveUrl(settings_.serverUrl, settings_.versionKey, path, name),
                         PathIn(settings_.downloadDir, path, name + text::Ascii(contract::kArchiveSuffix)),
                         PathIn(settings_.downloadDir, path, name)};
 }

@@ -162,7 +162,6 @@ class CLiveThread : public Basalt::IThread {
 
   WorkerSettings settings_;
   text::WString logPath_;
-  text::WString baseUrl_;  // server URL + "/" + version key
   IProgressWindow* owner_ = nullptr;
   std::unique_ptr<UpdateList> list_;
   FileDigest digest_;                      // measures staged files

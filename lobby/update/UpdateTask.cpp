@@ -51,7 +51,7 @@ UpdateTask::UpdateTask(WString name, WString programDir, const ClientConfig& con
     : Corp(config.GetCorp()),
       ProgramDir(std::move(programDir)),
       Name(std::move(name)),
-      PackageUrl(text::AsciiLower(config.GetUpdateUrl() + u"/" + config.GetCorp() + u"/" + Name)),
+      PackageUrl(contract::PackageUrl(config.GetUpdateUrl(), config.GetCorp(), Name)),
       mainPath_(config.GetMainPath()) {
   // The updater empties this directory when it is done: it must never be anyone else's.
   DownloadDir = platform::IsAbsolutePath(stagingRoot) ? stagingRoot : platform::StagingRoot(contract::kCorp);
@@ -125,7 +125,7 @@ WString InstalledVersion(const WString& name, const WString& programDir) {
   return ReadVersionRecord(programDir, name, version) ? version : WString();
 }
 
-bool VersionSortsBefore(const WString& a, const WString& b) { return a < b; }
+bool VersionSortsBefore(const WString& a, const WString& b) { return contract::VersionSortsBefore(a, b); }
 
 bool IsUpdaterRunning(const std::string& lockName) { return platform::InstanceLock::IsTaken(lockName); }
 

@@ -39,7 +39,8 @@ check "the updater's window shows" wait_window Vendrel 60
 check "the lobby shows again after the update" wait_window QuorvaneTest 90
 check "and the movie hears the update has ended" \
   wait_log '^recv UpdateGameResult \[\{"GameName":"DemoGame","Result":0,"GameParam":\{"n":7\},"Outcome":"installed"\}\]' 10
-check "the game is installed as published" diff -r "$work/release/DemoGame" "$prog/DemoGame"
+check "the game is installed as published" diff -r -x Update.cfg "$work/release/DemoGame" "$prog/DemoGame"
+check "with the Update.cfg the release carries" cmp "$work/www/zemba/demogame/UpdateVersion.xml" "$prog/DemoGame/Update.cfg"
 movie_do 'ExternalInterface.call("CheckGame", {GameName: "DemoGame", GameParam: "second"})'
 check "the installed game checks as current" \
   wait_log '^recv CheckGameResult \[\{"GameName":"DemoGame","Result":0,"GameParam":"second"\}\]' 10

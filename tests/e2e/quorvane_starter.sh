@@ -32,7 +32,8 @@ check "installing says so" wait_log '^state DemoGame=busy \| 正在安装 演示
 check "the updater's window shows" wait_window Vendrel 60
 check "the lobby comes back" wait_window QuorvaneTest 120
 check "and the game is current" wait_log '^state DemoGame=current \| 演示游戏：已安装$' 20
-check "the game is installed as published" diff -r "$work/release/DemoGame" "$prog/DemoGame"
+check "the game is installed as published" diff -r -x Update.cfg "$work/release/DemoGame" "$prog/DemoGame"
+check "with the Update.cfg the release carries" cmp "$work/www/zemba/demogame/UpdateVersion.xml" "$prog/DemoGame/Update.cfg"
 
 movie_do 'click("#games li[data-name=DemoGame] button")'
 check "playing says so" wait_log '^state DemoGame=current \| 游戏中…$' 10

@@ -87,7 +87,8 @@ check "and nothing is installed from the plain server" test ! -e "$work/install/
 
 run_vendrel "$tls_url/zemba/demogame" test
 check "trusting the test's authority, a signed release installs over https (code $rc)" test "$rc" = 0
-check "the installed tree equals the published one" diff -r "$work/release/DemoGame" "$work/install/DemoGame"
+check "the installed tree equals the published one" diff -r -x Update.cfg "$work/release/DemoGame" "$work/install/DemoGame"
+check "with the Update.cfg the release carries" cmp "$work/www/zemba/demogame/UpdateVersion.xml" "$work/install/DemoGame/Update.cfg"
 check "the machine's trust store is unchanged" bash -c "! grep -q 'Zemba test CA' '$system_bundle' && ! cmp -s '$ca/ca.pem' '$system_bundle'"
 
 if [ "$failures" -ne 0 ]; then

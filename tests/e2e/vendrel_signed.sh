@@ -40,7 +40,8 @@ run_vendrel() {
 
 run_vendrel 1.0.1 "$work/install/DemoGame"
 check "a signed release installs (code $rc)" test "$rc" = 0
-check "the installed tree equals the published one" diff -r "$work/release/DemoGame" "$work/install/DemoGame"
+check "the installed tree equals the published one" diff -r -x Update.cfg "$work/release/DemoGame" "$work/install/DemoGame"
+check "with the Update.cfg the release carries" cmp "$work/www/zemba/demogame/UpdateVersion.xml" "$work/install/DemoGame/Update.cfg"
 check "the installed release is recorded in the state folder" \
   bash -c "grep -qx 'version=1.0.1' '$work/data/Zemba/Vendrel/'installed-*.txt"
 

@@ -81,7 +81,8 @@ check "the complete bar with its right end was shown" test "$complete" = 1
 check "Vendrel ends with success (code $vendrel_rc)" test "$vendrel_rc" = 0
 check "the window is gone" test -z "$(xdotool search --onlyvisible --name '^Vendrel$' 2>/dev/null)"
 
-check "the installed tree equals the published one" diff -r "$work/release/DemoGame" "$work/install/DemoGame"
+check "the installed tree equals the published one" diff -r -x Update.cfg "$work/release/DemoGame" "$work/install/DemoGame"
+check "with the Update.cfg the release carries" cmp "$work/www/zemba/demogame/UpdateVersion.xml" "$work/install/DemoGame/Update.cfg"
 check "the installed game is executable" test -x "$work/install/DemoGame/DemoGame"
 check "the download directory is removed" test ! -e "$work/down"
 

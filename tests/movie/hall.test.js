@@ -45,6 +45,15 @@ test('game list entries need a usable directory name, once each', () => {
   assert.deepEqual(readGameList('garbage'), []);
 });
 
+// The same inputs as the host's own test of its plain-name rule: the list keeps exactly the
+// names the host would list and start.
+test('game list keeps every name the host takes, Chinese and spaces included, and no other', () => {
+  const good = ['G', '象棋 2', 'Sky Farm', '星际象棋', 'a.b', '...', 'x'.repeat(255)];
+  const bad = ['', '.', '..', '../G', 'a/b', 'a\\b', '/bin', 'a\nb', 'a\u0000b', 'tab\t', 'del\u007f', 'x'.repeat(256)];
+  const names = readGameList([...good, ...bad].map((name) => ({ name }))).map((g) => g.name);
+  assert.deepEqual(names, good);
+});
+
 test('checking', async (t) => {
   await t.test('every game is checked and shows its answer', () => {
     const bridge = fakeBridge();

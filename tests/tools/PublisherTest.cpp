@@ -11,6 +11,7 @@
 #include "tests/support/FileModes.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/PublishRun.h"
 #include "updater/ArchiveHash.h"
 #include "updater/ArchiveReader.h"
 #include "updater/Crc32.h"
@@ -23,6 +24,9 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
+using publishtest::RunPublisher;
+using publishtest::RunResult;
+using publishtest::Tree;
 
 namespace {
 
@@ -34,40 +38,14 @@ bool UnpackBeside(const std::string& zipped) {
              updater::ArchiveResult::kOk;
 }
 
-struct RunResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-RunResult RunPublisher(const std::vector<std::string>& args, const std::string& scratch) {
-  std::string outPath = scratch + "/stdout", errPath = scratch + "/stderr";
-  RunResult result;
-  result.exitCode = testsupport::RunProgram(ZEMBA_PUBLISH_EXE, args, outPath, errPath);
-  result.out = ReadFileBytes(outPath);
-  result.err = ReadFileBytes(errPath);
-  return result;
-}
-
-// Every file below a directory, by relative path ("/" between levels), with its bytes.
-std::map<std::string, std::string> Tree(const std::string& root) {
-  std::map<std::string, std::string> tree;
-  const fs::path top = platform::FsPath(root);
-  for (const auto& entry : fs::recursive_directory_iterator(top)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string relative = text::ToUtf8(text::WString(fs::relative(entry.path(), top).generic_u16string()));
-    tree[relative] = ReadFileBytes(platform::Utf8Path(entry.path()));
-  }
-  return tree;
-}
-
 std::string Crc(const std::string& bytes) { return text::ToUtf8(updater::CrcText(updater::Crc32(bytes.data(), bytes.size()))); }
 
-const std::string kVersionDocument =
-    "<?xml version=\"1.0\" encoding=\"gbk\" standalone=\"yes\" ?>\n"
-    "<UpdateConfig version=\"1.0\">\n"
-    "    <Software version=\"1.0.2\">Game</Software>\n"
-    "</UpdateConfig>\n";
+const std::string kVersionDocument = publishtest::VersionDocument("Game", "1.0.2");
+
+// The bytes the release carries for a file of the program directory; its Update.cfg is made.
+std::string Released(const std::string& programFile, const std::string& relative) {
+  return relative == "Update.cfg" ? kVersionDocument : ReadFileBytes(programFile);
+}
 
 class PublisherTest : public ::testing::Test {
  protected:
@@ -125,9 +103,38 @@ TEST_F(PublisherTest, PrintsAOneLineSummary) {
 TEST_F(PublisherTest, VersionFileAndUpdateCfgNameTheProgramAndVersion) {
   ASSERT_EQ(Publish().exitCode, 0);
   EXPECT_EQ(ReadFileBytes(dir_.Join("srv/zemba/game/UpdateVersion.xml")), kVersionDocument);
-  EXPECT_EQ(ReadFileBytes(Program("Update.cfg")), kVersionDocument);
-  EXPECT_EQ(fs::last_write_time(Program("Update.cfg")).time_since_epoch(),
+  const std::string zipped = dir_.Join("Update.cfg.zip");
+  fs::copy_file(VersionDir() + "/Update.cfg.102", zipped);
+  ASSERT_TRUE(UnpackBeside(zipped));
+  EXPECT_EQ(ReadFileBytes(dir_.Join("Update.cfg")), kVersionDocument);
+  EXPECT_EQ(fs::last_write_time(dir_.Join("Update.cfg")).time_since_epoch(),
             std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(946684800))).time_since_epoch());
+  EXPECT_EQ(testsupport::ModeOf(dir_.Join("Update.cfg")), testsupport::KeptMode(0644));
+}
+
+// Files, folders, sizes, bytes and times: publishing only reads the program directory, and an
+// Update.cfg found there is neither changed nor published.
+TEST_F(PublisherTest, ProgramDirectoryIsUnchangedByteForByte) {
+  ASSERT_TRUE(WriteFileBytes(Program("Update.cfg"), "the operator's own notes"));
+  const auto before = publishtest::Snapshot(dir_.Join("prog"));
+  ASSERT_EQ(Publish().exitCode, 0);
+  EXPECT_EQ(publishtest::Snapshot(dir_.Join("prog")), before);
+  updater::UpdateList list;
+  ASSERT_TRUE(LoadPublishedList(list));
+  int32_t listedLength = -1;
+  for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
+    if (e->FileName() == u"Update.cfg") listedLength = e->FileLen();
+  }
+  EXPECT_EQ(listedLength, int32_t(kVersionDocument.size()));
+}
+
+TEST_F(PublisherTest, ServerTreeInsideTheProgramDirectoryIsRefused) {
+  RunResult run = RunPublisher({"--name", "Game", "--version", "1.0.2", "--program", dir_.Join("prog"), "--root",
+                                dir_.Join("prog/www")},
+                               dir_.Path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("must not lie in one another"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(Program("www")));
 }
 
 TEST_F(PublisherTest, BrandWordAndNameAreLowerCaseOnTheServer) {
@@ -153,7 +160,7 @@ TEST_F(PublisherTest, ListNamesEveryFileWithItsSizeAndCrc) {
   }
   ASSERT_EQ(listed.size(), 5u);
   for (const char* file : {"Game", "Update.cfg", "data/maps/first.map", "empty.txt", "游戏.dat"}) {
-    std::string bytes = ReadFileBytes(Program(file));
+    std::string bytes = Released(Program(file), file);
     EXPECT_EQ(listed[file], std::make_pair(Crc(bytes), int32_t(bytes.size()))) << file;
   }
   EXPECT_EQ(listed["empty.txt"].first, "0");
@@ -176,7 +183,8 @@ TEST_F(PublisherTest, EveryArchiveMatchesItsListValuesAndUnpacksToTheOriginal) {
   updater::FileDigest digest;
   for (updater::UpdateFileEntry* e = list.First(); e; e = list.Next()) {
     text::WString dir = text::FromUtf8(VersionDir()) + (e->FilePath().empty() ? u"" : u"/" + updater::LocalRelativePath(e->FilePath()));
-    std::string original = ReadFileBytes(Program(text::ToUtf8(e->FilePath().empty() ? e->FileName() : updater::LocalRelativePath(e->FilePath()) + u"/" + e->FileName())));
+    const std::string relative = text::ToUtf8(e->FilePath().empty() ? e->FileName() : updater::LocalRelativePath(e->FilePath()) + u"/" + e->FileName());
+    std::string original = Released(Program(relative), relative);
     // The updater downloads to "<name>.zip" and unpacks beside it.
     std::string zipped = dir_.Join("unpack/" + text::ToUtf8(e->FileName()) + ".zip");
     fs::create_directories(dir_.Join("unpack"));
@@ -204,7 +212,6 @@ TEST_F(PublisherTest, ExecutableStaysExecutableAfterUnpacking) {
 // Only the list differs, by the time it binds as its signing time.
 TEST_F(PublisherTest, PublishingTheSameInputTwiceGivesTheSameBytes) {
   ASSERT_EQ(Publish("first").exitCode, 0);
-  ASSERT_TRUE(fs::remove(Program("Update.cfg")));  // written again, later, by the second run
   ASSERT_EQ(Publish("second").exitCode, 0);
   std::map<std::string, std::string> first = Tree(dir_.Join("first"));
   std::map<std::string, std::string> second = Tree(dir_.Join("second"));
@@ -367,9 +374,12 @@ TEST_F(SigningPublisherTest, ShippedKeyFileWithoutAKeyForTheProgramIsRefused) {
   EXPECT_EQ(PublishSigned(Secret()).exitCode, 0);
 }
 
-TEST_F(SigningPublisherTest, UnsignedRepublicationDropsAStaleSignature) {
+TEST_F(SigningPublisherTest, UnsignedForcedRepublicationDropsAStaleSignature) {
   ASSERT_EQ(Keygen().exitCode, 0);
   ASSERT_EQ(PublishSigned(Secret()).exitCode, 0);
-  ASSERT_EQ(Publish().exitCode, 0);
+  RunResult run = RunPublisher({"--name", "Game", "--version", "1.0.2", "--program", dir_.Join("prog"), "--root",
+                                dir_.Join("srv"), "--force"},
+                               dir_.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_FALSE(fs::exists(VersionDir() + "/UpdateList.xml.102.sig"));
 }

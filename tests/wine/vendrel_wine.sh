@@ -75,6 +75,13 @@ release() {
   printf 'unchanged\r\n' > "$dir/data/same.txt"
   "$wine_run" "$publish" --name Game --version "$v" --program "$(winpath "$dir")" \
     --root "$(winpath "$work/www")" --sign "$(winpath "$work/keys/secret.key")" >"$work/publish-$v.txt" 2>&1
+  # The release carries the Update.cfg the publisher makes, the version file it announces.
+  cp "$work/www/zemba/game/UpdateVersion.xml" "$work/release-$v.cfg"
+}
+# installed_as <version>: the installed tree is that release, its Update.cfg included.
+installed_as() {
+  diff -r -x Update.cfg "$work/release-$1/Game" "$install/Game" &&
+    cmp -s "$work/release-$1.cfg" "$install/Game/Update.cfg"
 }
 
 # update <log name> [extra wine-run arguments]: runs Vendrel.exe in the background.
@@ -99,7 +106,7 @@ archive_requests() {
 log_lines() { wc -l < "$work/nginx/access.log"; }
 no_temporaries() {
   # Every name in the installed tree is a name of the release: nothing staged is left over.
-  diff <(cd "$install/Game" && find . | sort) <(cd "$1" && find . | sort) >/dev/null
+  diff <(cd "$install/Game" && find . | sort) <(cd "$1" && { find .; echo ./Update.cfg; } | sort) >/dev/null
 }
 version_record() { grep -ao '<Software version="[^"]*"' "$install/Game/Update.cfg" | cut -d'"' -f2; }
 
@@ -128,7 +135,7 @@ sleep 1
 import -window root "$out/install-window.png" 2>/dev/null
 wait_update
 check "Vendrel.exe ends with success (code $?)" test $? = 0
-check "the installed tree equals 1.0.1" diff -r "$work/release-1.0.1/Game" "$install/Game"
+check "the installed tree equals 1.0.1" installed_as 1.0.1
 check "the download directory is removed" test ! -e "$down"
 
 echo "== update to 1.0.2, killed part-way, then resumed"
@@ -159,7 +166,7 @@ second_run=$(archive_requests "$middle")
 again=$(comm -12 <(echo "$first_run" | grep part | head -n 1) <(echo "$second_run"))
 echo "archives before the kill: $(echo "$first_run" | grep -c part); fetched by the resumed run: $(echo "$second_run" | grep -c .)"
 check "the resumed run does not fetch a finished archive again" test -z "$again"
-check "the installed tree equals 1.0.2" diff -r "$work/release-1.0.2/Game" "$install/Game"
+check "the installed tree equals 1.0.2" installed_as 1.0.2
 check "the download directory is removed" test ! -e "$down"
 
 echo "== update to 1.0.3 while the program is held open"
@@ -184,7 +191,7 @@ hold_pid=
 start_update 1.0.3
 wait_update
 check "once let go, Vendrel.exe installs 1.0.3 (code $?)" test $? = 0
-check "the installed tree equals 1.0.3" diff -r "$work/release-1.0.3/Game" "$install/Game"
+check "the installed tree equals 1.0.3" installed_as 1.0.3
 
 echo "== 1.0.4 with an archive rewritten on the server"
 cp "$work/www/zemba/game/103/data/part1.pak.103" "$work/www/zemba/game/104/data/part1.pak.104"
@@ -192,5 +199,5 @@ start_update 1.0.4
 wait_update
 rc=$?
 check "Vendrel.exe refuses the release (code $rc)" test "$rc" = 3
-check "the installed tree is still 1.0.3" diff -r "$work/release-1.0.3/Game" "$install/Game"
+check "the installed tree is still 1.0.3" installed_as 1.0.3
 finish

@@ -1,81 +1,151 @@
 #include "tools/publisher/PublishCommandLine.h"
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
 
+#include "tools/publisher/Announce.h"
 #include "tools/publisher/KeyFiles.h"
+#include "tools/publisher/Publisher.h"
+#include "tools/publisher/Verify.h"
 
 namespace publisher {
 namespace {
 
-text::WString* Field(PublishOptions& options, const char* flag) {
-  if (std::strcmp(flag, "--name") == 0) return &options.name;
-  if (std::strcmp(flag, "--version") == 0) return &options.version;
-  if (std::strcmp(flag, "--program") == 0) return &options.programDir;
-  if (std::strcmp(flag, "--root") == 0) return &options.serverRoot;
-  if (std::strcmp(flag, "--corp") == 0) return &options.corp;
-  if (std::strcmp(flag, "--sign") == 0) return &options.secretKeyFile;
-  return nullptr;
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kBadCommandLine = 2;
+
+int BadCommandLine(const std::string& error) {
+  std::fprintf(stderr, "zemba-publish: %s\n%s", error.c_str(), kUsage);
+  return kBadCommandLine;
+}
+
+int Finish(bool ok, const text::WString& message) {
+  std::fprintf(ok ? stdout : stderr, "%s%s\n", ok ? "" : "zemba-publish: ", text::ToUtf8(message).c_str());
+  return ok ? kDone : kFailed;
+}
+
+text::WString Value(const ParsedArguments& parsed, const std::string& option, text::WString fallback = u"") {
+  auto it = parsed.values.find(option);
+  return it == parsed.values.end() ? fallback : text::FromUtf8(it->second);
+}
+
+const text::WString kDefaultCorp = text::Ascii(contract::kCorp);
+
+int RunPublish(const std::vector<std::string>& arguments) {
+  ParsedArguments parsed;
+  std::string error;
+  if (!ParseArguments(arguments, {"--name", "--version", "--program", "--root", "--corp", "--sign"},
+                      {"--no-announce", "--force"}, {"--name", "--version", "--program", "--root"}, parsed, error)) {
+    return BadCommandLine(error);
+  }
+  PublishOptions options;
+  options.name = Value(parsed, "--name");
+  options.version = Value(parsed, "--version");
+  options.programDir = Value(parsed, "--program");
+  options.serverRoot = Value(parsed, "--root");
+  options.corp = Value(parsed, "--corp", kDefaultCorp);
+  options.secretKeyFile = Value(parsed, "--sign");
+  options.announce = parsed.flags.count("--no-announce") == 0;
+  options.force = parsed.flags.count("--force") != 0;
+  const PublishResult result = Publish(options);
+  return Finish(result.ok, result.message);
+}
+
+int RunAnnounce(const std::vector<std::string>& arguments) {
+  ParsedArguments parsed;
+  std::string error;
+  if (!ParseArguments(arguments, {"--name", "--version", "--root", "--corp"}, {"--force"},
+                      {"--name", "--version", "--root"}, parsed, error)) {
+    return BadCommandLine("announce: " + error);
+  }
+  AnnounceOptions options;
+  options.name = Value(parsed, "--name");
+  options.version = Value(parsed, "--version");
+  options.serverRoot = Value(parsed, "--root");
+  options.corp = Value(parsed, "--corp", kDefaultCorp);
+  options.force = parsed.flags.count("--force") != 0;
+  const AnnounceResult result = Announce(options);
+  return Finish(result.ok, result.message);
+}
+
+// Faults go to standard output, one a line; the summary follows, on standard error when
+// anything is wrong.
+int RunVerify(const std::vector<std::string>& arguments) {
+  ParsedArguments parsed;
+  std::string error;
+  if (!ParseArguments(arguments, {"--name", "--version", "--url", "--corp", "--keys"}, {},
+                      {"--name", "--version", "--url"}, parsed, error)) {
+    return BadCommandLine("verify: " + error);
+  }
+  VerifyOptions options;
+  options.name = Value(parsed, "--name");
+  options.version = Value(parsed, "--version");
+  options.updateUrl = Value(parsed, "--url");
+  options.corp = Value(parsed, "--corp", kDefaultCorp);
+  options.keysFile = Value(parsed, "--keys");
+  const VerifyReport report = Verify(options);
+  for (const text::WString& fault : report.faults) std::printf("%s\n", text::ToUtf8(fault).c_str());
+  std::fflush(stdout);
+  return Finish(report.Good(), report.summary);
+}
+
+int RunKeygen(const std::vector<std::string>& arguments) {
+  ParsedArguments parsed;
+  std::string error;
+  if (!ParseArguments(arguments, {"--secret", "--public"}, {}, {"--secret", "--public"}, parsed, error)) {
+    return BadCommandLine("keygen: " + error);
+  }
+  const std::string secret = parsed.values["--secret"], pub = parsed.values["--public"];
+  if (std::optional<text::WString> problem = MakeKeyFiles(secret, pub)) return Finish(false, *problem);
+  return Finish(true, u"made a key pair: secret key in " + text::FromUtf8(secret) + u", public key in " +
+                          text::FromUtf8(pub));
 }
 
 }  // namespace
 
-bool ParsePublishCommandLine(int argc, const char* const* argv, PublishOptions& options, std::string& error) {
-  for (int i = 1; i < argc; i += 2) {
-    text::WString* field = Field(options, argv[i]);
-    if (!field) {
-      error = std::string("unknown argument: ") + argv[i];
+bool ParseArguments(const std::vector<std::string>& arguments, const std::set<std::string>& valueOptions,
+                    const std::set<std::string>& flagOptions, const std::vector<std::string>& required,
+                    ParsedArguments& parsed, std::string& error) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    if (parsed.values.count(option) || parsed.flags.count(option)) {
+      error = "given twice: " + option;
       return false;
     }
-    if (i + 1 >= argc) {
-      error = std::string("missing value after ") + argv[i];
+    if (flagOptions.count(option)) {
+      parsed.flags.insert(option);
+    } else if (!valueOptions.count(option)) {
+      error = "unknown argument: " + option;
       return false;
+    } else if (i + 1 >= arguments.size()) {
+      error = "missing value after " + option;
+      return false;
+    } else {
+      parsed.values[option] = arguments[++i];
     }
-    *field = text::FromUtf8(argv[i + 1]);
   }
-  if (options.name.empty() || options.version.empty() || options.programDir.empty() || options.serverRoot.empty()) {
-    error = "--name, --version, --program and --root are required";
-    return false;
+  for (const std::string& option : required) {
+    if (parsed.values.count(option) == 0 || parsed.values[option].empty()) {
+      error = "missing " + option;
+      return false;
+    }
   }
   return true;
 }
 
-// "keygen --secret FILE --public FILE".
-int RunKeygen(int argc, const char* const* argv) {
-  std::string secret, pub;
-  for (int i = 2; i < argc; i += 2) {
-    std::string* field = std::strcmp(argv[i], "--secret") == 0   ? &secret
-                         : std::strcmp(argv[i], "--public") == 0 ? &pub
-                                                                 : nullptr;
-    if (!field || i + 1 >= argc) {
-      std::fprintf(stderr, "zemba-publish: keygen: bad argument %s\n%s", argv[i], kUsage);
-      return 2;
-    }
-    *field = argv[i + 1];
-  }
-  if (std::optional<text::WString> problem = MakeKeyFiles(secret, pub)) {
-    std::fprintf(stderr, "zemba-publish: %s\n", text::ToUtf8(*problem).c_str());
-    return secret.empty() || pub.empty() ? 2 : 1;
-  }
-  std::printf("made a key pair: secret key in %s, public key in %s\n", secret.c_str(), pub.c_str());
-  return 0;
-}
-
 int RunPublisher(int argc, const char* const* argv) {
-  if (argc > 1 && std::strcmp(argv[1], "keygen") == 0) return RunKeygen(argc, argv);
-  PublishOptions options;
-  std::string error;
-  if (!ParsePublishCommandLine(argc, argv, options, error)) {
-    std::fprintf(stderr, "zemba-publish: %s\n%s", error.c_str(), kUsage);
-    return 2;
+  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::string command = arguments.empty() ? "" : arguments[0];
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return kDone;
   }
-  PublishResult result = Publish(options);
-  if (!result.ok) {
-    std::fprintf(stderr, "zemba-publish: %s\n", text::ToUtf8(result.message).c_str());
-    return 1;
-  }
-  std::printf("%s\n", text::ToUtf8(result.message).c_str());
-  return 0;
+  const std::vector<std::string> rest(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end());
+  if (command == "keygen") return RunKeygen(rest);
+  if (command == "announce") return RunAnnounce(rest);
+  if (command == "verify") return RunVerify(rest);
+  return RunPublish(arguments);
 }
 
 }  // namespace publisher

@@ -3,41 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "platform/FileSystem.h"
+#include "tools/publisher/Scratch.h"
 
 #include "updater/UpdateList.h"
 
 namespace publisher {
 namespace {
-
-// A scratch file that is removed with the object.
-class ScratchFile {
- public:
-  // A new file of our own in the temporary directory; a name already taken is never reused.
-  ScratchFile() {
-    std::error_code ec;
-    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec) return;
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      const std::string candidate = platform::Utf8Path(base / ("zemba-publish-" + std::to_string(random())));
-      platform::NewFile file;
-      if (file.CreateOnly(candidate, 0600)) path_ = candidate;
-    }
-  }
-  ~ScratchFile() {
-    if (!path_.empty()) platform::RemoveFile(path_);
-  }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(platform::FsPath(path), std::ios::binary);
