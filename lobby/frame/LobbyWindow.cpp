@@ -4,6 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
+#include "lobby/frame/WindowPlacement.h"
 #include "skin/cairo/BorderlessWindow.h"
 
 namespace lobby {
@@ -102,6 +103,7 @@ void CLobbyFrame::DoModal() {
     ShowControl(notice_.Create(fixed_, layout_.noticeText.x, layout_.noticeText.y), true);
     StartTimer(kTimerFlashPoll, kFlashPollPeriodMs);
   }
+  PlaceOnScreen(window_, layout_.window.width, layout_.window.height);
   gtk_widget_show(window_);
   if (ended_) return;
   loop_ = g_main_loop_new(nullptr, FALSE);
@@ -157,14 +159,24 @@ void CLobbyFrame::OpenWebAddress(const std::string& uri) {
 void CLobbyFrame::PostToMainLoop(std::function<void()> work) { posted_.Post(std::move(work)); }
 
 // Enter and Escape never end or minimise the lobby: they belong to the movie. With the movie
-// focused they reach it the usual way; otherwise they are handed to it.
+// focused they reach it the usual way; otherwise they are handed to it, but for Enter on a
+// focused button, which presses that button.
 void CLobbyFrame::OnKey(const GdkEventKey* event, bool& handled) {
   if (!IsEnterOrEscape(event->keyval)) return;
   GtkWidget* view = player_.Widget();
   GtkWidget* focus = window_ ? gtk_window_get_focus(GTK_WINDOW(window_)) : nullptr;
   if (view && focus && (focus == view || gtk_widget_is_ancestor(focus, view))) return;
+  if (event->keyval != GDK_KEY_Escape && ButtonHasFocus(focus)) return;
   player_.ForwardKey(event);
   handled = true;
+}
+
+bool CLobbyFrame::ButtonHasFocus(GtkWidget* focus) const {
+  if (!focus) return false;
+  for (const skin::CSkinButton* b : {&proposal_, &service_, &minimize_, &close_, &download_}) {
+    if (b->Widget() == focus) return true;
+  }
+  return false;
 }
 
 void CLobbyFrame::OnBackgroundPress(const GdkEventButton* event) {
