@@ -15,6 +15,7 @@
 #include "lobby/frame/FlashPlayer.h"
 #include "lobby/frame/FrameLayout.h"
 #include "lobby/frame/MovieReveal.h"
+#include "lobby/frame/TabEcho.h"
 #include "lobby/games/GameCommands.h"
 #include "skin/ImageStrip.h"
 #include "skin/cairo/MainLoopQueue.h"
@@ -92,7 +93,8 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   skin::CSkinButton minimize_, close_, proposal_, service_, download_;
   skin::CSkinStatic notice_;
   CFlashPlayer player_;
-  MovieReveal reveal_;  // after the player: it lets go of the view first
+  MovieReveal reveal_;
+  TabEcho tabs_;  // after the player: it lets go of the view first
   bool moviePlaying_ = false;
   bool noticeShown_ = false;
   GtkWidget* window_ = nullptr;

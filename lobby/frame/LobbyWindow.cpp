@@ -45,6 +45,10 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   return TRUE;
 }
 
+bool IsTab(guint keyval) {
+  return keyval == GDK_KEY_Tab || keyval == GDK_KEY_ISO_Left_Tab || keyval == GDK_KEY_KP_Tab;
+}
+
 bool IsEnterOrEscape(guint keyval) {
   return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_Escape;
 }
@@ -105,6 +109,9 @@ void CLobbyFrame::DoModal() {
   }
   PlaceOnScreen(window_, layout_.window.width, layout_.window.height);
   gtk_widget_show(window_);
+  // Showing gives the first button the focus; the keyboard belongs to the movie until the user
+  // tabs away from it.
+  gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
   if (ended_) return;
   loop_ = g_main_loop_new(nullptr, FALSE);
   g_main_loop_run(loop_);
@@ -160,12 +167,20 @@ void CLobbyFrame::PostToMainLoop(std::function<void()> work) { posted_.Post(std:
 
 // Enter and Escape never end or minimise the lobby: they belong to the movie. With the movie
 // focused they reach it the usual way; otherwise they are handed to it, but for Enter on a
-// focused button, which presses that button.
+// focused button, which presses that button. A Tab the movie hands back is dropped (TabEcho).
 void CLobbyFrame::OnKey(const GdkEventKey* event, bool& handled) {
-  if (!IsEnterOrEscape(event->keyval)) return;
   GtkWidget* view = player_.Widget();
   GtkWidget* focus = window_ ? gtk_window_get_focus(GTK_WINDOW(window_)) : nullptr;
-  if (view && focus && (focus == view || gtk_widget_is_ancestor(focus, view))) return;
+  const bool movieFocused = view && focus && (focus == view || gtk_widget_is_ancestor(focus, view));
+  if (IsTab(event->keyval)) {
+    handled = tabs_.IsEcho(*event, movieFocused);
+    // The engine waits to see its handed-back press pass through the view once more, and
+    // until then passes over the next key the movie gets: let it see it, to no effect.
+    if (handled && view) gtk_widget_event(view, reinterpret_cast<GdkEvent*>(const_cast<GdkEventKey*>(event)));
+    return;
+  }
+  if (!IsEnterOrEscape(event->keyval) || movieFocused) return;
+  // Enter presses a focused button; Escape still goes to the movie.
   if (event->keyval != GDK_KEY_Escape && ButtonHasFocus(focus)) return;
   player_.ForwardKey(event);
   handled = true;

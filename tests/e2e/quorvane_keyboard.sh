@@ -22,7 +22,10 @@ pids+=("$lobby")
 check "the window shows" wait_window QuorvaneTest || sed 's/^/#   /' "$work/lobby.err"
 read -r x y _ _ <<<"${GEOMETRY:-0 0 0 0}"
 wait_log "^ready " 20
-movie_do 'addEventListener("focus", () => log("page focus")); log("listening")'
+# The movie's one control, so that Tab has somewhere to stop in it.
+movie_do 'const i = document.createElement("input"); document.body.appendChild(i);
+  i.addEventListener("focus", () => log("input focus"));
+  addEventListener("focus", () => log("page focus")); log("listening")'
 wait_log "^listening$" 5
 # The pointer rests on the logo, away from every button, and the window has the keyboard.
 xdotool mousemove $((x + 100)) $((y + 17))
@@ -64,29 +67,40 @@ tab_to() {
 }
 
 check "at start no button shows a focus ring" test "$(focused_button start)" = none
-tab_to proposal Tab tab-1
+tab_to none Tab tab-1
+check "the first Tab goes to the movie's control" wait_log "^input focus$" 5
+tab_to proposal Tab tab-2
 xdotool key space
 check "Space presses the focused 建议 button" wait_until 5 opened "http://www.zemba.com/proposal"
-tab_to service Tab tab-2
+tab_to service Tab tab-3
 xdotool key Return
 check "Enter presses the focused 客服 button" wait_until 5 opened "http://www.zemba.com/service"
 sleep 0.5
 check "and does not reach the movie" test "$(count_log '^key Enter$')" = 0
 xdotool key Escape
 check "Escape on a focused button still goes to the movie" wait_log "^key Escape$" 5
+check "and the button lets go of the focus" test "$(focused_button escape)" = none
 
-# Escape handed the keyboard back to the movie: a whole round of Tab from there.
-focus_before=$(count_log '^page focus$')
+# Escape handed the keyboard back to the movie: a whole round of Tab from its control.
+input_before=$(count_log '^input focus$')
+tab_to none Tab round-0
+check "Tab in the movie goes to its control" \
+  wait_until 5 test "$(count_log '^input focus$')" -gt "$input_before"
 tab_to proposal Tab round-1
 tab_to service Tab round-2
 tab_to minimise Tab round-3
 tab_to close Tab round-4
+page_before=$(count_log '^page focus$')
 tab_to none Tab round-5
 check "after the close button Tab returns to the movie" \
-  wait_until 5 test "$(count_log '^page focus$')" -gt "$focus_before"
-tab_to close shift+Tab back-1
-tab_to minimise shift+Tab back-2
-tab_to close Tab back-3
+  wait_until 5 test "$(count_log '^page focus$')" -gt "$page_before"
+input_before=$(count_log '^input focus$')
+tab_to none shift+Tab back-1
+check "Shift+Tab in the movie goes to its control" \
+  wait_until 5 test "$(count_log '^input focus$')" -gt "$input_before"
+tab_to close shift+Tab back-2
+tab_to minimise shift+Tab back-3
+tab_to close Tab back-4
 
 xdotool key Return
 for _ in $(seq 50); do kill -0 "$lobby" 2>/dev/null || break; sleep 0.1; done
