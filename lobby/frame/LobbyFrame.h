@@ -93,8 +93,8 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   skin::CSkinButton minimize_, close_, proposal_, service_, download_;
   skin::CSkinStatic notice_;
   CFlashPlayer player_;
-  MovieReveal reveal_;
-  TabEcho tabs_;  // after the player: it lets go of the view first
+  MovieReveal reveal_;  // after the player: it lets go of the view first
+  TabEcho tabs_;
   bool moviePlaying_ = false;
   bool noticeShown_ = false;
   GtkWidget* window_ = nullptr;

@@ -176,7 +176,9 @@ void CLobbyFrame::OnKey(const GdkEventKey* event, bool& handled) {
     handled = tabs_.IsEcho(*event, movieFocused);
     // The engine waits to see its handed-back press pass through the view once more, and
     // until then passes over the next key the movie gets: let it see it, to no effect.
-    if (handled && view) gtk_widget_event(view, reinterpret_cast<GdkEvent*>(const_cast<GdkEventKey*>(event)));
+    if (handled && view) {
+      gtk_widget_event(view, reinterpret_cast<GdkEvent*>(const_cast<GdkEventKey*>(event)));
+    }
     return;
   }
   if (!IsEnterOrEscape(event->keyval) || movieFocused) return;
