@@ -147,10 +147,15 @@ void CLobbyFrame::LoadLobbyMovie() {
                                       text::ToUtf8(config_.GetMainPath() + u"/Config.cfg")));
   }
   moviePlaying_ = true;
-  if (GtkWidget* view = player_.Widget()) {
-    gtk_widget_show(view);
-    gtk_widget_grab_focus(view);
-  }
+  reveal_.Start(player_.Widget(), [this] { OnMovieShown(); });
+}
+
+// The movie takes the keyboard when it appears, unless the user has already moved it to the
+// title strip meanwhile.
+void CLobbyFrame::OnMovieShown() {
+  GtkWidget* view = player_.Widget();
+  if (!view || !window_) return;
+  if (!gtk_window_get_focus(GTK_WINDOW(window_))) gtk_widget_grab_focus(view);
 }
 
 void CLobbyFrame::OnFlashPoll() {

@@ -14,6 +14,8 @@
 #include "lobby/flash/MovieBridge.h"
 #include "lobby/frame/FlashPlayer.h"
 #include "lobby/frame/FrameLayout.h"
+#include "lobby/frame/MovieReveal.h"
+#include "lobby/frame/TabEcho.h"
 #include "lobby/games/GameCommands.h"
 #include "skin/ImageStrip.h"
 #include "skin/cairo/MainLoopQueue.h"
@@ -82,6 +84,8 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   GtkWidget* MakeWindow();
   void CreateControls();
   void ShowControl(GtkWidget* widget, bool visible);
+  void OnMovieShown();
+  bool ButtonHasFocus(GtkWidget* focus) const;
 
   ClientConfig& config_;
   FrameLayout layout_;
@@ -89,6 +93,8 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   skin::CSkinButton minimize_, close_, proposal_, service_, download_;
   skin::CSkinStatic notice_;
   CFlashPlayer player_;
+  MovieReveal reveal_;  // after the player: it lets go of the view first
+  TabEcho tabs_;
   bool moviePlaying_ = false;
   bool noticeShown_ = false;
   GtkWidget* window_ = nullptr;

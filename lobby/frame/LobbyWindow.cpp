@@ -4,6 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
+#include "lobby/frame/WindowPlacement.h"
 #include "skin/cairo/BorderlessWindow.h"
 
 namespace lobby {
@@ -42,6 +43,10 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   // The window manager's close request goes where the close button goes.
   static_cast<CLobbyFrame*>(self)->OnCommand(CLobbyFrame::kClose);
   return TRUE;
+}
+
+bool IsTab(guint keyval) {
+  return keyval == GDK_KEY_Tab || keyval == GDK_KEY_ISO_Left_Tab || keyval == GDK_KEY_KP_Tab;
 }
 
 bool IsEnterOrEscape(guint keyval) {
@@ -102,7 +107,11 @@ void CLobbyFrame::DoModal() {
     ShowControl(notice_.Create(fixed_, layout_.noticeText.x, layout_.noticeText.y), true);
     StartTimer(kTimerFlashPoll, kFlashPollPeriodMs);
   }
+  PlaceOnScreen(window_, layout_.window.width, layout_.window.height);
   gtk_widget_show(window_);
+  // Showing gives the first button the focus; the keyboard belongs to the movie until the user
+  // tabs away from it.
+  gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
   if (ended_) return;
   loop_ = g_main_loop_new(nullptr, FALSE);
   g_main_loop_run(loop_);
@@ -157,14 +166,34 @@ void CLobbyFrame::OpenWebAddress(const std::string& uri) {
 void CLobbyFrame::PostToMainLoop(std::function<void()> work) { posted_.Post(std::move(work)); }
 
 // Enter and Escape never end or minimise the lobby: they belong to the movie. With the movie
-// focused they reach it the usual way; otherwise they are handed to it.
+// focused they reach it the usual way; otherwise they are handed to it, but for Enter on a
+// focused button, which presses that button. A Tab the movie hands back is dropped (TabEcho).
 void CLobbyFrame::OnKey(const GdkEventKey* event, bool& handled) {
-  if (!IsEnterOrEscape(event->keyval)) return;
   GtkWidget* view = player_.Widget();
   GtkWidget* focus = window_ ? gtk_window_get_focus(GTK_WINDOW(window_)) : nullptr;
-  if (view && focus && (focus == view || gtk_widget_is_ancestor(focus, view))) return;
+  const bool movieFocused = view && focus && (focus == view || gtk_widget_is_ancestor(focus, view));
+  if (IsTab(event->keyval)) {
+    handled = tabs_.IsEcho(*event, movieFocused);
+    // The engine waits to see its handed-back press pass through the view once more, and
+    // until then passes over the next key the movie gets: let it see it, to no effect.
+    if (handled && view) {
+      gtk_widget_event(view, reinterpret_cast<GdkEvent*>(const_cast<GdkEventKey*>(event)));
+    }
+    return;
+  }
+  if (!IsEnterOrEscape(event->keyval) || movieFocused) return;
+  // Enter presses a focused button; Escape still goes to the movie.
+  if (event->keyval != GDK_KEY_Escape && ButtonHasFocus(focus)) return;
   player_.ForwardKey(event);
   handled = true;
+}
+
+bool CLobbyFrame::ButtonHasFocus(GtkWidget* focus) const {
+  if (!focus) return false;
+  for (const skin::CSkinButton* b : {&proposal_, &service_, &minimize_, &close_, &download_}) {
+    if (b->Widget() == focus) return true;
+  }
+  return false;
 }
 
 void CLobbyFrame::OnBackgroundPress(const GdkEventButton* event) {

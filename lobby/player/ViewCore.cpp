@@ -57,6 +57,9 @@ bool ViewCore::Build() {
   GtkWidget* widget = webkit_web_view_new_with_user_content_manager(content_);
   if (!widget) return false;
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(widget));
+  // Until the page paints, and wherever it paints nothing, the view is the window's black.
+  const GdkRGBA black{0, 0, 0, 1};
+  webkit_web_view_set_background_color(view_, &black);
   WebKitSettings* settings = webkit_web_view_get_settings(view_);
   webkit_settings_set_enable_developer_extras(settings, kDeveloperExtras);
   webkit_settings_set_allow_file_access_from_file_urls(settings, FALSE);

@@ -10,7 +10,44 @@ CSkinButton::State ButtonState(bool enabled, bool pressed, bool hovered) {
   return hovered ? CSkinButton::kHovered : CSkinButton::kNormal;
 }
 
+// Dots of whole pixels, every other one, so the ring looks the same at any button size and is
+// never smeared by anti-aliasing.
+void DrawFocusRing(cairo_t* cr, int width, int height) {
+  if (width < 4 || height < 4) return;
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, ((kFocusRingColor >> 16) & 0xFF) / 255.0,
+                        ((kFocusRingColor >> 8) & 0xFF) / 255.0, (kFocusRingColor & 0xFF) / 255.0,
+                        ((kFocusRingColor >> 24) & 0xFF) / 255.0);
+  const int right = width - 2, bottom = height - 2;
+  for (int x = 1; x <= right; x += 2) {
+    cairo_rectangle(cr, x, 1, 1, 1);
+    cairo_rectangle(cr, x, bottom, 1, 1);
+  }
+  for (int y = 3; y < bottom; y += 2) {
+    cairo_rectangle(cr, 1, y, 1, 1);
+    cairo_rectangle(cr, right, y, 1, 1);
+  }
+  cairo_fill(cr);
+  cairo_restore(cr);
+}
+
 namespace {
+
+bool IsActivationKey(guint keyval) {
+  return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_ISO_Enter ||
+         keyval == GDK_KEY_space || keyval == GDK_KEY_KP_Space;
+}
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+  if (!IsActivationKey(event->keyval)) return FALSE;
+  static_cast<CSkinButton*>(self)->Activate();
+  return TRUE;
+}
+
+gboolean OnFocusChange(GtkWidget*, GdkEventFocus* event, gpointer self) {
+  static_cast<CSkinButton*>(self)->SetFocused(event->in != 0);
+  return FALSE;
+}
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
   static_cast<CSkinButton*>(self)->Paint(cr);
@@ -45,7 +82,13 @@ GtkWidget* CSkinButton::Create(GtkFixed* parent, int x, int y) {
   if (widget_) return widget_;
   widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, true);
   gtk_widget_add_events(widget_, GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK |
-                                     GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+                                     GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                     GDK_KEY_PRESS_MASK | GDK_FOCUS_CHANGE_MASK);
+  // Reached by Tab only: a click leaves the keyboard where it was (with the movie).
+  gtk_widget_set_can_focus(widget_, TRUE);
+  g_signal_connect(widget_, "key-press-event", G_CALLBACK(OnKeyPress), this);
+  g_signal_connect(widget_, "focus-in-event", G_CALLBACK(OnFocusChange), this);
+  g_signal_connect(widget_, "focus-out-event", G_CALLBACK(OnFocusChange), this);
   g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);
   g_signal_connect(widget_, "enter-notify-event", G_CALLBACK(OnCrossing), this);
   g_signal_connect(widget_, "leave-notify-event", G_CALLBACK(OnCrossing), this);
@@ -89,6 +132,15 @@ void CSkinButton::SetPressed(bool pressed) {
   Invalidate();
 }
 
+void CSkinButton::SetFocused(bool focused) {
+  focused_ = focused;
+  Invalidate();
+}
+
+void CSkinButton::Activate() {
+  if (enabled_ && clicked_) clicked_();
+}
+
 void CSkinButton::Release(bool inside) {
   const bool wasPressed = pressed_;
   SetPressed(false);
@@ -104,12 +156,14 @@ void CSkinButton::Paint(cairo_t* cr) const {
   const Rect whole{0, 0, width_, height_};
   if (!background_) {
     DrawFrame(cr, *strip_, CurrentState(), whole);
+    if (focused_) DrawFocusRing(cr, width_, height_);
     return;
   }
   SurfacePtr bitmap = MakeArgbSurface(width_, height_);
   ContextPtr off(cairo_create(bitmap.get()));
   CopyRegion(off.get(), *background_, backgroundX_, backgroundY_, width_, height_);
   DrawFrame(off.get(), *strip_, CurrentState(), whole);
+  if (focused_) DrawFocusRing(off.get(), width_, height_);
   off.reset();
   cairo_set_source_surface(cr, bitmap.get(), 0, 0);
   cairo_paint(cr);

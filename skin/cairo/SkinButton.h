@@ -1,10 +1,12 @@
 // An image button with four looks taken from one strip: 1 normal, 2 hovered, 3 pressed,
 // 4 disabled. It paints over a copy of its owner's background, so its transparent pixels show
-// the owner's artwork. The state and painting work without a window, which tests rely on.
+// the owner's artwork. It takes the keyboard focus (a dotted ring inside its edge shows it)
+// and Enter or Space press it. The state and painting work without a window, which tests rely on.
 #pragma once
 
 #include <gtk/gtk.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -37,6 +39,8 @@ class CSkinButton {
   void SetEnabled(bool enabled);
   void SetHovered(bool hovered);
   void SetPressed(bool pressed);
+  void SetFocused(bool focused);
+  bool Focused() const { return focused_; }
   State CurrentState() const;
 
   int Width() const { return width_; }
@@ -48,6 +52,8 @@ class CSkinButton {
 
   // Called by the window's events.
   void Release(bool inside);
+  // Enter or Space while focused: a click, when the button is enabled.
+  void Activate();
 
  private:
   void Invalidate();
@@ -61,11 +67,19 @@ class CSkinButton {
   bool enabled_ = true;
   bool hovered_ = false;
   bool pressed_ = false;
+  bool focused_ = false;
   std::function<void()> clicked_;
   GtkWidget* widget_ = nullptr;
 };
 
-// The look of a button: disabled wins over pressed, pressed over hovered; focus is not shown.
+// The look of a button: disabled wins over pressed, pressed over hovered. Focus does not change
+// the frame; the ring is drawn over it.
 CSkinButton::State ButtonState(bool enabled, bool pressed, bool hovered);
+
+// The focus ring's colour: the light blue of the title strip's highlights, seen on its dark blue.
+inline constexpr uint32_t kFocusRingColor = 0xFFA8C8F0;
+
+// A dotted 1-pixel ring one pixel inside a width x height control, in kFocusRingColor.
+void DrawFocusRing(cairo_t* cr, int width, int height);
 
 }  // namespace skin

@@ -129,4 +129,42 @@ TEST(SkinButtonBackground, TransparentPixelsShowTheOwnersBackgroundRegion) {
   EXPECT_EQ(PixelAt(target.get(), 8, 1), kBlue);
 }
 
+// The painted button at a point, as it looks focused.
+uint32_t FocusedPixel(CSkinButton& button, int x, int y) {
+  skin::SurfacePtr target = skin::MakeArgbSurface(button.Width(), button.Height());
+  skin::ContextPtr cr(cairo_create(target.get()));
+  button.Paint(cr.get());
+  return PixelAt(target.get(), x, y);
+}
+
+TEST_F(SkinButtonTest, FocusDrawsADottedRingOnePixelInsideTheEdge) {
+  // 8 x 5 frames: the ring runs along row 1 and column 1, every other pixel.
+  button.SetFocused(true);
+  EXPECT_EQ(FocusedPixel(button, 1, 1), skin::kFocusRingColor);
+  EXPECT_EQ(FocusedPixel(button, 2, 1), kRed);
+  EXPECT_EQ(FocusedPixel(button, 3, 1), skin::kFocusRingColor);
+  EXPECT_EQ(FocusedPixel(button, 0, 0), kRed);  // the edge itself stays the artwork's
+  EXPECT_EQ(FocusedPixel(button, 4, 2), kRed);  // and so does the inside
+  button.SetFocused(false);
+  EXPECT_EQ(FocusedPixel(button, 1, 1), kRed);
+}
+
+TEST_F(SkinButtonTest, FocusRingIsDrawnOverTheCopiedBackgroundToo) {
+  const skin::ImageStrip background(skintest::SolidSurface(0xFF000000, 20, 10));
+  button.SetBackground(&background, 0, 0);
+  button.SetFocused(true);
+  EXPECT_EQ(FocusedPixel(button, 1, 1), skin::kFocusRingColor);
+  EXPECT_EQ(FocusedPixel(button, 4, 2), kRed);
+}
+
+TEST_F(SkinButtonTest, ActivateClicksAnEnabledButtonOnly) {
+  int clicks = 0;
+  button.OnClicked([&] { ++clicks; });
+  button.Activate();
+  EXPECT_EQ(clicks, 1);
+  button.SetEnabled(false);
+  button.Activate();
+  EXPECT_EQ(clicks, 1);
+}
+
 }  // namespace

@@ -94,4 +94,39 @@ TEST_F(SkinButtonWidgetTest, DisabledButtonIgnoresThePointer) {
   EXPECT_EQ(button.CurrentState(), CSkinButton::kDisabled);
 }
 
+// A key press delivered to the button's window, as the display would send it to the focus.
+bool SendKey(GtkWidget* widget, guint keyval) {
+  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+  event->key.keyval = keyval;
+  const bool handled = gtk_widget_event(widget, event);
+  gdk_event_free(event);
+  return handled;
+}
+
+TEST_F(SkinButtonWidgetTest, TakesTheFocusAndShowsIt) {
+  EXPECT_TRUE(gtk_widget_get_can_focus(button.Widget()));
+  gtk_window_present(GTK_WINDOW(window));
+  gtk_widget_grab_focus(button.Widget());
+  GdkEvent* in = gdk_event_new(GDK_FOCUS_CHANGE);
+  in->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(button.Widget())));
+  in->focus_change.in = TRUE;
+  gtk_widget_send_focus_change(button.Widget(), in);
+  gdk_event_free(in);
+  EXPECT_TRUE(button.Focused());
+}
+
+TEST_F(SkinButtonWidgetTest, EnterAndSpaceClick) {
+  EXPECT_TRUE(SendKey(button.Widget(), GDK_KEY_Return));
+  EXPECT_TRUE(SendKey(button.Widget(), GDK_KEY_KP_Enter));
+  EXPECT_TRUE(SendKey(button.Widget(), GDK_KEY_space));
+  EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(SkinButtonWidgetTest, OtherKeysAndEscapePassOn) {
+  EXPECT_FALSE(SendKey(button.Widget(), GDK_KEY_Escape));
+  EXPECT_FALSE(SendKey(button.Widget(), GDK_KEY_a));
+  EXPECT_EQ(clicks, 0);
+}
+
 }  // namespace
