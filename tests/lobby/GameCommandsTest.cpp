@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "LobbyTestSupport.h"
+#include "tests/support/Environment.h"
 #include "lobby/config/ClientConfig.h"
 #include "lobby/flash/MovieMessages.h"
 #include "lobby/flash/MovieBridge.h"
@@ -485,7 +486,7 @@ class DevModeTest : public GameCommandsTest {
  protected:
   // Every request a page author gets wrong most often, sent once.
   std::string Mistakes(bool devMode) {
-    if (devMode) setenv("QUORVANE_DEV", "1", 1); else unsetenv("QUORVANE_DEV");
+    testsupport::SetEnvironment("QUORVANE_DEV", devMode ? "1" : nullptr);
     testing::internal::CaptureStderr();
     Send("PlayGame", GameObject("G", "<object><property id=\"GameIp\"><string>127.0.0.1</string></property>"
                                      "<property id=\"GamePort\"><number>9100</number></property></object>"));
@@ -494,7 +495,7 @@ class DevModeTest : public GameCommandsTest {
     bridge_.OnFSCommand(u"CheckGame", u"");
     Send("SaveServer", "<object><property id=\"NetMode\"><string>电信</string></property></object>");
     bridge_.OnFSCommand(u"OpenWeb", u"mailto:a@b.example");
-    unsetenv("QUORVANE_DEV");
+    testsupport::SetEnvironment("QUORVANE_DEV", nullptr);
     return testing::internal::GetCapturedStderr();
   }
 };

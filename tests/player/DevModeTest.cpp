@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/player/PlayerHarness.h"
+#include "tests/support/Environment.h"
 
 namespace playertest {
 namespace {
@@ -21,7 +22,7 @@ constexpr const char* kNoisyPage =
 class DevModeTest : public PlayerTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    if (GetParam()) setenv("QUORVANE_DEV", "1", 1); else unsetenv("QUORVANE_DEV");
+    testsupport::SetEnvironment("QUORVANE_DEV", GetParam() ? "1" : nullptr);
     PlayerTest::SetUp();
   }
   // Presses F5 on the view as the keyboard would.
