@@ -24,7 +24,8 @@ class RetiredRun : public ServedInstall {
   void InstallFirstRelease() {
     Publish("/game", "101",
             {{"", "game.exe", "game 1"}, {"", "Update.cfg", "1.0.1"}, {"data", "old.pak", "old pak"},
-             {"data", "edited.ini", "defaults"}, {"", "readme.txt", "read me"}})
+             {"data", "edited.ini", "defaults"}, {"", "readme.txt", "read me"},
+             {"data", "same.pak", "in both releases"}})
         .ServeOn(server);
     auto first = install.Worker(server.BaseUrl() + "/game", u"1.0.1");
     first->Run();
@@ -32,9 +33,10 @@ class RetiredRun : public ServedInstall {
     WriteFileBytes(install.prog + "/data/edited.ini", "the player's settings");
     WriteFileBytes(install.prog + "/data/save1.sav", "the player's save");
   }
-  // 1.0.2 keeps the game and the version record, drops the rest.
+  // 1.0.2 changes the game and the version record, keeps one file as it was, drops the rest.
   void ServeSecondRelease() {
-    PublishAndServe({{"", "game.exe", "game 2"}, {"", "Update.cfg", "1.0.2"}, {"data", "new.pak", "new pak"}});
+    PublishAndServe({{"", "game.exe", "game 2"}, {"", "Update.cfg", "1.0.2"}, {"data", "new.pak", "new pak"},
+                     {"data", "same.pak", "in both releases"}});
   }
   bool Exists(const std::string& relative) const { return fs::exists(fs::symlink_status(install.prog + "/" + relative)); }
   std::optional<std::vector<InstalledFile>> FilesRecord() const {
@@ -50,13 +52,14 @@ TEST_F(RetiredRun, UpdateRemovesDroppedFilesAndKeepsThePlayers) {
   EXPECT_EQ(Last(), Done());
   EXPECT_EQ(Installed("game.exe"), "game 2");
   EXPECT_EQ(Installed("data/new.pak"), "new pak");
+  EXPECT_EQ(Installed("data/same.pak"), "in both releases") << "current, so not fetched, but still the release's";
   EXPECT_FALSE(Exists("data/old.pak"));
   EXPECT_FALSE(Exists("readme.txt"));
   EXPECT_EQ(Installed("data/edited.ini"), "the player's settings");
   EXPECT_EQ(Installed("data/save1.sav"), "the player's save");
   const auto record = FilesRecord();
   ASSERT_TRUE(record);
-  EXPECT_EQ(record->size(), 3u) << "the record now names 1.0.2's files";
+  EXPECT_EQ(record->size(), 4u) << "the record now names 1.0.2's files, fetched or not";
 }
 
 TEST_F(RetiredRun, InterruptedBeforeTheRecordRetiresOnTheNextRun) {
@@ -72,20 +75,22 @@ TEST_F(RetiredRun, InterruptedBeforeTheRecordRetiresOnTheNextRun) {
   EXPECT_EQ(Installed("game.exe"), "game 2");
   EXPECT_TRUE(Exists("data/old.pak"));
   ASSERT_TRUE(FilesRecord());
-  EXPECT_EQ(FilesRecord()->size(), 5u);
+  EXPECT_EQ(FilesRecord()->size(), 6u);
   auto again = Worker();
   again->Run();
   EXPECT_EQ(again->Outcome(), contract::UpdaterExit::kNothingToDo);
   EXPECT_FALSE(Exists("data/old.pak"));
   EXPECT_FALSE(Exists("readme.txt"));
   EXPECT_EQ(Installed("data/save1.sav"), "the player's save");
-  EXPECT_EQ(FilesRecord()->size(), 3u);
+  EXPECT_EQ(Installed("data/same.pak"), "in both releases");
+  EXPECT_EQ(FilesRecord()->size(), 4u);
 }
 
 TEST_F(RetiredRun, RecordOfAnEarlierUpdaterWithoutFilesRetiresNothing) {
   WriteFileBytes(install.prog + "/game.exe", "game 1");
   WriteFileBytes(install.prog + "/data/old.pak", "old pak");
   // What an updater from before the files record left: the signed-release record alone.
+  fs::create_directories(install.state);
   ASSERT_TRUE(WriteInstalledRelease(text::FromUtf8(install.state), text::FromUtf8(install.prog),
                                     {u"Game", u"1.0.1", "1600000000", std::string(64, 'a')}));
   ServeSecondRelease();
@@ -112,7 +117,7 @@ TEST_F(RetiredRun, AFailedUpdateRetiresNothingAndKeepsTheOldRecord) {
   EXPECT_EQ(Last(), Failed());
   EXPECT_EQ(Installed("data/old.pak"), "old pak");
   ASSERT_TRUE(FilesRecord());
-  EXPECT_EQ(FilesRecord()->size(), 5u);
+  EXPECT_EQ(FilesRecord()->size(), 6u);
 }
 
 // --- the record itself -------------------------------------------------------------------------
