@@ -1,6 +1,7 @@
 // The record of the signed release installed in a program directory, kept in the updater's
 // state folder (outside the program directory): a later release signed earlier than it is a
-// rollback and is refused.
+// rollback and is refused. The files that release installed are kept in a record of their own
+// (InstalledFiles.h), which unsigned releases have too.
 #pragma once
 
 #include <optional>

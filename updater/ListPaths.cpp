@@ -1,5 +1,9 @@
 #include "updater/ListPaths.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace updater {
 namespace {
 
@@ -13,6 +17,34 @@ bool IsSafeLevel(text::WStringView level) {
   }
   return true;
 }
+
+#if defined(_WIN32)
+// The system's own upper case, not a table of ours: it folds what the file system folds.
+text::WString UpperCase(text::WStringView s) {
+  if (s.empty()) return {};
+  std::wstring wide(s.begin(), s.end());
+  std::wstring out(wide.size() * 2, L'\0');
+  const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
+                              out.data(), static_cast<int>(out.size()), nullptr, nullptr, 0);
+  if (n <= 0) return text::WString(s);
+  return text::WString(out.begin(), out.begin() + n);
+}
+
+// "a. \b" names "a\b": Windows drops a level's trailing dots and spaces.
+text::WString WithoutTrailingDots(text::WStringView path) {
+  text::WString out;
+  size_t start = 0;
+  while (true) {
+    const size_t end = path.find(u'\\', start);
+    text::WStringView level = path.substr(start, end == text::WStringView::npos ? text::WStringView::npos : end - start);
+    while (!level.empty() && (level.back() == u'.' || level.back() == u' ')) level.remove_suffix(1);
+    out += level;
+    if (end == text::WStringView::npos) return out;
+    out += u'\\';
+    start = end + 1;
+  }
+}
+#endif
 
 }  // namespace
 
@@ -38,6 +70,20 @@ text::WString LocalRelativePath(text::WStringView filePath) {
     if (c == u'\\') c = u'/';
   }
   return local;
+}
+
+text::WString FileSystemKey(text::WStringView listPath) {
+#if defined(_WIN32)
+  text::WString key(listPath);
+  for (char16_t& c : key) {
+    if (c == u'/') c = u'\\';
+  }
+  return UpperCase(WithoutTrailingDots(key));
+#elif defined(__linux__)
+  return text::WString(listPath);
+#else
+#error "FileSystemKey: say how this system's file system compares names"
+#endif
 }
 
 }  // namespace updater

@@ -16,4 +16,10 @@ bool IsSafeFilePath(text::WStringView path);
 // "a\b" -> "a/b": the list's FilePath as a local relative path.
 text::WString LocalRelativePath(text::WStringView filePath);
 
+// A relative path in the list's form as the file system here tells names apart: two paths
+// name the same file when their keys are equal. On Windows "/" and "\" both separate levels,
+// case does not count and a level's trailing dots and spaces are dropped; on Linux every
+// character counts. The one place that knows it.
+text::WString FileSystemKey(text::WStringView listPath);
+
 }  // namespace updater

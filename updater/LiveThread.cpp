@@ -26,6 +26,7 @@
 #include "updater/PathDirectories.h"
 #include "updater/ReleaseAddresses.h"
 #include "updater/ReleaseAuthentication.h"
+#include "updater/RetiredFiles.h"
 #include "updater/SaveSchedule.h"
 #include "updater/TransferQueue.h"
 #include "updater/UpdateList.h"
@@ -99,6 +100,17 @@ bool WholeOnDisk(const std::string& path, uint64_t listed, Digest& archive, Arch
   }
   archive = Digest{total, static_cast<uint32_t>(crc)};
   return true;
+}
+
+// Every file a list names, as the installed-files record keeps it.
+std::vector<InstalledFile> FilesOf(UpdateList& list) {
+  std::vector<InstalledFile> files;
+  files.reserve(list.Count());
+  for (UpdateFileEntry* entry = list.First(); entry; entry = list.Next()) {
+    const WString dir = entry->FilePath();
+    files.push_back({dir.empty() ? entry->FileName() : dir + u"\\" + entry->FileName(), entry->FileLen(), entry->FileCrc()});
+  }
+  return files;
 }
 
 }  // namespace
@@ -200,6 +212,7 @@ bool CLiveThread::CheckUpdate() {
   if (!FetchList()) return false;
   // The list is read only once its signature holds; a resumed run checks it as strictly.
   if (trust.Authenticates() ? !AuthenticateList() : !ReadUnsignedList()) return false;
+  releaseFiles_ = FilesOf(List());
   if (ResumeLog()) return true;
   UpdateList& list = List();
   PostStep(contract::kStepPreparing, u"正在准备更新包...");
@@ -310,11 +323,31 @@ bool CLiveThread::ReleaseKeysUsable() {
   return true;
 }
 
+// Called once every file of the release is in place (installed now or found current). The
+// order makes any interruption harmless: the release's files are all installed before a retired
+// file goes, so none it needs is ever removed; the records move to the release only after the
+// retired files are gone, so an interruption before that leaves the old records, and the next
+// run for this release (which finds nothing to install) retires the rest. The files record
+// precedes the signed one, which alone decides rollbacks, as it did before.
 void CLiveThread::RecordInstalled() {
+  RetireFiles();
+  if (!WriteInstalledFiles(settings_.stateDir, settings_.programDir, releaseFiles_)) {
+    Debug(u"Vendrel: cannot write the installed-files record");
+  }
   if (!settings_.trust.Authenticates()) return;
   const InstalledRelease release{List().Name(), settings_.version, List().SignedTime(), listHash_};
   if (!WriteInstalledRelease(settings_.stateDir, settings_.programDir, release)) {
     Debug(u"Vendrel: cannot write the installed-release record");
+  }
+}
+
+// Without a record of what the last update installed, nothing is known to be the updater's
+// and nothing goes.
+void CLiveThread::RetireFiles() {
+  const std::optional<std::vector<InstalledFile>> installed = ReadInstalledFiles(settings_.stateDir, settings_.programDir);
+  if (!installed) return;
+  for (const WString& path : RemoveRetiredFiles(settings_.programDir, *installed, releaseFiles_)) {
+    Debug(u"Vendrel: removed a file the release no longer has: " + path);
   }
 }
 

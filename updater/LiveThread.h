@@ -20,6 +20,7 @@
 #include "updater/CommandLine.h"
 #include "updater/FileDigest.h"
 #include "updater/HttpDownload.h"
+#include "updater/InstalledFiles.h"
 #include "updater/Messages.h"
 #include "updater/Thread.h"
 #include "updater/TrustedKeys.h"
@@ -135,6 +136,7 @@ class CLiveThread : public Basalt::IThread {
   bool ResumeLog();
   bool ReleaseKeysUsable();
   void RecordInstalled();
+  void RetireFiles();
   bool Refuse(const std::string& why);
   void EndWithoutInstalling();
   bool ListIsSound();
@@ -173,6 +175,7 @@ class CLiveThread : public Basalt::IThread {
   std::atomic<uint32_t> active_{0};
   contract::UpdaterExit outcome_ = contract::UpdaterExit::kFailed;
   std::string listHash_;      // hash of the list archive the run works from
+  std::vector<InstalledFile> releaseFiles_;  // every file of that list, pending or current
   uint32_t lastStep_ = 0;     // the bar's step, kept when a refusal replaces the text
   std::atomic<bool> hashMismatch_{false};  // an archive did not match its signed hash
   // The workers share the list's statuses, the verified files, the log and the file whose bytes

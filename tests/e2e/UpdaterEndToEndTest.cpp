@@ -89,6 +89,8 @@ class EndToEnd : public ::testing::Test {
     o.downloadDir = text::FromUtf8(down);
     o.serverUrl = text::FromUtf8(nginx.BaseUrl() + "/zemba/game");
     auto worker = updater::CreateWorker(o);
+    fs::create_directories(state);
+    worker->SetTrust(updater::UpdateTrust{}, text::FromUtf8(state));
     worker->SetOwner(window);
     worker->SetActive(true);
     worker->SetTimeouts({2000, 2000});
@@ -114,6 +116,7 @@ class EndToEnd : public ::testing::Test {
   Nginx nginx{root.Path()};
   std::string prog = work.Join("installed");
   std::string down = work.Join("download");
+  std::string state = work.Join("state");  // the updater's records, instead of the user's
 };
 
 // Version 1: a few files in sub-directories, an executable, a name with a space and Chinese.
@@ -164,25 +167,34 @@ TEST_F(EndToEnd, InterruptedUpdatesResumeToTheExactVersion) {
   }
   PublishVersion("2.0");
   ASSERT_EQ(RunUpdate("1.0"), updater::WM_UPDATE_DONE);
+  // The player's own file and one of version 1's files the player changed.
+  WriteProgramFile(prog + "/save 1.dat", Content(500, 7));
+  WriteProgramFile(prog + "/readme.txt", Content(3001, 8));
   const std::string baseline = work.Join("baseline");
+  const std::string baselineState = work.Join("baseline-state");
   fs::copy(prog, baseline, fs::copy_options::recursive);
+  fs::copy(state, baselineState, fs::copy_options::recursive);
+  auto restoreBaseline = [&] {
+    for (const std::string& dir : {prog, down, state}) fs::remove_all(dir);
+    fs::copy(baseline, prog, fs::copy_options::recursive);
+    fs::copy(baselineState, state, fs::copy_options::recursive);
+  };
 
   // How long an undisturbed run takes, to spread the kills over it.
   auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(RunUpdate("2.0"), updater::WM_UPDATE_DONE);
   const auto full = std::chrono::steady_clock::now() - start;
-  // Files of version 1 that version 2 does not list stay as they are.
+  // Files of version 1 that version 2 does not list go, unless the player changed them; the
+  // player's own files stay.
   Tree expected = released["2.0"];
-  expected.merge(ReadTree(baseline));
+  for (const char* kept : {"save 1.dat", "readme.txt"}) expected[kept] = ReadTree(baseline)[kept];
   ASSERT_EQ(ReadTree(prog), expected);
 
   std::mt19937 rng(20261207);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   int resumedWithSkips = 0, runs = 0;
   for (int run = 0; run < 20 && std::chrono::steady_clock::now() < deadline; ++run) {
-    fs::remove_all(prog);
-    fs::remove_all(down);
-    fs::copy(baseline, prog, fs::copy_options::recursive);
+    restoreBaseline();
     const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(full * 1.2) *
                        std::uniform_real_distribution<double>(0.0, 1.0)(rng);
     pid_t child = fork();

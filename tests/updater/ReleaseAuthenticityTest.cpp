@@ -87,6 +87,22 @@ TEST_F(Authenticity, SignedReleaseInstallsAndIsRecorded) {
   EXPECT_EQ(record->listHash.size(), 64u);
 }
 
+TEST_F(Authenticity, SignedUpdateRetiresWhatTheInstalledReleaseNoLongerShips) {
+  fs::create_directories(stateDir);
+  SignedSpec first;
+  first.version = "1.0.1";
+  first.signedTime = "1690000000";
+  std::vector<SourceFile> files = Files("old");
+  files.push_back({"", "dropped.pak", "dropped"});
+  Serve(PublishSigned("/game", files, key, first));
+  ASSERT_EQ(Run(key.Line(), u"1.0.1"), UpdaterExit::kInstalled);
+  Serve(PublishSigned("/game", Files("new"), key));
+  EXPECT_EQ(Run(key.Line()), UpdaterExit::kInstalled);
+  EXPECT_EQ(ReadFileBytes(install.prog + "/game.exe"), "game new");
+  EXPECT_FALSE(fs::exists(install.prog + "/dropped.pak"));
+  EXPECT_EQ(ReadInstalledRelease(text::FromUtf8(stateDir), text::FromUtf8(install.prog))->signedTime, "1700000000");
+}
+
 TEST_F(Authenticity, EitherOfTwoTrustedKeysMayHaveSigned) {
   fs::create_directories(stateDir);
   TestKey newer;

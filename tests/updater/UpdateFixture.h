@@ -149,6 +149,8 @@ struct Install {
   TempDir dir;
   std::string prog = dir.Join("prog");
   std::string down = dir.Join("down");
+  // The updater's state folder of this install, instead of the user's.
+  std::string state = dir.Join("state");
   RecordingWindow window;
   std::vector<text::WString> debugLines;
 
@@ -162,6 +164,8 @@ struct Install {
     o.downloadDir = text::FromUtf8(down);
     o.serverUrl = text::FromUtf8(serverUrl);
     auto worker = updater::CreateWorker(o);
+    std::filesystem::create_directories(state);
+    worker->SetTrust(updater::UpdateTrust{}, text::FromUtf8(state));
     worker->SetOwner(&window);
     worker->SetActive(true);
     worker->SetTimeouts({2000, 500});
