@@ -1,9 +1,9 @@
 #include "lobby/flash/DevWarning.h"
 
+#include <cstdio>
 #include <string>
 
 #include "lobby/core/DevMode.h"
-#include "platform/DebugLog.h"
 
 namespace lobby {
 namespace {
@@ -20,8 +20,13 @@ bool IsWholeNumber(text::WStringView s) {
 
 }  // namespace
 
+// Straight to standard error on every system: the page author reads it in the terminal that
+// started the lobby.
 void DevWarning(text::WStringView line) {
-  if (MovieDevMode()) platform::DebugLine(u"Quorvane dev: " + text::WString(line));
+  if (!MovieDevMode()) return;
+  const std::string bytes = "Quorvane dev: " + text::ToUtf8(line) + "\n";
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
 }
 
 void WarnUnlessNumbers(text::WStringView where, const std::vector<ArgumentProperty>& props,
