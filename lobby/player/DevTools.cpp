@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lobby/player/BridgeSource.h"
+#include "lobby/player/JsValue.h"
 
 namespace lobby::player {
 namespace {
@@ -14,26 +15,15 @@ constexpr const char* kDevChannel = "zembaDev";
 // A console line longer than this is cut: the terminal is for reading.
 constexpr size_t kMaxLineBytes = 4096;
 
-std::string Member(JSCValue* object, const char* name) {
-  JSCValue* value = jsc_value_object_get_property(object, name);
-  std::string out;
-  if (value && jsc_value_is_string(value)) {
-    gchar* s = jsc_value_to_string(value);
-    out = s ? s : "";
-    g_free(s);
-  }
-  if (value) g_object_unref(value);
-  return out;
-}
 
 // "Quorvane page console.log: text (quorvane://movie/index.html:12:9)"
 void OnDevMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
   JSCValue* message = webkit_javascript_result_get_js_value(result);
   if (!message || !jsc_value_is_object(message)) return;
-  std::string text = Member(message, "text");
+  std::string text = StringMember(message, "text");
   if (text.size() > kMaxLineBytes) text = text.substr(0, kMaxLineBytes) + "…";
-  const std::string at = Member(message, "at");
-  std::string line = "Quorvane page " + Member(message, "k") + ": " + text;
+  const std::string at = StringMember(message, "at");
+  std::string line = "Quorvane page " + StringMember(message, "k") + ": " + text;
   if (!at.empty()) line += " (" + at + ")";
   line += "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);

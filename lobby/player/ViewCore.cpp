@@ -3,6 +3,7 @@
 #include "lobby/core/DevMode.h"
 #include "lobby/player/BridgeScript.h"
 #include "lobby/player/DevTools.h"
+#include "lobby/player/JsValue.h"
 #include "lobby/player/MovieFile.h"
 #include "lobby/player/MovieScheme.h"
 #include "lobby/player/ViewSignals.h"
@@ -20,18 +21,6 @@ constexpr gboolean kDeveloperExtras = FALSE;
 constexpr gboolean kDeveloperExtras = TRUE;
 #endif
 
-// A string member of a message object; empty when absent or not a string.
-std::string StringMember(JSCValue* object, const char* name) {
-  JSCValue* value = jsc_value_object_get_property(object, name);
-  std::string out;
-  if (value && jsc_value_is_string(value)) {
-    gchar* s = jsc_value_to_string(value);
-    out = s ? s : "";
-    g_free(s);
-  }
-  if (value) g_object_unref(value);
-  return out;
-}
 
 std::string ViewUri(WebKitWebView* view) {
   const gchar* uri = webkit_web_view_get_uri(view);
