@@ -16,6 +16,25 @@ constexpr const char* kDevChannel = "zembaDev";
 constexpr size_t kMaxLineBytes = 4096;
 
 
+// Control characters (C0, DEL and C1, as UTF-8) become "?": a page's text must not steer the
+// author's terminal with escape sequences.
+std::string Printable(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) {
+      out += '?';
+    } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      out += '?';
+      ++i;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 // "Quorvane page console.log: text (quorvane://movie/index.html:12:9)"
 void OnDevMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
   JSCValue* message = webkit_javascript_result_get_js_value(result);
@@ -25,7 +44,7 @@ void OnDevMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpo
   const std::string at = StringMember(message, "at");
   std::string line = "Quorvane page " + StringMember(message, "k") + ": " + text;
   if (!at.empty()) line += " (" + at + ")";
-  line += "\n";
+  line = Printable(line) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }

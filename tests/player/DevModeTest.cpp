@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kNoisyPage =
     "<script>\n"
     "console.log('你好', {a: 1});\n"
+    "console.warn('\\x1b]0;title\\x07\\x1b[31mred\\u009b2J');\n"
     "fscommand('loaded');\n"
     "throw new Error('boom');\n"
     "</script>";
@@ -53,7 +54,11 @@ TEST_P(DevModeTest, ConsoleAndErrorsGoToStandardErrorOnlyInDevMode) {
   }
   EXPECT_NE(said.find("Quorvane page console.log: 你好 {\"a\":1} (quorvane://movie/index.html:2:"),
             std::string::npos) << said;
-  EXPECT_NE(said.find("Quorvane page error: Error: boom (quorvane://movie/index.html:4:"),
+  // Escape sequences never reach the terminal.
+  EXPECT_NE(said.find("Quorvane page console.warn: ?]0;title??[31mred?2J (quorvane://movie/index.html:3:"),
+            std::string::npos) << said;
+  EXPECT_EQ(said.find('\x1b'), std::string::npos);
+  EXPECT_NE(said.find("Quorvane page error: Error: boom (quorvane://movie/index.html:5:"),
             std::string::npos) << said;
 }
 
