@@ -5,11 +5,9 @@
 # whose script never ends still gets its title strip and a black movie area.
 # Usage: quorvane_first_frames.sh <build dir> <frame_capture> <screenshot dir>
 build=$1 capture=$2 shots=$3
-if [ -z "${FIRST_FRAMES_SCREEN:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "no xvfb-run: skipped"; exit 77; }
-  # A black root, so that only the lobby can paint anything white.
-  FIRST_FRAMES_SCREEN=1 exec xvfb-run -a -s "-screen 0 800x635x24 -br" bash "$0" "$@"
-fi
+. "$(dirname "$0")/lib/own_screen.sh"
+# A black root (-br), so that only the lobby can paint anything white.
+own_screen "800x635x24 -br" "$0" "$@"
 . "$(dirname "$0")/lib/lobby_test.sh"
 rm -rf "$shots" && mkdir -p "$shots"
 

@@ -4,10 +4,8 @@
 # movie that fits is centred as before.
 # Usage: quorvane_large_movie.sh <build dir> <screenshot dir>
 build=$1 shots=$2
-if [ -z "${LARGE_MOVIE_SCREEN:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "no xvfb-run: skipped"; exit 77; }
-  LARGE_MOVIE_SCREEN=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
+. "$(dirname "$0")/lib/own_screen.sh"
+own_screen "1280x1024x24" "$0" "$@"
 . "$(dirname "$0")/lib/lobby_test.sh"
 rm -rf "$shots" && mkdir -p "$shots"
 

@@ -1,0 +1,9 @@
+# Runs the calling test again under an X server of its own, of a fixed size, unless it already
+# runs under one. Source it first: own_screen <screen spec> "$0" "$@" (e.g. "1280x1024x24").
+own_screen() {
+  local screen=$1
+  shift
+  [ -n "${ZEMBA_OWN_SCREEN:-}" ] && return 0
+  command -v xvfb-run >/dev/null || { echo "no xvfb-run: skipped"; exit 77; }
+  ZEMBA_OWN_SCREEN=1 exec xvfb-run -a -s "-screen 0 $screen" bash "$@"
+}
