@@ -330,8 +330,10 @@ bool CLiveThread::ReleaseKeysUsable() {
 // run for this release (which finds nothing to install) retires the rest. The files record
 // precedes the signed one, which alone decides rollbacks, as it did before.
 void CLiveThread::RecordInstalled() {
-  RetireFiles();
-  if (!WriteInstalledFiles(settings_.stateDir, settings_.programDir, releaseFiles_)) {
+  std::vector<InstalledFile> record = releaseFiles_;
+  const std::vector<InstalledFile> left = RetireFiles();
+  record.insert(record.end(), left.begin(), left.end());
+  if (!WriteInstalledFiles(settings_.stateDir, settings_.programDir, record)) {
     Debug(u"Vendrel: cannot write the installed-files record");
   }
   if (!settings_.trust.Authenticates()) return;
@@ -342,13 +344,18 @@ void CLiveThread::RecordInstalled() {
 }
 
 // Without a record of what the last update installed, nothing is known to be the updater's
-// and nothing goes.
-void CLiveThread::RetireFiles() {
+// and nothing goes. Gives the retired files still there, as installed, for the next update.
+std::vector<InstalledFile> CLiveThread::RetireFiles() {
   const std::optional<std::vector<InstalledFile>> installed = ReadInstalledFiles(settings_.stateDir, settings_.programDir);
-  if (!installed) return;
-  for (const WString& path : RemoveRetiredFiles(settings_.programDir, *installed, releaseFiles_)) {
+  if (!installed) return {};
+  Retirement retirement = RemoveRetiredFiles(settings_.programDir, *installed, releaseFiles_);
+  for (const WString& path : retirement.removed) {
     Debug(u"Vendrel: removed a file the release no longer has: " + path);
   }
+  for (const InstalledFile& f : retirement.left) {
+    Debug(u"Vendrel: cannot remove a file the release no longer has, the next update tries again: " + f.path);
+  }
+  return std::move(retirement.left);
 }
 
 // The list comes from the network or from a log on disk: no name in it may lead outside the

@@ -136,7 +136,7 @@ class CLiveThread : public Basalt::IThread {
   bool ResumeLog();
   bool ReleaseKeysUsable();
   void RecordInstalled();
-  void RetireFiles();
+  std::vector<InstalledFile> RetireFiles();
   bool Refuse(const std::string& why);
   void EndWithoutInstalling();
   bool ListIsSound();

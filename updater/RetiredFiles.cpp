@@ -111,15 +111,15 @@ std::vector<InstalledFile> RetiredCandidates(const std::vector<InstalledFile>& i
   return out;
 }
 
-std::vector<text::WString> RemoveRetiredFiles(text::WStringView programDir, const std::vector<InstalledFile>& installed,
-                                              const std::vector<InstalledFile>& release) {
-  std::vector<text::WString> removed;
+Retirement RemoveRetiredFiles(text::WStringView programDir, const std::vector<InstalledFile>& installed,
+                              const std::vector<InstalledFile>& release) {
+  Retirement out;
   const std::vector<InstalledFile> candidates = RetiredCandidates(installed, release);
-  if (candidates.empty()) return removed;
+  if (candidates.empty()) return out;
   // Links to the program directory itself are how players move games; below it none is followed.
   const std::string root = text::ToUtf8(platform::CanonicalDirectory(programDir));
   const platform::HeldDirectory held = platform::HeldDirectory::Open(root);
-  if (!held.IsOpen()) return removed;
+  if (!held.IsOpen()) return out;
   ReleaseIdentities releaseFiles(root, release);
   FileDigest digest;
   for (const InstalledFile& f : candidates) {
@@ -130,9 +130,13 @@ std::vector<text::WString> RemoveRetiredFiles(text::WStringView programDir, cons
         releaseFiles.Holds(facts)) {
       continue;
     }
-    if (HoldDirectoryOf(held, f.path).RemoveName(text::ToUtf8(Split(f.path).second))) removed.push_back(f.path);
+    if (HoldDirectoryOf(held, f.path).RemoveName(text::ToUtf8(Split(f.path).second))) {
+      out.removed.push_back(f.path);
+    } else {
+      out.left.push_back(f);
+    }
   }
-  return removed;
+  return out;
 }
 
 }  // namespace updater

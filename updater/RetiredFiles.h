@@ -17,11 +17,17 @@ namespace updater {
 std::vector<InstalledFile> RetiredCandidates(const std::vector<InstalledFile>& installed,
                                              const std::vector<InstalledFile>& release);
 
+struct Retirement {
+  std::vector<text::WString> removed;  // in the list's form
+  // Still exactly as installed but not removable now (a running program holds it, on Windows):
+  // kept in the files record so that the next update tries again.
+  std::vector<InstalledFile> left;
+};
+
 // Removes from `programDir` each candidate that is a regular file (no link, reached through no
 // link) of the recorded size and CRC and that is not one of the release's files under another
-// spelling. Directories stay, emptied or not: nothing tells which ones the updater made. Gives
-// the paths removed, in the list's form.
-std::vector<text::WString> RemoveRetiredFiles(text::WStringView programDir, const std::vector<InstalledFile>& installed,
-                                              const std::vector<InstalledFile>& release);
+// spelling. Directories stay, emptied or not: nothing tells which ones the updater made.
+Retirement RemoveRetiredFiles(text::WStringView programDir, const std::vector<InstalledFile>& installed,
+                              const std::vector<InstalledFile>& release);
 
 }  // namespace updater

@@ -170,7 +170,7 @@ TEST_F(FilesRecordTest, AHostileRecordReachesNothingOutsideTheProgramDirectory) 
   const auto read = ReadInstalledFiles(state, prog);
   ASSERT_TRUE(read);
   EXPECT_EQ(read->size(), 5u);
-  EXPECT_TRUE(RemoveRetiredFiles(prog, *read, {}).empty());
+  EXPECT_TRUE(RemoveRetiredFiles(prog, *read, {}).removed.empty());
   EXPECT_EQ(ReadFileBytes(outside), "bait");
 }
 
