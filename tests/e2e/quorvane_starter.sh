@@ -42,5 +42,27 @@ check "the game gets the address and port the page names" \
   grep -qzP -- 'arg -ip\narg 127\.0\.0\.1\narg -port\narg 9100\narg -uid\narg 小明\n' "$ZEMBA_DEMOGAME_REPORT"
 kill "$(sed -n "s/^pid //p" "$ZEMBA_DEMOGAME_REPORT")"
 check "the end of the game is shown" wait_log '^state DemoGame=current \| 游戏已结束$' 20
+
+# Closing the window while logged in: the page asks, and only 离开 ends the lobby.
+close_lobby() {
+  local x y w
+  read -r x y w _ <<<"$(window_geometry QuorvaneTest)"
+  xdotool mousemove $((x + w - 34 + 12)) $((y + 17)) click 1
+}
+dialog_is() {  # dialog_is <tag> <true|false>: the status line carries the dialog's state to the log
+  movie_do "document.getElementById('status').textContent = '$1 ' + document.getElementById('leave').open"
+  wait_log "^state DemoGame=current \\| $1 $2\$" 2
+}
+close_lobby
+check "closing asks whether to leave" wait_until 10 dialog_is first true
+check "and the lobby stays while it asks" kill -0 "$lobby"
+movie_do 'click("#leave-no")'
+check "留下 closes the question" wait_until 10 dialog_is stayed false
+sleep 0.5
+check "and it is still running" kill -0 "$lobby"
+close_lobby
+check "closing again asks again" wait_until 10 dialog_is second true
+movie_do 'click("#leave-yes")'
+check "离开 ends the lobby" wait_until 10 bash -c "! kill -0 $lobby 2>/dev/null"
 kill "$lobby" 2>/dev/null
 finish
