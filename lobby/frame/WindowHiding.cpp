@@ -10,21 +10,12 @@ namespace {
 // The window's data that marks it vanished: the id of the handler that drops its input.
 constexpr char kVanishedKey[] = "zemba-vanished";
 
-// A vanished window may still hold the keyboard focus, and a compositor may still ask it to
-// close: what would act on the lobby is dropped. Releases pass, so nothing stays held down.
+// The empty input region keeps the pointer away, but a vanished window may still hold the
+// keyboard focus, and a compositor may still ask it to close: both reach the top-level window
+// before any of its widgets, and are dropped there. Key releases pass, so no key stays held down.
 gboolean DropInputWhileVanished(GtkWidget*, GdkEvent* event, gpointer) {
-  switch (gdk_event_get_event_type(event)) {
-    case GDK_KEY_PRESS:
-    case GDK_BUTTON_PRESS:
-    case GDK_2BUTTON_PRESS:
-    case GDK_3BUTTON_PRESS:
-    case GDK_SCROLL:
-    case GDK_TOUCH_BEGIN:
-    case GDK_DELETE:
-      return TRUE;
-    default:
-      return FALSE;
-  }
+  const GdkEventType type = gdk_event_get_event_type(event);
+  return type == GDK_KEY_PRESS || type == GDK_DELETE;
 }
 
 void SetInputRegion(GtkWidget* window, bool none) {
