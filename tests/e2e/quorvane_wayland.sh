@@ -115,9 +115,10 @@ mkdir -p "$prog/Rec"
 cp "$recorder" "$prog/Rec/Rec"
 
 # start_lobby <shot>: the lobby on the compositor, once its movie is seen; sets lobby and x y w h.
+# The web view may composite as it does for players: its drawing must vanish with the window.
 start_lobby() {
   : >"$MOVIE_LOG"
-  GDK_BACKEND=wayland "$prog/Quorvane" 2>"$work/lobby.err" &
+  GDK_BACKEND=wayland env -u WEBKIT_DISABLE_COMPOSITING_MODE "$prog/Quorvane" 2>"$work/lobby.err" &
   lobby=$!
   pids+=("$lobby")
   wait_log "^ready " 60 || { sed 's/^/#   /' "$work/lobby.err"; return 1; }
