@@ -15,6 +15,7 @@ PACKAGES=(
   fonts-wqy-zenhei
   nginx-light curl unzip openssl util-linux
   xvfb xauth xdotool x11-apps imagemagick procps libx11-dev libxext-dev
+  weston
   python3 python3-cairo python3-gi gir1.2-webkit2-4.1 desktop-file-utils
   nodejs node-typescript
 )

@@ -4,6 +4,7 @@
 
 #include "lobby/config/ClientConfig.h"
 #include "lobby/frame/LobbyFrame.h"
+#include "lobby/frame/WindowHiding.h"
 #include "lobby/frame/WindowPlacement.h"
 #include "skin/cairo/BorderlessWindow.h"
 
@@ -126,15 +127,15 @@ void CLobbyFrame::ShowControl(GtkWidget* widget, bool visible) {
   }
 }
 
+// While a game or the updater runs: hidden in the way that brings it back where it was.
 void CLobbyFrame::ShowWindow(bool visible) {
   if (!window_) return;
-  if (!visible) {
-    gtk_widget_hide(window_);
-    return;
+  const HideWay way = HideWayFor(window_);
+  if (visible) {
+    ShowHiddenWindow(window_, way);
+  } else {
+    HideWindow(window_, way);
   }
-  gtk_widget_show(window_);
-  gtk_window_deiconify(GTK_WINDOW(window_));
-  gtk_window_present(GTK_WINDOW(window_));
 }
 
 void CLobbyFrame::StartTimer(int id, unsigned periodMs) {
