@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Draws every PNG resource of the lobby and the updater.
 
-The PNG files are committed; the build only bundles them. Run this script again after changing
-a drawing:  /usr/bin/python3 resources/draw_artwork.py
+Each image is drawn twice from the same design: at its own size (<id>.png) and at double
+resolution for screens of two device pixels per pixel (<id>@2x.png). The PNG files are committed;
+the build only bundles them. Run this script again after changing a drawing:
+/usr/bin/python3 resources/draw_artwork.py
 """
 import math
 import os
@@ -28,11 +30,18 @@ def rounded_rect(cr, x, y, w, h, r):
     cr.close_path()
 
 
+def on_device_pixel(cr, v):
+    # The pen starts on a whole device pixel: a whole pixel at 1x, a half pixel at 2x.
+    scale = cr.get_matrix().xx
+    return round(v * scale) / scale
+
+
 def centred_text(cr, text, cx, cy, size, colour):
     cr.select_font_face(CJK_FONT, cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_NORMAL)
     cr.set_font_size(size)
     ext = cr.text_extents(text)
-    cr.move_to(round(cx - ext.width / 2 - ext.x_bearing), round(cy - ext.height / 2 - ext.y_bearing))
+    cr.move_to(on_device_pixel(cr, cx - ext.width / 2 - ext.x_bearing),
+               on_device_pixel(cr, cy - ext.height / 2 - ext.y_bearing))
     cr.set_source_rgba(*colour)
     cr.show_text(text)
 
@@ -61,15 +70,30 @@ def write_rgba_png(surface, path):
         f.write(chunk(b"IEND", b""))
 
 
-def save(surface, program, kind, res_id):
+# Device pixels per pixel of each drawing, and the file name each is saved under.
+SCALES = ((1, "%d.png"), (2, "%d@2x.png"))
+
+
+def save(surface, program, kind, res_id, name="%d.png"):
     folder = os.path.join(HERE, program, kind)
     os.makedirs(folder, exist_ok=True)
-    write_rgba_png(surface, os.path.join(folder, "%d.png" % res_id))
+    write_rgba_png(surface, os.path.join(folder, name % res_id))
 
 
-def canvas(w, h):
-    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, w, h)
-    return surface, cairo.Context(surface)
+def canvas(w, h, scale=1):
+    # A canvas of w x h pixels at `scale` device pixels each: the drawing code is the same.
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, w * scale, h * scale)
+    cr = cairo.Context(surface)
+    cr.scale(scale, scale)
+    return surface, cr
+
+
+def image(program, res_id, w, h, draw):
+    # Saves the drawing at every scale as the PNG resource res_id.
+    for scale, name in SCALES:
+        surface, cr = canvas(w, h, scale)
+        draw(cr)
+        save(surface, program, "png", res_id, name)
 
 
 # Button strips: four frames side by side, in the order normal, hovered, pressed, disabled.
@@ -77,15 +101,15 @@ STATES = ("normal", "hover", "pressed", "disabled")
 
 
 def strip(program, res_id, frame_w, frame_h, draw_frame):
-    surface, cr = canvas(frame_w * 4, frame_h)
-    for i, state in enumerate(STATES):
-        cr.save()
-        cr.rectangle(i * frame_w, 0, frame_w, frame_h)
-        cr.clip()
-        cr.translate(i * frame_w, 0)
-        draw_frame(cr, frame_w, frame_h, state)
-        cr.restore()
-    save(surface, program, "png", res_id)
+    def draw(cr):
+        for i, state in enumerate(STATES):
+            cr.save()
+            cr.rectangle(i * frame_w, 0, frame_w, frame_h)
+            cr.clip()
+            cr.translate(i * frame_w, 0)
+            draw_frame(cr, frame_w, frame_h, state)
+            cr.restore()
+    image(program, res_id, frame_w * 4, frame_h, draw)
 
 
 def window_button(glyph):
@@ -152,22 +176,16 @@ def title_gradient(h):
     return grad
 
 
-def lobby():
-    strip("lobby", 130, 24, 24, window_button("close"))
-    strip("lobby", 131, 56, 35, text_button("建议", 0x3C6AAE, 0x1C3A6E, 14))
-    strip("lobby", 132, 56, 35, text_button("客服", 0x3C6AAE, 0x1C3A6E, 14))
-    strip("lobby", 133, 96 // 4, 24, window_button("minimise"))
-
-    surface, cr = canvas(5, 35)  # separator: a dark groove with a light edge
+def separator(cr):  # a dark groove with a light edge
     cr.set_source_rgba(*rgba(0x0C1830, 0.9))
     cr.rectangle(2, 6, 1, 23)
     cr.fill()
     cr.set_source_rgba(*rgba(0x6A8CC0, 0.8))
     cr.rectangle(3, 6, 1, 23)
     cr.fill()
-    save(surface, "lobby", "png", 134)
 
-    surface, cr = canvas(320, 35)  # built-in logo over the title strip
+
+def logo(cr):  # the built-in logo over the title strip
     cr.set_source(title_gradient(35))
     cr.paint()
     cr.arc(20, 17.5, 12, 0, 2 * math.pi)
@@ -179,14 +197,14 @@ def lobby():
     cr.move_to(40, 23)
     cr.set_source_rgba(*rgba(0xFFFFFF))
     cr.show_text("Quorvane 游戏大厅")
-    save(surface, "lobby", "png", 135)
 
-    surface, cr = canvas(1, 35)  # title strip, stretched across the window
+
+def title_fill(cr):  # stretched across the window
     cr.set_source(title_gradient(35))
     cr.paint()
-    save(surface, "lobby", "png", 136)
 
-    surface, cr = canvas(380, 193)  # Flash-missing notice panel
+
+def notice_panel(cr):  # shown when the movie player is missing
     rounded_rect(cr, 0.5, 0.5, 379, 192, 10)
     cr.set_source_rgba(*rgba(0x22324E, 0.96))
     cr.fill_preserve()
@@ -200,8 +218,17 @@ def lobby():
     cr.set_source_rgba(*rgba(0xF8C81C))
     cr.fill()
     centred_text(cr, "!", 50, 80, 30, rgba(0x22324E))
-    save(surface, "lobby", "png", 138)
 
+
+def lobby():
+    strip("lobby", 130, 24, 24, window_button("close"))
+    strip("lobby", 131, 56, 35, text_button("建议", 0x3C6AAE, 0x1C3A6E, 14))
+    strip("lobby", 132, 56, 35, text_button("客服", 0x3C6AAE, 0x1C3A6E, 14))
+    strip("lobby", 133, 96 // 4, 24, window_button("minimise"))
+    image("lobby", 134, 5, 35, separator)
+    image("lobby", 135, 320, 35, logo)
+    image("lobby", 136, 1, 35, title_fill)
+    image("lobby", 138, 380, 193, notice_panel)
     strip("lobby", 139, 94, 36, download_button)
     icon("lobby", 0x3C6AAE, "Q")
 
@@ -218,20 +245,19 @@ def bar_fill(h):
     return grad
 
 
-def bar_end(res_id, left):
+def bar_end(left):
     # Opaque: the corners carry the track colour, so a cap drawn over a segment rounds it off.
-    surface, cr = canvas(8, 18)
-    cr.set_source_rgba(*rgba(TRACK))
-    cr.paint()
-    cx = 8 if left else 0
-    cr.arc(cx, 9, 8, 0, 2 * math.pi)
-    cr.set_source(bar_fill(18))
-    cr.fill()
-    save(surface, "vendrel", "png", res_id)
+    def draw(cr):
+        cr.set_source_rgba(*rgba(TRACK))
+        cr.paint()
+        cx = 8 if left else 0
+        cr.arc(cx, 9, 8, 0, 2 * math.pi)
+        cr.set_source(bar_fill(18))
+        cr.fill()
+    return draw
 
 
-def vendrel():
-    surface, cr = canvas(566, 73)  # orange background with a darker rounded track
+def progress_background(cr):  # orange background with a darker rounded track
     grad = cairo.LinearGradient(0, 0, 0, 73)
     grad.add_color_stop_rgba(0, *rgba(ORANGE))
     grad.add_color_stop_rgba(1, *rgba(ORANGE_DARK))
@@ -247,17 +273,21 @@ def vendrel():
     cr.rectangle(18, 29, 528, 18)  # the bar's own area shows the track colour while empty
     cr.set_source_rgba(*rgba(TRACK))
     cr.fill()
-    save(surface, "vendrel", "png", 129)
 
-    bar_end(130, left=True)
-    surface, cr = canvas(8, 18)
+
+def bar_segment(cr):
     cr.set_source(bar_fill(18))
     cr.paint()
     cr.set_source_rgba(*rgba(0xFFFFFF, 0.35))  # a thin divider between segments
     cr.rectangle(7, 0, 1, 18)
     cr.fill()
-    save(surface, "vendrel", "png", 131)
-    bar_end(132, left=False)
+
+
+def vendrel():
+    image("vendrel", 129, 566, 73, progress_background)
+    image("vendrel", 130, 8, 18, bar_end(left=True))
+    image("vendrel", 131, 8, 18, bar_segment)
+    image("vendrel", 132, 8, 18, bar_end(left=False))
     icon("vendrel", ORANGE, "V")
 
 

@@ -10,6 +10,13 @@ void ImageStrip::SetGrid(unsigned columns, unsigned rows, unsigned frameCount) {
   grid_.Set(columns, rows, frameCount);
 }
 
+bool ImageStrip::AddSharpImage(ImagePtr image) {
+  if (!image_ || !image) return false;
+  if (ImageWidth(image.get()) != Width() || ImageHeight(image.get()) != Height()) return false;
+  sharp_ = std::move(image);
+  return true;
+}
+
 bool DrawFrame(Canvas canvas, const ImageStrip& strip, unsigned n, const Edges& dest) {
   return DrawFrame(canvas, strip, n,
                    Rect{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top});

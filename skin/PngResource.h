@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "skin/Backend.h"
+#include "skin/ImageStrip.h"
 
 namespace skin {
 
@@ -13,5 +14,10 @@ namespace skin {
 // image, or null when there is no such resource or its bytes are not an image the drawing
 // library decodes. GDI+ needs its session.
 ImagePtr LoadPngResource(unsigned id, std::string_view type = "PNG");
+
+// The resource as a strip of one frame, with its drawing at twice the resolution as the sharp
+// image where the program carries one (<id>@2x.png beside it); empty when LoadPngResource
+// finds nothing.
+ImageStrip LoadPngStrip(unsigned id, std::string_view type = "PNG");
 
 }  // namespace skin

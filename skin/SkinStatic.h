@@ -38,8 +38,8 @@ class CSkinStatic {
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  // Paints at (0, 0) of the canvas through an off-screen bitmap of the label's size: the
-  // background region first, then the text.
+  // Paints at (0, 0) of the canvas through an off-screen bitmap of the label's size (at the
+  // canvas's device pixels per pixel): the background region first, then the text.
   void Paint(Canvas canvas) const;
 
 #if !defined(_WIN32)

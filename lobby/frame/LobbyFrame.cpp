@@ -1,5 +1,6 @@
 #include "lobby/frame/LobbyFrame.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "lobby/config/ClientConfig.h"
@@ -18,7 +19,7 @@ constexpr unsigned kPngClose = 130, kPngProposal = 131, kPngService = 132, kPngM
                    kPngDownload = 139;
 constexpr char16_t kNoticeText[] = u"游戏需要 Adobe Flash Player 支持，请下载并安装！";
 
-skin::ImageStrip LoadStrip(unsigned id) { return skin::ImageStrip(skin::LoadPngResource(id)); }
+skin::ImageStrip LoadStrip(unsigned id) { return skin::LoadPngStrip(id); }
 
 int QuarterWidth(unsigned id, int fallback) {
   skin::SurfacePtr image = skin::LoadPngResource(id);
@@ -61,9 +62,11 @@ void CLobbyFrame::LayoutFrame() {
   PlaceButton(proposal_, kPngProposal, layout_.proposal);
 }
 
+// Drawn at the screen's resolution: the artwork's sharp drawings where there are, the logo file
+// scaled up where not.
 void CLobbyFrame::ComposeBackground() {
   const skin::Rect& w = layout_.window;
-  skin::SurfacePtr bitmap = skin::MakeArgbSurface(w.width, w.height);
+  skin::SurfacePtr bitmap = skin::MakeArgbSurface(w.width, w.height, scale_);
   skin::ContextPtr cr(cairo_create(bitmap.get()));
   cairo_set_source_rgba(cr.get(), 0, 0, 0, 1);
   cairo_paint(cr.get());
@@ -71,25 +74,34 @@ void CLobbyFrame::ComposeBackground() {
   if (fill.HasImage()) skin::DrawFrame(cr.get(), fill, 0, skin::Rect{0, 0, w.width, layout_.movie.y});
   // A configured logo that cannot be loaded draws nothing; only no logo at all means ours.
   std::string logoPath = text::ToUtf8(config_.GetLogoPath());
-  skin::ImageStrip logo(logoPath.empty() ? skin::LoadPngResource(kPngLogo)
-                                         : skin::LoadPngFile(logoPath.c_str()));
+  skin::ImageStrip logo = logoPath.empty() ? LoadStrip(kPngLogo)
+                                           : skin::ImageStrip(skin::LoadPngFile(logoPath.c_str()));
   skin::DrawImageAt(cr.get(), logo, 0, 0);
   skin::DrawImageAt(cr.get(), LoadStrip(kPngSeparator), layout_.separator.x, layout_.separator.y);
+  if (noticeShown_) {
+    skin::DrawImageAt(cr.get(), LoadStrip(kPngNotice), layout_.notice.x, layout_.notice.y);
+  }
   cr.reset();
+  // The same strip object: the controls keep pointing at it.
   background_ = skin::ImageStrip(std::move(bitmap));
 }
 
+void CLobbyFrame::SetScale(int scale) {
+  scale = std::max(scale, 1);
+  if (scale == scale_) return;
+  scale_ = scale;
+  ComposeBackground();
+  if (window_) gtk_widget_queue_draw(window_);
+}
+
 void CLobbyFrame::PlaceButton(skin::CSkinButton& button, unsigned png, Point at) {
-  button.SetImage(skin::LoadPngResource(png));
+  button.SetImage(LoadStrip(png));
   button.SetBackground(&background_, at.x, at.y);
 }
 
 void CLobbyFrame::ComposeNotice() {
   noticeShown_ = true;
-  skin::ContextPtr cr(cairo_create(background_.Image()));
-  skin::DrawImageAt(cr.get(), LoadStrip(kPngNotice), layout_.notice.x, layout_.notice.y);
-  cr.reset();
-  cairo_surface_mark_dirty(background_.Image());
+  ComposeBackground();
   PlaceButton(download_, kPngDownload, layout_.download);
   skin::FontPtr font = skin::MakeFont("宋体", 16.0);
   notice_.SetText(kNoticeText);

@@ -69,6 +69,10 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   void Render(cairo_t* cr) const;
   // The composed background alone, what the window paints behind its controls.
   void PaintBackground(cairo_t* cr) const;
+  // Draws the title strip, the logo and the notice for a screen of `scale` device pixels per
+  // pixel (the window's scale factor) from now on; positions and sizes stay in pixels.
+  void SetScale(int scale);
+  int Scale() const { return scale_; }
   const FrameLayout& Layout() const { return layout_; }
   bool MoviePlaying() const { return moviePlaying_; }
   bool NoticeShown() const { return noticeShown_; }
@@ -89,7 +93,8 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
 
   ClientConfig& config_;
   FrameLayout layout_;
-  skin::ImageStrip background_;
+  skin::ImageStrip background_;  // composed at scale_ device pixels per pixel
+  int scale_ = 1;
   skin::CSkinButton minimize_, close_, proposal_, service_, download_;
   skin::CSkinStatic notice_;
   CFlashPlayer player_;

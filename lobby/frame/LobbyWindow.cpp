@@ -40,6 +40,11 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
   return handled;
 }
 
+// The window moved to a screen of another scale (or learnt its own when it was realised).
+void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer self) {
+  static_cast<CLobbyFrame*>(self)->SetScale(gtk_widget_get_scale_factor(window));
+}
+
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   // The window manager's close request goes where the close button goes.
   static_cast<CLobbyFrame*>(self)->OnCommand(CLobbyFrame::kClose);
@@ -76,6 +81,8 @@ GtkWidget* CLobbyFrame::MakeWindow() {
   gtk_fixed_put(fixed_, backdrop_, 0, 0);
   g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), this);
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
+  SetScale(gtk_widget_get_scale_factor(window));
+  g_signal_connect(window, "notify::scale-factor", G_CALLBACK(OnScaleFactor), this);
   return window;
 }
 

@@ -28,8 +28,14 @@ using ImagePtr = SurfacePtr;
 using FontFace = PangoFontDescription;
 using FontPtr = std::unique_ptr<PangoFontDescription, FontDeleter>;
 
-// A transparent 32-bit ARGB image of the given size (the off-screen bitmap of every paint).
-SurfacePtr MakeArgbSurface(int width, int height);
+// A transparent 32-bit ARGB image of width x height pixels (the off-screen bitmap of every
+// paint), each pixel `scale` x `scale` device pixels: drawn on and painted in pixels, it keeps
+// the detail of a HiDPI screen. A scale below 1 is taken as 1.
+SurfacePtr MakeArgbSurface(int width, int height, int scale = 1);
+
+// How many device pixels one pixel of the canvas covers, rounded up to a whole number (what the
+// toolkit offers): 2 in a window on a screen of scale 2, 1 on a plain image.
+int CanvasScale(cairo_t* cr);
 
 // Paints a control (anything with Paint(cairo_t*) that paints at (0, 0)) with its top-left
 // corner at (x, y) of the context.

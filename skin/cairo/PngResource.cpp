@@ -36,10 +36,7 @@ SurfacePtr NullIfFailed(cairo_surface_t* surface) {
   return SurfacePtr(surface);
 }
 
-}  // namespace
-
-ImagePtr LoadPngResource(unsigned id, std::string_view type) {
-  const std::string path = "/zemba/" + text::AsciiLower(type) + "/" + std::to_string(id) + ".png";
+SurfacePtr LoadBundled(const std::string& path) {
   GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
   if (!bytes) return nullptr;
   gsize size = 0;
@@ -48,6 +45,25 @@ ImagePtr LoadPngResource(unsigned id, std::string_view type) {
   SurfacePtr image = NullIfFailed(cairo_image_surface_create_from_png_stream(ReadBytes, &reader));
   g_bytes_unref(bytes);
   return image;
+}
+
+std::string BundlePath(unsigned id, std::string_view type, const char* suffix) {
+  return "/zemba/" + text::AsciiLower(type) + "/" + std::to_string(id) + suffix + ".png";
+}
+
+}  // namespace
+
+ImagePtr LoadPngResource(unsigned id, std::string_view type) {
+  return LoadBundled(BundlePath(id, type, ""));
+}
+
+ImageStrip LoadPngStrip(unsigned id, std::string_view type) {
+  ImageStrip strip(LoadPngResource(id, type));
+  SurfacePtr sharp = LoadBundled(BundlePath(id, type, "@2x"));
+  // Two device pixels per pixel: it draws at the resource's own size, at full resolution.
+  if (sharp) cairo_surface_set_device_scale(sharp.get(), 2, 2);
+  strip.AddSharpImage(std::move(sharp));
+  return strip;
 }
 
 SurfacePtr LoadPngFile(const char* path) {

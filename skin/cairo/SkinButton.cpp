@@ -98,9 +98,11 @@ GtkWidget* CSkinButton::Create(GtkFixed* parent, int x, int y) {
   return widget_;
 }
 
-bool CSkinButton::SetImage(SurfacePtr image) {
+bool CSkinButton::SetImage(SurfacePtr image) { return SetImage(ImageStrip(std::move(image))); }
+
+bool CSkinButton::SetImage(ImageStrip strip) {
   if (!strip_) {
-    strip_.emplace(std::move(image));
+    strip_.emplace(std::move(strip));
     strip_->SetGrid(4, 1, 4);
     width_ = static_cast<int>(static_cast<unsigned>(strip_->Width()) / 4u);
     height_ = strip_->Height();
@@ -159,7 +161,7 @@ void CSkinButton::Paint(cairo_t* cr) const {
     if (focused_) DrawFocusRing(cr, width_, height_);
     return;
   }
-  SurfacePtr bitmap = MakeArgbSurface(width_, height_);
+  SurfacePtr bitmap = MakeArgbSurface(width_, height_, CanvasScale(cr));
   ContextPtr off(cairo_create(bitmap.get()));
   CopyRegion(off.get(), *background_, backgroundX_, backgroundY_, width_, height_);
   DrawFrame(off.get(), *strip_, CurrentState(), whole);

@@ -31,6 +31,8 @@ class CSkinButton {
   // The first image becomes the strip (4 frames side by side) and fixes the size; later calls
   // keep the first strip and only apply the size again. Always true.
   bool SetImage(SurfacePtr image);
+  // The same from a loaded strip, which brings its sharp drawing for HiDPI screens along.
+  bool SetImage(ImageStrip strip);
   // The owner's composed background (not owned; must outlive the painting) and where the
   // button sits in it.
   void SetBackground(const ImageStrip* background, int x, int y);
@@ -47,7 +49,8 @@ class CSkinButton {
   int Height() const { return height_; }
   const std::optional<ImageStrip>& Strip() const { return strip_; }
 
-  // Paints the current frame at (0, 0) of the context, over the copied background region.
+  // Paints the current frame at (0, 0) of the context, over the copied background region, at
+  // the context's device pixels per pixel.
   void Paint(cairo_t* cr) const;
 
   // Called by the window's events.

@@ -53,7 +53,9 @@ void CSkinStatic::SetFont(const FontFace* font) {
 
 void CSkinStatic::Paint(Canvas cr) const {
   if (width_ <= 0 || height_ <= 0) return;
-  SurfacePtr bitmap = MakeArgbSurface(width_, height_);
+  // At the canvas's device pixels per pixel: the text is laid out in pixels and drawn at the
+  // screen's resolution.
+  SurfacePtr bitmap = MakeArgbSurface(width_, height_, CanvasScale(cr));
   ContextPtr off(cairo_create(bitmap.get()));
   if (background_) CopyRegion(off.get(), *background_, backgroundX_, backgroundY_, width_, height_);
   PaintText(off.get());

@@ -51,4 +51,10 @@ ImagePtr LoadPngResource(unsigned id, std::string_view type) {
   return image;
 }
 
+// The window on Windows is drawn at one device pixel per pixel, so its resources carry each
+// image once.
+ImageStrip LoadPngStrip(unsigned id, std::string_view type) {
+  return ImageStrip(LoadPngResource(id, type));
+}
+
 }  // namespace skin

@@ -7,9 +7,7 @@
 namespace vendrel {
 namespace {
 
-skin::ImageStrip LoadStrip(unsigned id) {
-  return skin::ImageStrip(skin::LoadPngResource(id, layout::kImageType));
-}
+skin::ImageStrip LoadStrip(unsigned id) { return skin::LoadPngStrip(id, layout::kImageType); }
 
 }  // namespace
 

@@ -20,7 +20,7 @@ void CVendrelDlg::Repaint() {
 }
 
 void CVendrelDlg::Render(cairo_t* cr) const {
-  skin::SurfacePtr bitmap = skin::MakeArgbSurface(Width(), Height());
+  skin::SurfacePtr bitmap = skin::MakeArgbSurface(Width(), Height(), skin::CanvasScale(cr));
   skin::ContextPtr off(cairo_create(bitmap.get()));
   Compose(off.get());
   off.reset();
