@@ -48,6 +48,7 @@ ArtworkSizes MeasureArtwork() {
 CLobbyFrame::CLobbyFrame(ClientConfig& config, std::string moduleDir)
     : config_(config),
       player_(std::move(moduleDir), *this),
+      repair_(*this, config),
       games_(*this, player_, config),
       bridge_(*this, player_, config, games_) {
   LayoutFrame();
@@ -193,8 +194,7 @@ void CLobbyFrame::OnCommand(int id) {
       bridge_.OpenOperatorLink(config_.GetServiceUrl());
       break;
     case kDownload:
-      // Without the engine there is no embedded browser to show the page in.
-      bridge_.OpenUserPage(text::FromUtf8(kPlayerDownloadPage));
+      StartRepair();
       break;
     default:
       break;
@@ -204,6 +204,8 @@ void CLobbyFrame::OnCommand(int id) {
 void CLobbyFrame::OnTimer(int id) {
   if (id == kTimerFlashPoll) {
     OnFlashPoll();
+  } else if (id == kTimerRepairWait) {
+    OnRepairTick();
   } else {
     games_.OnTimer(id);
   }

@@ -15,6 +15,7 @@
 #include "lobby/frame/FlashPlayer.h"
 #include "lobby/frame/FrameLayout.h"
 #include "lobby/frame/MovieReveal.h"
+#include "lobby/frame/NoticeRepair.h"
 #include "lobby/frame/TabEcho.h"
 #include "lobby/games/GameCommands.h"
 #include "skin/ImageStrip.h"
@@ -25,9 +26,6 @@
 namespace lobby {
 
 class ClientConfig;
-
-// The page that command 1003 opens: where the web engine the player needs comes from.
-inline constexpr const char* kPlayerDownloadPage = "https://webkitgtk.org/";
 
 class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
  public:
@@ -85,6 +83,9 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   bool IsFlashAvailable();
   void LoadLobbyMovie();
   void OnFlashPoll();
+  void StartRepair();
+  void OnRepairTick();
+  void ShowCannotRepair();
   GtkWidget* MakeWindow();
   void CreateControls();
   void ShowControl(GtkWidget* widget, bool visible);
@@ -100,6 +101,7 @@ class CLobbyFrame : public IFrameWindow, public IPlayerEvents {
   CFlashPlayer player_;
   MovieReveal reveal_;  // after the player: it lets go of the view first
   TabEcho tabs_;
+  NoticeRepair repair_;
   bool moviePlaying_ = false;
   bool noticeShown_ = false;
   GtkWidget* window_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <pango/pangocairo.h>
 
+#include "skin/cairo/BorderlessWindow.h"
 #include "skin/cairo/SkinWidget.h"
 
 namespace skin {
@@ -9,6 +10,13 @@ namespace {
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
   static_cast<const CSkinStatic*>(self)->Paint(cr);
+  return TRUE;
+}
+
+// A label is part of its owner's backdrop: a press on it drags the window as the backdrop does.
+gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  GtkWidget* window = gtk_widget_get_toplevel(widget);
+  if (gtk_widget_is_toplevel(window)) BeginDrag(window, event);
   return TRUE;
 }
 
@@ -43,6 +51,8 @@ GtkWidget* CSkinStatic::Create(GtkFixed* parent, int x, int y) {
   if (widget_) return widget_;
   widget_ = detail::MakeSkinWidget(parent, x, y, width_, height_, false);
   g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);
+  gtk_widget_add_events(widget_, GDK_BUTTON_PRESS_MASK);
+  g_signal_connect(widget_, "button-press-event", G_CALLBACK(OnPress), this);
   return widget_;
 }
 

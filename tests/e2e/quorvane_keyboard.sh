@@ -110,5 +110,9 @@ tab_to close Tab back-4
 xdotool key Return
 for _ in $(seq 50); do kill -0 "$lobby" 2>/dev/null || break; sleep 0.1; done
 check "Enter on the focused close button closes the lobby" bash -c "! kill -0 $lobby 2>/dev/null"
+# Ended by the close button, not gone on its way (a lobby that died would pass the checks above).
+wait "$lobby"
+rc=$?
+check "and the lobby ended normally (code $rc)" test "$rc" = 0 || sed 's/^/#   /' "$work/lobby.err"
 check "and the movie never got an Enter" test "$(count_log '^key Enter$')" = 0
 finish
