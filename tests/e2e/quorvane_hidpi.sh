@@ -25,6 +25,7 @@ rm -f "$prog/libquorvane-player.so"
 run_lobby() {
   local shot=$1
   shift
+  xdotool mousemove 0 0  # off the window: a hovered button is drawn otherwise
   env "$@" "$prog/Quorvane" 2>"$work/lobby.err" &
   lobby=$!
   pids+=("$lobby")

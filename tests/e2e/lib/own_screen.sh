@@ -5,5 +5,7 @@ own_screen() {
   shift
   [ -n "${ZEMBA_OWN_SCREEN:-}" ] && return 0
   command -v xvfb-run >/dev/null || { echo "no xvfb-run: skipped"; exit 77; }
-  ZEMBA_OWN_SCREEN=1 exec xvfb-run -a -s "-screen 0 $screen" bash "$@"
+  # -noreset: the server would reset when the last client leaves, and refuse the next start
+  # that connects meanwhile; a test here starts the lobby several times.
+  ZEMBA_OWN_SCREEN=1 exec xvfb-run -a -s "-screen 0 $screen -noreset" bash "$@"
 }
