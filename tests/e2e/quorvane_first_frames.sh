@@ -11,10 +11,7 @@ own_screen "800x635x24 -br" "$0" "$@"
 . "$(dirname "$0")/lib/lobby_test.sh"
 rm -rf "$shots" && mkdir -p "$shots"
 
-start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
-pids+=("$MOVIE_PID")
-prog=$work/prog
-install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+install_served_lobby
 
 # capture_start <name> <seconds>: starts the lobby under the capture, prints the capture's
 # summary, ends the lobby; sets WHITE, TITLE_MS, MOVIE_MS and RATE.

@@ -12,10 +12,7 @@ own_screen "2560x1600x24" "$0" "$@"
 rm -rf "$shots" && mkdir -p "$shots"
 art=$root/resources/lobby/png
 
-start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
-pids+=("$MOVIE_PID")
-prog=$work/prog
-install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+install_served_lobby
 use_scripted_movie "$prog"
 # Without the player the notice shows too: its panel, its text and its button.
 rm -f "$prog/libquorvane-player.so"

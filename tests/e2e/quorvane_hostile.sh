@@ -10,10 +10,7 @@ build=$1
 install_test_browser
 opened_count() { [ -f "$work/opened.txt" ] && wc -l <"$work/opened.txt" || echo 0; }
 
-start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
-pids+=("$MOVIE_PID")
-prog=$work/prog
-install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+install_served_lobby
 use_scripted_movie "$prog"
 
 # The logo is a pipe nobody writes to.

@@ -11,10 +11,7 @@ rm -rf "$shots" && mkdir -p "$shots"
 install_test_browser
 opened() { grep -qxF -- "$1" "$work/opened.txt" 2>/dev/null; }
 
-start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
-pids+=("$MOVIE_PID")
-prog=$work/prog
-install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+install_served_lobby
 use_scripted_movie "$prog"
 "$prog/Quorvane" 2>"$work/lobby.err" &
 lobby=$!

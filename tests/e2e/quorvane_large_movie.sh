@@ -9,10 +9,7 @@ own_screen "1280x1024x24" "$0" "$@"
 . "$(dirname "$0")/lib/lobby_test.sh"
 rm -rf "$shots" && mkdir -p "$shots"
 
-start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
-pids+=("$MOVIE_PID")
-prog=$work/prog
-install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+install_served_lobby
 use_scripted_movie "$prog"
 
 # run_lobby <width> <height> <shot>: starts the lobby with that movie size; sets x y w h.

@@ -106,10 +106,7 @@ play_game() {
 end_game() { rm -f "$prog/Rec/Rec.hold"; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
-start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
-pids+=("$MOVIE_PID")
-prog=$work/prog
-install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+install_served_lobby
 use_scripted_movie "$prog"
 mkdir -p "$prog/Rec"
 cp "$recorder" "$prog/Rec/Rec"

@@ -23,3 +23,12 @@ DESKTOP
   >"$XDG_CONFIG_HOME/mimeapps.list"
 }
 
+
+# install_served_lobby: the test's movie server started, and the lobby installed in
+# prog=$work/prog pointing at it; the test fails at once when either cannot be done.
+install_served_lobby() {
+  start_movie_server "$work/www" "$work/movie" || { echo "FAIL - movie server"; exit 1; }
+  pids+=("$MOVIE_PID")
+  prog=$work/prog
+  install_lobby "$build" "$prog" "$MOVIE_URL" || { echo "FAIL - install"; exit 1; }
+}
